@@ -1,7 +1,49 @@
+#include "app/Fonts.h"
+#include "app/MessageBoxReporter.h"
+#include "app/TAboutBox.h"
+#include "app/TzorvForm1.h"
+#include "platform/Desktop.h"
+#include "platform/FileChooser.h"
+
 #include <QApplication>
+#include <QFile>
+#include <QScreen>
+#include <QSettings>
+
+using namespace velmoa;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
-    return 0;
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
+    // Nothing is written: Qt's file dialog saves its history to QtProject.conf when destroyed,
+    // so settings go to a place that cannot be written.
+    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/proc/velmoa-keeps-no-settings"));
+        QSettings::setPath(format, QSettings::SystemScope, QStringLiteral("/proc/velmoa-keeps-no-settings"));
+    }
+    installFontSubstitutes();
+    MessageBoxReporter reporter;
+    installFailureReporter(&reporter);
+
+    QtFileChooser openDialog;
+    WindowManagerDesktop desktop;
+    TzorvForm1 zorvForm1({&openDialog, &desktop});
+    TAboutBox AboutBox;
+    zorvForm1.setAboutBox(&AboutBox);
+
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        files.emplace_back(argv[i]);
+    }
+    zorvForm1.setCommandLineFiles(std::move(files));
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        zorvForm1.move(area.center() - QPoint(zorvForm1.width() / 2, zorvForm1.height() / 2));
+    }
+    zorvForm1.show();
+    const int status = QApplication::exec();
+    installFailureReporter(nullptr);
+    return status;
 }

@@ -1,0 +1,49 @@
+// Full-screen mode, refitting on resize, and the desktop restore at the end.
+#include "app/ToolBar.h"
+#include "app/ToolImages.h"
+#include "app/TzorvForm1.h"
+#include "platform/Desktop.h"
+
+namespace velmoa {
+
+void TzorvForm1::FullScreenButtonClick() {
+    if (Windowed) {
+        FullScreenOn = true;
+        if (services_.desktop) {
+            services_.desktop->showTaskBar();
+            services_.desktop->hideTaskBar();
+            // Full-screen state: no caption bar, maximised, the client as large as the screen.
+            services_.desktop->setFullScreen(this, true);
+        }
+        FullScreenButton->setImageIndex(ImageReduce);
+        FSBT->setImageIndex(ImageReduce);
+        Windowed = false;
+    } else {
+        FullScreenOn = false;
+        if (services_.desktop) {
+            services_.desktop->showTaskBar();
+            services_.desktop->setFullScreen(this, false);
+        }
+        // The size before full screen is not remembered.
+        setClientSize(640, 480);
+        FullScreenButton->setImageIndex(ImageEnlarge);
+        FSBT->setImageIndex(ImageEnlarge);
+        Windowed = true;
+    }
+}
+
+void TzorvForm1::FormResize() {
+    if (PictureMode) {
+        FitPicture();
+    } else {
+        ActMovSExecute();
+    }
+}
+
+void TzorvForm1::FormDestroy() {
+    if (services_.desktop) {
+        services_.desktop->showTaskBar();
+    }
+}
+
+} // namespace velmoa
