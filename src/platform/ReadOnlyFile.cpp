@@ -25,6 +25,10 @@ ReadOnlyFile::Error classify(int err) {
     case EPERM:
     case EISDIR:
         return ReadOnlyFile::Error::AccessDenied;
+    // open() gives these for a socket and for a device without a driver, before fstat can tell.
+    case ENXIO:
+    case ENODEV:
+        return ReadOnlyFile::Error::NotRegularFile;
     default:
         return ReadOnlyFile::Error::Other;
     }
