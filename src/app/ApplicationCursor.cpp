@@ -1,5 +1,6 @@
 #include "app/ApplicationCursor.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 
 namespace velmoa {
