@@ -19,17 +19,17 @@ bool hasPictureExtension(const char* name) {
 }
 
 // Only regular files can be shown; d_type saves a stat for all but links and unknown types.
-bool isReadableFile(int folderFd, const dirent& entry) {
-    if (entry.d_type != DT_REG) {
-        if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
-            return false;
-        }
-        struct stat st {};
-        if (::fstatat(folderFd, entry.d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) {
-            return false;
-        }
+// Read permission is not asked here: one more call per file would cost the listing several times
+// over in a large folder, and a picture that cannot be read reports it when it is shown.
+bool isFile(int folderFd, const dirent& entry) {
+    if (entry.d_type == DT_REG) {
+        return true;
     }
-    return ::faccessat(folderFd, entry.d_name, R_OK, AT_EACCESS) == 0;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+        return false;
+    }
+    struct stat st {};
+    return ::fstatat(folderFd, entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
 }
 } // namespace
 
@@ -45,7 +45,7 @@ std::vector<std::string> listFolderPictures(const std::string& folderPath) {
         if (entry->d_name[0] == '.' || !hasPictureExtension(entry->d_name)) {
             continue;
         }
-        if (isReadableFile(folderFd, *entry)) {
+        if (isFile(folderFd, *entry)) {
             names.emplace_back(entry->d_name);
         }
     }
