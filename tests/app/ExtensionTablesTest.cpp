@@ -42,13 +42,6 @@ TEST(ExtensionTables, ChoosesTheViewByExtension) {
 }
 
 TEST(ExtensionTables, SplitsMediaIntoSoundAndVideo) {
-    EXPECT_EQ(mediaExtensions().size(), 22u);
-    EXPECT_EQ(soundExtensions().size(), 10u);
-    int video = 0;
-    for (auto ext : mediaExtensions()) {
-        video += isSoundExtension(std::string(ext)) ? 0 : 1;
-    }
-    EXPECT_EQ(video, 12);
     for (auto ext : soundExtensions()) {
         EXPECT_TRUE(isMediaExtension(std::string(ext))) << ext;
     }
