@@ -12,6 +12,7 @@
 #include "media/MediaPlayerStrip.h"
 #include "platform/FailureReporter.h"
 #include "platform/FileChooser.h"
+#include "picture/FolderPictureList.h"
 #include "platform/Paths.h"
 
 #include <QCheckBox>
