@@ -1,46 +1,182 @@
 #include "platform/RichTextControl.h"
 
+#include "platform/Failure.h"
 #include "platform/ReadOnlyFile.h"
+#include "platform/RtfReader.h"
 #include "platform/TextEncoding.h"
 
+#include <QPalette>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <cstdio>
+#include <string>
+
 namespace velmoa {
+namespace {
+std::string displayPath(const std::string& path) {
+    return bytesToDisplayText(path).toStdString();
+}
+
+QString decodePlainText(std::string_view bytes) {
+    // A byte-order mark is a marker, not text to show.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+    }
+    return bytesToDisplayText(bytes);
+}
+
+// Loads go without undo records: a 10 MB file would otherwise be kept twice.
+class UndoPause {
+  public:
+    explicit UndoPause(QTextDocument* document) : document_(document) {
+        document_->setUndoRedoEnabled(false);
+    }
+    ~UndoPause() { document_->setUndoRedoEnabled(true); }
+    UndoPause(const UndoPause&) = delete;
+    UndoPause& operator=(const UndoPause&) = delete;
+
+  private:
+    QTextDocument* document_;
+};
+} // namespace
 
 RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
-    setFrameStyle(QFrame::NoFrame);
-    setContextMenuPolicy(Qt::NoContextMenu);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setReadOnly(false);
+    // A right click shows nothing, and is not handed on to a parent that has a menu of its own.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
+    setTabStopDistance(48); // half an inch, the usual tab width of documents
+    setAccessibleName(QStringLiteral("文書"));
+    setBackgroundColour(Qt::black);
+    setDefaultAttributes(font().family(), 12, Qt::white);
 }
 
 void RichTextControl::clearContent() {
+    UndoPause pause(document());
     clear();
+    setCurrentCharFormat(defaultFormat_);
     document()->setModified(false);
 }
 
-void RichTextControl::refreshNow() { viewport()->repaint(); }
+void RichTextControl::refreshNow() {
+    repaint();
+    viewport()->repaint();
+}
 
 void RichTextControl::setDefaultAttributes(const QString& face, int pointSize, const QColor& colour) {
     QFont font(face);
-    font.setPointSize(pointSize);
+    font.setPointSize(std::clamp(pointSize, 1, 1638));
     document()->setDefaultFont(font);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Text, colour);
-    setPalette(pal);
+    QPalette p = palette();
+    p.setColor(QPalette::Text, colour);
+    setPalette(p);
+
+    defaultFormat_ = QTextCharFormat();
+    defaultFormat_.setFontFamilies({face});
+    defaultFormat_.setFontPointSize(font.pointSize());
+    defaultFormat_.setForeground(colour);
+    setCurrentCharFormat(defaultFormat_);
 }
 
 void RichTextControl::setBackgroundColour(const QColor& colour) {
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, colour);
-    setPalette(pal);
+    QPalette p = palette();
+    p.setColor(QPalette::Base, colour);
+    p.setColor(QPalette::Window, colour);
+    setPalette(p);
+}
+
+std::string RichTextControl::readWholeFile(const std::string& path) const {
+    ReadOnlyFile file(path);
+    if (!file.isOpen()) {
+        throw Failure("ファイル \"" + displayPath(path) + "\" は開けません。" + file.reasonText());
+    }
+    if (file.size() > kMaxWholeFileBytes) {
+        throw Failure("ファイル \"" + displayPath(path) + "\" は大きすぎて表示できません（" +
+                      std::to_string(file.size()) + " バイト、上限 " +
+                      std::to_string(kMaxWholeFileBytes >> 20) + " MB）。");
+    }
+    return file.readAll();
+}
+
+void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format) {
+    {
+        UndoPause pause(document());
+        clear();
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        cursor.setBlockCharFormat(format);
+        cursor.insertText(text, format);
+        cursor.endEditBlock();
+    }
+    setTextCursor(QTextCursor(document()));
+    setCurrentCharFormat(format);
+    document()->setModified(false);
 }
 
 void RichTextControl::loadWholeFile(const std::string& path) {
-    ReadOnlyFile file(path);
-    setPlainText(bytesToDisplayText(file.isOpen() ? file.readAll() : std::string()));
+    std::string bytes = readWholeFile(path);
+    if (plainTextMode_) {
+        showPlainText(decodePlainText(bytes), defaultFormat_);
+        return;
+    }
+    bool isRich = false;
+    {
+        UndoPause pause(document());
+        isRich = RtfReader(*document(), defaultFormat_).read(bytes);
+    }
+    if (isRich) {
+        setTextCursor(QTextCursor(document()));
+        document()->setModified(false);
+        return;
+    }
+    // Not rich text after all: read the file again as plain text, in black, since the rich-text
+    // background is white and the default colour is not.
+    bytes.clear();
+    std::string again;
+    try {
+        again = readWholeFile(path);
+    } catch (const Failure&) {
+        throw Failure("ストリームからの読み込みに失敗しました");
+    }
+    QTextCharFormat readable = defaultFormat_;
+    readable.setForeground(QColor(Qt::black));
+    showPlainText(decodePlainText(again), readable);
 }
 
 void RichTextControl::setTextBytes(std::string_view bytes) {
-    setPlainText(bytesToDisplayText(bytes.substr(0, bytes.find('\0'))));
+    const auto zero = bytes.find('\0');
+    if (zero != std::string_view::npos) {
+        bytes = bytes.substr(0, zero);
+    }
+    showPlainText(bytesToDisplayText(bytes), defaultFormat_);
 }
 
-void RichTextControl::appendLine(const QString& line) { append(line); }
+void RichTextControl::appendLine(const QString& line) {
+    appendLines(QStringList{line});
+}
+
+void RichTextControl::appendLines(const QStringList& lines) {
+    if (lines.isEmpty()) {
+        return;
+    }
+    QString text = lines.join(QLatin1Char('\n'));
+    if (!document()->isEmpty()) {
+        text.prepend(QLatin1Char('\n'));
+    }
+    UndoPause pause(document());
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    if (document()->isEmpty()) {
+        cursor.setBlockCharFormat(defaultFormat_);
+    }
+    cursor.insertText(text, defaultFormat_);
+    cursor.endEditBlock();
+}
 
 } // namespace velmoa

@@ -1,28 +1,55 @@
 #pragma once
 
+#include <QColor>
+#include <QStringList>
+#include <QTextCharFormat>
 #include <QTextEdit>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace velmoa {
 
-// The document text control. First cut: plain text only.
+// The document view's text control: rich text (our RTF reader) or plain text, white-on-black or
+// black-on-white, editable but never saved. It offers the operations the document view needs and
+// nothing more; a right click shows no menu.
 class RichTextControl : public QTextEdit {
     Q_OBJECT
-public:
+  public:
+    // Whole-file loads beyond this size are refused, so a huge file cannot exhaust memory.
+    static constexpr std::int64_t kMaxWholeFileBytes = std::int64_t{256} << 20;
+
     explicit RichTextControl(QWidget* parent = nullptr);
+
+    // Empties the text and resets the modified flag.
     void clearContent();
+    // Repaints now, not at the next event loop pass.
     void refreshNow();
+    // The format of text that carries none of its own: plain text loaded or set, appended lines.
     void setDefaultAttributes(const QString& face, int pointSize, const QColor& colour);
+    QTextCharFormat defaultAttributes() const { return defaultFormat_; }
+    // Decides how the next loadWholeFile reads the file.
     void setPlainTextMode(bool on) { plainTextMode_ = on; }
     bool plainTextMode() const { return plainTextMode_; }
     void setBackgroundColour(const QColor& colour);
-    void loadWholeFile(const std::string& path);
-    void setTextBytes(std::string_view bytes);
-    void appendLine(const QString& line);
 
-private:
-    bool plainTextMode_ = true;
+    // Replaces the content with the file: as rich text when plain-text mode is off (a file that is
+    // not rich text is read again as plain text, in black so that it shows on the white background),
+    // as plain text when it is on. Throws Failure when the file cannot be opened or read.
+    void loadWholeFile(const std::string& path);
+    // Replaces the content with bytes shown as text; they end at the first zero byte.
+    void setTextBytes(std::string_view bytes);
+    // Adds one line after the last.
+    void appendLine(const QString& line);
+    // The same as appendLine for each line, in one edit.
+    void appendLines(const QStringList& lines);
+
+  private:
+    std::string readWholeFile(const std::string& path) const;
+    void showPlainText(const QString& text, const QTextCharFormat& format);
+
+    bool plainTextMode_ = false;
+    QTextCharFormat defaultFormat_;
 };
 
 } // namespace velmoa
