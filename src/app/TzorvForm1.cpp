@@ -22,6 +22,9 @@
 #include <QLabel>
 #include <QSlider>
 
+// The built-in pictures live in the core library, whose resources must be registered by hand.
+static void registerBuiltInResources() { Q_INIT_RESOURCE(resources); }
+
 namespace velmoa {
 namespace {
 
@@ -37,6 +40,17 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QSi
     label->resize(size);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
+}
+
+// The substitute fonts run wider than the originals: a caption that would be cut at its fixed
+// width is drawn slightly condensed instead.
+void condenseToFit(QLabel* label) {
+    const int advance = label->fontMetrics().horizontalAdvance(label->text());
+    if (advance > label->width() && advance > 0) {
+        QFont font = label->font();
+        font.setLetterSpacing(QFont::PercentageSpacing, 100.0 * (label->width() - 1) / advance);
+        label->setFont(font);
+    }
 }
 
 void setTextColour(QWidget* widget, const QColor& colour) {
@@ -65,6 +79,7 @@ QLabel* makeIndicator(QWidget* parent, const QString& name, QSize size, const QC
 
 TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidget* parent)
     : QMainWindow(parent), services_(services), AboutBox(aboutBox) {
+    registerBuiltInResources();
     setObjectName(QStringLiteral("zorvForm1"));
     setWindowTitle(QStringLiteral("Velmoa"));
     setWindowIcon(applicationIcon());
@@ -224,6 +239,7 @@ void TzorvForm1::createDocumentView() {
     ToolBar3->addSeparator(QStringLiteral("ToolButton6"), 8);
     ToolBar3->addSeparator(QStringLiteral("ToolButton16"), 8);
     Label5 = makeLabel(ToolBar3, QStringLiteral("Label5"), QStringLiteral("サイズ"), QSize(34, 22));
+    condenseToFit(Label5);
     ToolBar3->addControl(Label5);
     ToolBar3->addSeparator(QStringLiteral("ToolButton17"), 8);
     SizePanel = makeIndicator(ToolBar3, QStringLiteral("SizePanel"), QSize(100, 22), clLime);
@@ -278,6 +294,7 @@ void TzorvForm1::createPictureView() {
     ToolBar1->addSeparator(QStringLiteral("ToolButton10"), 8);
     Label1 = makeLabel(ToolBar1, QStringLiteral("Label1"), QStringLiteral("タイマ-"), QSize(39, 26));
     Label1->setFont(pixelFont(kGothic, 13));
+    condenseToFit(Label1);
     ToolBar1->addControl(Label1);
     ToolBar1->addSeparator(QStringLiteral("ToolButton11"), 7);
     SpinEdit1 = new SecondsBox(ToolBar1, QStringLiteral("SpinEdit1"));
@@ -295,6 +312,7 @@ void TzorvForm1::createPictureView() {
     ToolBar1->addControl(SpinEdit1);
     ToolBar1->addSeparator(QStringLiteral("ToolButton12"), 8);
     Label2 = makeLabel(ToolBar1, QStringLiteral("Label2"), QStringLiteral("カウンタ"), QSize(40, 26));
+    condenseToFit(Label2);
     ToolBar1->addControl(Label2);
     ToolBar1->addSeparator(QStringLiteral("ToolButton13"), 8);
     CounterPanel = makeIndicator(ToolBar1, QStringLiteral("CounterPanel"), QSize(89, 26), clAqua);

@@ -38,7 +38,7 @@ TEST_F(FileOpening, CommandLineDocumentSetsCountersCaptionAndView) {
 TEST_F(FileOpening, DispatchesByExtension) {
     struct Row {
         const char* name;
-        QWidget* TzorvForm1::*view;
+        Panel* TzorvForm1::*view;
     };
     const Row rows[] = {
         {"a.JPG", &TzorvForm1::BP1},       {"b.jpg", &TzorvForm1::BP1},       {"c.Jpg", &TzorvForm1::BP1},
