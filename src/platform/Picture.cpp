@@ -1,67 +1,82 @@
 #include "platform/Picture.h"
 
+#include "platform/BitmapPictureData.h"
 #include "platform/Failure.h"
+#include "platform/IconPictureData.h"
+#include "platform/JpegPictureData.h"
+#include "platform/MetafileLoader.h"
+#include "platform/ReadOnlyFile.h"
+#include "platform/TextEncoding.h"
 
-#include <QImage>
-#include <QPainter>
-#include <csetjmp>
-#include <cstdio>
-#include <jpeglib.h>
-#include <mutex>
+#include <cerrno>
+#include <cstring>
 
 namespace velmoa {
 namespace {
 
-// Decodes the whole JPEG when first drawn. Replaced by the full decoder set.
-class SimpleJpegData : public PictureData {
-public:
-    explicit SimpleJpegData(std::string bytes) : bytes_(std::move(bytes)) {
-        jpeg_decompress_struct cinfo;
-        ErrorManager err;
-        cinfo.err = jpeg_std_error(&err.pub);
-        err.pub.error_exit = onError;
-        if (setjmp(err.jump)) {
-            const int code = cinfo.err->msg_code;
-            jpeg_destroy_decompress(&cinfo);
-            throw Failure("JPEG エラー #" + std::to_string(code));
+// No picture file we show comes near this; past it a file would only exhaust memory.
+constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{1} << 30;
+
+// The extension as written, without its dot: the part of the file name after its last dot.
+std::string extensionOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) {
+        return {};
+    }
+    return path.substr(dot + 1);
+}
+
+// Only ASCII letters are letters here: the names are bytes in whatever encoding.
+std::string asciiLower(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
         }
-        jpeg_create_decompress(&cinfo);
-        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes_.data()), bytes_.size());
-        jpeg_read_header(&cinfo, TRUE);
-        width_ = static_cast<int>(cinfo.image_width);
-        height_ = static_cast<int>(cinfo.image_height);
-        jpeg_destroy_decompress(&cinfo);
     }
-    int width() const override { return width_; }
-    int height() const override { return height_; }
-    void draw(QPainter& painter, const QRect& target) const override {
-        std::call_once(decodedOnce_, [this] { decoded_ = QImage::fromData(
-            reinterpret_cast<const uchar*>(bytes_.data()), static_cast<int>(bytes_.size()), "JPEG"); });
-        painter.drawImage(target, decoded_);
-    }
+    return s;
+}
 
-private:
-    struct ErrorManager {
-        jpeg_error_mgr pub;
-        std::jmp_buf jump;
-    };
-    static void onError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1); }
-
-    std::string bytes_;
-    int width_ = 0;
-    int height_ = 0;
-    mutable std::once_flag decodedOnce_;
-    mutable QImage decoded_;
-};
+std::string cannotOpenMessage(const std::string& path, const std::string& reason) {
+    return "ファイル \"" + bytesToDisplayText(path).toStdString() + "\" は開けません。" + reason;
+}
 
 } // namespace
 
 Picture Picture::loadFromFile(const std::string& path) {
-    throw Failure("ファイル \"" + path + "\" は開けません。");
+    const std::string extension = extensionOf(path);
+    const std::string lower = asciiLower(extension);
+    const bool known = lower == "bmp" || lower == "ico" || lower == "wmf" || lower == "emf" ||
+                       lower == "jpg" || lower == "jpeg";
+    if (!known) {
+        throw Failure("拡張子 ." + bytesToDisplayText(extension).toStdString() +
+                      " の画像形式は処理できません");
+    }
+
+    ReadOnlyFile file(path);
+    if (!file.isOpen()) {
+        throw Failure(cannotOpenMessage(path, file.reasonText()));
+    }
+    if (file.size() > kMaxPictureFileBytes) {
+        throw Failure(cannotOpenMessage(path, std::strerror(EFBIG)));
+    }
+    std::string bytes = file.readAll();
+
+    if (lower == "bmp") {
+        return Picture(Kind::Bitmap, BitmapPictureData::fromFileBytes(bytes));
+    }
+    if (lower == "ico") {
+        return Picture(Kind::Icon, IconPictureData::fromFileBytes(bytes));
+    }
+    if (lower == "wmf" || lower == "emf") {
+        return loadMetafilePicture(std::move(bytes), lower == "emf");
+    }
+    return fromJpegBytes(std::move(bytes));
 }
 
 Picture Picture::fromJpegBytes(std::string bytes) {
-    return Picture(Kind::Jpeg, std::make_shared<SimpleJpegData>(std::move(bytes)));
+    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(std::move(bytes)));
 }
 
 void Picture::draw(QPainter& painter, const QRect& target) const {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velmoa {
+
+// Device-independent bitmaps as .bmp files and icon images hold them: OS/2 core, Windows
+// info, V4 and V5 headers; 1, 4, 8 (palette), 16, 24 and 32 bits; bit fields; RLE4 and RLE8.
+class BitmapDecoder {
+  public:
+    // Larger bitmaps are refused before anything is allocated (1 GiB of pixels at this size).
+    static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
+
+    static const char* const kBadBitmapMessage;
+    static const char* const kStreamErrorMessage;
+
+    // A whole .bmp file ("BM", file header, bitmap). Opaque RGB32. Throws Failure with the bitmap
+    // message for a bad header, or the stream message when the file ends before its pixels.
+    static QImage decodeFile(std::string_view file);
+
+    // An icon image: the bitmap header gives twice the height (colour rows, then the AND mask).
+    // ARGB32 premultiplied: a 32-bit image's alpha when it has any, otherwise the mask.
+    // badMessage is thrown for a bad header.
+    static QImage decodeIconImage(std::string_view dib, const std::string& badMessage);
+};
+
+} // namespace velmoa
