@@ -53,4 +53,12 @@ void FormTest::press(const char* keys) {
     QTest::keySequence(form.get(), sequence);
 }
 
+void FormTest::tick() {
+    runReported([this] { form->Timer1Timer(); });
+}
+
+void FormTest::drop(const std::string& path) {
+    runReported([this, &path] { form->WMDropFiles(path); });
+}
+
 } // namespace velmoa::testing

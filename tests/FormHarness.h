@@ -55,6 +55,9 @@ protected:
     std::string caption() const;
     std::string counter() const;
     void press(const char* keys);
+    // Handlers as Qt would call them: failures go to the reporter.
+    void tick();
+    void drop(const std::string& path);
 
     RecordingReporter reporter;
     FakeChooser chooser;

@@ -125,7 +125,7 @@ TEST_F(FileOpening, OpenDoorKeepsARedCounterRedAndTheOtherDoorsMakeItAqua) {
     chooser.answer = ini;
     form->ActOpen->trigger();
     EXPECT_EQ(form->counterColour(), clRed);
-    form->WMDropFiles(ini);
+    drop(ini);
     EXPECT_EQ(form->counterColour(), clAqua);
 }
 
@@ -173,9 +173,9 @@ TEST_F(FileOpening, OnlyTheDocumentBranchClearsTheHiddenPointer) {
     const std::string ini = writeFile(dir, "a.ini", "x");
     showForm();
     setApplicationCursorHidden(true);
-    form->WMDropFiles(jpg);
+    drop(jpg);
     EXPECT_TRUE(applicationCursorHidden());
-    form->WMDropFiles(ini);
+    drop(ini);
     EXPECT_FALSE(applicationCursorHidden());
 }
 
@@ -201,9 +201,9 @@ TEST_F(FileOpening, DocumentLeavesFullScreenAndPicturesKeepIt) {
     const std::string ini = writeFile(dir, "a.ini", "x");
     showForm();
     form->ActFullScreen->trigger();
-    form->WMDropFiles(jpg);
+    drop(jpg);
     EXPECT_TRUE(form->FullScreenOn);
-    form->WMDropFiles(ini);
+    drop(ini);
     EXPECT_FALSE(form->FullScreenOn);
     EXPECT_TRUE(form->Windowed);
     EXPECT_EQ(form->centralWidget()->size(), QSize(640, 480));
