@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs a test program on a private X server with the openbox window manager.
+set -u
+n=90
+while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+runtime=$(mktemp -d)
+Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=:$n XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=xcb
+for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+sleep 0.5
+"$@"
+status=$?
+kill $wm $xvfb 2>/dev/null
+wait 2>/dev/null
+rm -rf "$runtime"
+exit $status
