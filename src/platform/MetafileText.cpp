@@ -2,6 +2,10 @@
 
 #include "platform/TextEncoding.h"
 
+#include <iconv.h>
+#include <optional>
+#include <string>
+
 namespace velmoa {
 namespace {
 
@@ -23,13 +27,48 @@ QString decodeCp1252(std::string_view bytes) {
     return text;
 }
 
+// Other East Asian character sets through iconv; nullopt when the bytes do not convert.
+std::optional<QString> decodeWith(const char* codePage, std::string_view bytes) {
+    iconv_t cd = iconv_open("UTF-8", codePage);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::string out(bytes.size() * 4 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1) || inLeft != 0) {
+        return std::nullopt;
+    }
+    out.resize(out.size() - outLeft);
+    return QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size()));
+}
+
 } // namespace
 
 QString decodeMetafileText(std::string_view bytes, int charset) {
-    if (charset == kShiftJisCharset) {
-        if (auto text = decodeCp932(bytes)) {
-            return *text;
-        }
+    std::optional<QString> text;
+    switch (charset) {
+    case kShiftJisCharset:
+        text = decodeCp932(bytes);
+        break;
+    case 129: // Hangul
+        text = decodeWith("CP949", bytes);
+        break;
+    case 134: // GB2312, which LibreOffice also picks for Japanese text
+        text = decodeWith("GBK", bytes);
+        break;
+    case 136: // Big5
+        text = decodeWith("CP950", bytes);
+        break;
+    default:
+        break;
+    }
+    if (text) {
+        return *text;
     }
     return decodeCp1252(bytes);
 }

@@ -91,7 +91,8 @@ std::vector<double> charAdvances(std::string_view text, int charset, MetafileRea
         const auto byte = static_cast<unsigned char>(text[i]);
         double advance = r.i16(at + i * 2);
         const bool lead =
-            charset == 128 && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+            (charset == 128 && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC))) ||
+            ((charset == 129 || charset == 134 || charset == 136) && byte >= 0x81 && byte <= 0xFE);
         if (lead && i + 1 < text.size()) {
             ++i;
             advance += r.i16(at + i * 2);
