@@ -1,0 +1,197 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTransform>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace velmoa {
+
+// The drawing state of a metafile device context (objects, mapping, text and clip settings)
+// and the drawing calls of both metafile kinds, carried out on a QPainter in vectors.
+// Coordinates passed in are logical units; the canvas maps them through the world transform
+// (EMF), the mapping mode and the device-to-target transform given at construction.
+class MetafileCanvas {
+  public:
+    struct Pen {
+        std::uint32_t style = 0; // PS_* with end cap and join bits
+        double width = 0;        // logical units; 0 draws one pixel wide
+        QColor color = Qt::black;
+    };
+    struct Brush {
+        enum class Kind { Solid, Null, Hatched, Pattern };
+        Kind kind = Kind::Solid;
+        QColor color = Qt::white;
+        int hatch = 0;
+        QImage pattern;
+    };
+    struct Font {
+        double height = 0; // logical units; negative: character height, positive: cell height
+        double width = 0;
+        double escapement = 0; // tenths of a degree, counter-clockwise
+        int weight = 400;
+        bool italic = false;
+        bool underline = false;
+        bool strikeOut = false;
+        int charset = 0;
+        QString face;
+    };
+    struct Palette {};
+    struct Region {
+        QPainterPath path;
+        bool logical = false; // WMF regions are in logical units, EMF regions in device units
+    };
+    using Object = std::variant<std::monostate, Pen, Brush, Font, Palette, Region>;
+
+    enum class ArcKind { Arc, Chord, Pie, ArcTo };
+
+    // deviceToTarget maps the metafile's device units onto the target; devicePerMillimetre is
+    // the device resolution the metric mapping modes use.
+    MetafileCanvas(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
+                   QSizeF devicePerMillimetre);
+    ~MetafileCanvas();
+    MetafileCanvas(const MetafileCanvas&) = delete;
+    MetafileCanvas& operator=(const MetafileCanvas&) = delete;
+
+    // Object table. Indexes out of range are refused (false) so the player can stop.
+    void setObjectTableSize(std::size_t size);
+    std::size_t objectTableSize() const { return objects_.size(); }
+    bool addObject(Object object); // the lowest free slot, as WMF does
+    bool setObject(std::size_t index, Object object);
+    bool selectObject(std::size_t index);
+    bool selectStockObject(std::uint32_t stock);
+    bool deleteObject(std::size_t index);
+    const Object* object(std::size_t index) const;
+
+    // Mapping.
+    void setMapMode(int mode);
+    void setWindowOrg(QPointF org) { state_.windowOrg = org; }
+    void setWindowExt(QSizeF ext);
+    void setViewportOrg(QPointF org) { state_.viewportOrg = org; }
+    void setViewportExt(QSizeF ext);
+    void offsetWindowOrg(QPointF by) { state_.windowOrg += by; }
+    void offsetViewportOrg(QPointF by) { state_.viewportOrg += by; }
+    void scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
+    void scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
+    QPointF windowOrg() const { return state_.windowOrg; }
+    QSizeF windowExt() const { return state_.windowExt; }
+    void setWorldTransform(const QTransform& world) { state_.world = world; }
+    void modifyWorldTransform(const QTransform& by, int mode);
+    QTransform logicalToTarget() const;
+
+    // Attributes.
+    void setTextColor(QColor c) { state_.textColor = c; }
+    void setBkColor(QColor c) { state_.bkColor = c; }
+    void setBkMode(int mode) { state_.bkMode = mode; }
+    void setTextAlign(std::uint32_t align) { state_.textAlign = align; }
+    void setPolyFillMode(int mode) { state_.polyFillMode = mode; }
+    void setRop2(int rop) { state_.rop2 = rop; }
+    void setStretchBltMode(int mode) { state_.stretchMode = mode; }
+    void setArcDirection(int direction) { state_.arcClockwise = direction == 2; }
+    void setMiterLimit(double limit) { state_.miterLimit = limit; }
+    bool saveDc();
+    bool restoreDc(int which);
+
+    // Clipping (rectangles in logical units).
+    void intersectClipRect(const QRectF& rect);
+    void excludeClipRect(const QRectF& rect);
+    void offsetClip(QPointF by);
+    // mode: RGN_AND 1, RGN_OR 2, RGN_XOR 3, RGN_DIFF 4, RGN_COPY 5; no region resets the clip.
+    void selectClipRegion(const Region* region, int mode);
+
+    // Drawing.
+    void moveTo(QPointF p);
+    void lineTo(QPointF p);
+    void polyline(const std::vector<QPointF>& points);
+    void polylineTo(const std::vector<QPointF>& points);
+    void polyBezier(const std::vector<QPointF>& points);
+    void polyBezierTo(const std::vector<QPointF>& points);
+    void polygon(const std::vector<QPointF>& points) { polyPolygon({points}); }
+    void polyPolygon(const std::vector<std::vector<QPointF>>& polygons);
+    void polyPolyline(const std::vector<std::vector<QPointF>>& lines);
+    void rectangle(const QRectF& rect);
+    void roundRect(const QRectF& rect, QSizeF corner);
+    void ellipse(const QRectF& rect);
+    void arc(const QRectF& rect, QPointF start, QPointF end, ArcKind kind);
+    void angleArc(QPointF centre, double radius, double startDegrees, double sweepDegrees);
+    void setPixel(QPointF p, QColor colour);
+    // options: ETO_OPAQUE 2, ETO_CLIPPED 4. dx: advance of each character in logical units.
+    void textOut(QPointF reference, const QString& text, const std::vector<double>& dx, std::uint32_t options,
+                 const std::optional<QRectF>& rect, const Font* font = nullptr);
+    void patBlt(const QRectF& rect, std::uint32_t rop);
+    // Draws source (in image pixels) of image into dest (logical; negative sizes mirror).
+    void stretchImage(const QRectF& dest, const QImage& image, const QRectF& source, std::uint32_t rop,
+                      double opacity = 1.0);
+    void fillRegion(const Region& region, const Brush& brush);
+    void frameRegion(const Region& region, const Brush& brush, QSizeF frame);
+    void invertRegion(const Region& region);
+    const Brush& currentBrush() const { return state_.brush; }
+    const Font& currentFont() const { return state_.font; }
+
+    // Paths (EMF).
+    void beginPath();
+    void endPath() { inPath_ = false; }
+    void abortPath();
+    void closeFigure();
+    void fillPath();
+    void strokePath();
+    void strokeAndFillPath();
+    void selectClipPath(int mode);
+
+  private:
+    struct State {
+        Pen pen;
+        Brush brush;
+        Font font;
+        QColor textColor = Qt::black;
+        QColor bkColor = Qt::white;
+        int bkMode = 2;
+        std::uint32_t textAlign = 0;
+        int polyFillMode = 1;
+        int rop2 = 13;
+        int stretchMode = 1;
+        bool arcClockwise = false;
+        double miterLimit = 10;
+        int mapMode = 1;
+        QPointF windowOrg;
+        QSizeF windowExt{1, 1};
+        QPointF viewportOrg;
+        QSizeF viewportExt{1, 1};
+        QTransform world;
+        QPointF position;
+        std::optional<QPainterPath> clip; // target coordinates
+    };
+
+    QTransform pageTransform() const;
+    QPainterPath regionPath(const Region& region) const; // in target coordinates
+    void combineClip(const QPainterPath& path, int mode);
+    void applyClip();
+    bool prepare(bool forText = false);
+    void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke);
+    void drawTargetPath(const QPainterPath& targetPath, bool fill, bool stroke);
+    void appendToPath(const QPainterPath& logicalPath);
+    QPen makePen(double scale) const;
+    void fillWithBrush(const QPainterPath& path, const Brush& brush);
+    QPainterPath arcPath(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) const;
+    double averageScale() const;
+
+    QPainter& painter_;
+    QTransform origin_;
+    QRectF target_;
+    QPainterPath targetClip_;
+    QTransform deviceToTarget_;
+    QSizeF devicePerMm_;
+    bool rasterOps_ = false;
+    State state_;
+    std::vector<State> saved_;
+    std::vector<Object> objects_;
+    bool inPath_ = false;
+    QPainterPath path_; // target coordinates
+    bool clipApplied_ = false;
+};
+
+} // namespace velmoa
