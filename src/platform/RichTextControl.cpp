@@ -6,6 +6,7 @@
 #include "platform/TextEncoding.h"
 
 #include <QPalette>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -18,12 +19,14 @@ std::string displayPath(const std::string& path) {
     return bytesToDisplayText(path).toStdString();
 }
 
-QString decodePlainText(std::string_view bytes) {
-    // A byte-order mark is a marker, not text to show.
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
+std::int64_t lineCount(std::string_view bytes) {
+    std::int64_t lines = 1;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
+            ++lines;
+        }
     }
-    return bytesToDisplayText(bytes);
+    return lines;
 }
 
 // Loads go without undo records: a 10 MB file would otherwise be kept twice.
@@ -103,35 +106,58 @@ std::string RichTextControl::readWholeFile(const std::string& path) const {
     return file.readAll();
 }
 
-void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format) {
-    {
-        UndoPause pause(document());
-        clear();
-        QTextCursor cursor(document());
-        cursor.beginEditBlock();
-        cursor.setBlockCharFormat(format);
-        cursor.insertText(text, format);
-        cursor.endEditBlock();
+QTextDocument* RichTextControl::newDocument() {
+    auto* fresh = new QTextDocument(this);
+    fresh->setDefaultFont(document()->defaultFont());
+    fresh->setUndoRedoEnabled(false);
+    return fresh;
+}
+
+void RichTextControl::adoptDocument(QTextDocument* fresh) {
+    // Filling a document that no view is attached to is many times faster for big files: the
+    // view lays out only what it shows once the document is complete.
+    // The first document belongs to the inner text control, which deletes it itself.
+    QPointer<QTextDocument> old = document();
+    fresh->setUndoRedoEnabled(true);
+    fresh->setModified(false);
+    setDocument(fresh);
+    if (old && old != fresh && old->parent() == this) {
+        delete old;
     }
-    setTextCursor(QTextCursor(document()));
+    setTextCursor(QTextCursor(fresh));
+}
+
+QString RichTextControl::plainTextOf(const std::string& path, std::string_view bytes) const {
+    if (lineCount(bytes) > kMaxLines) {
+        throw Failure("ファイル \"" + displayPath(path) + "\" は行が多すぎて表示できません（上限 " +
+                      std::to_string(kMaxLines) + " 行）。");
+    }
+    // A byte-order mark is a marker, not text to show.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+    }
+    return bytesToDisplayText(bytes);
+}
+
+void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format) {
+    QTextDocument* fresh = newDocument();
+    QTextCursor cursor(fresh);
+    cursor.setBlockCharFormat(format);
+    cursor.insertText(text, format);
+    adoptDocument(fresh);
     setCurrentCharFormat(format);
-    document()->setModified(false);
 }
 
 void RichTextControl::loadWholeFile(const std::string& path) {
     std::string bytes = readWholeFile(path);
     if (plainTextMode_) {
-        showPlainText(decodePlainText(bytes), defaultFormat_);
+        showPlainText(plainTextOf(path, bytes), defaultFormat_);
         return;
     }
-    bool isRich = false;
-    {
-        UndoPause pause(document());
-        isRich = RtfReader(*document(), defaultFormat_).read(bytes);
-    }
-    if (isRich) {
-        setTextCursor(QTextCursor(document()));
-        document()->setModified(false);
+    if (RtfReader::looksLikeRtf(bytes)) {
+        QTextDocument* fresh = newDocument();
+        RtfReader(*fresh, defaultFormat_).read(bytes);
+        adoptDocument(fresh);
         return;
     }
     // Not rich text after all: read the file again as plain text, in black, since the rich-text
@@ -145,7 +171,7 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     }
     QTextCharFormat readable = defaultFormat_;
     readable.setForeground(QColor(Qt::black));
-    showPlainText(decodePlainText(again), readable);
+    showPlainText(plainTextOf(path, again), readable);
 }
 
 void RichTextControl::setTextBytes(std::string_view bytes) {
@@ -164,19 +190,14 @@ void RichTextControl::appendLines(const QStringList& lines) {
     if (lines.isEmpty()) {
         return;
     }
-    QString text = lines.join(QLatin1Char('\n'));
-    if (!document()->isEmpty()) {
-        text.prepend(QLatin1Char('\n'));
+    if (document()->isEmpty()) {
+        showPlainText(lines.join(QLatin1Char('\n')), defaultFormat_);
+        return;
     }
     UndoPause pause(document());
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    if (document()->isEmpty()) {
-        cursor.setBlockCharFormat(defaultFormat_);
-    }
-    cursor.insertText(text, defaultFormat_);
-    cursor.endEditBlock();
+    cursor.insertText(QLatin1Char('\n') + lines.join(QLatin1Char('\n')), defaultFormat_);
 }
 
 } // namespace velmoa

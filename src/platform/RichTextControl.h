@@ -16,8 +16,10 @@ namespace velmoa {
 class RichTextControl : public QTextEdit {
     Q_OBJECT
   public:
-    // Whole-file loads beyond this size are refused, so a huge file cannot exhaust memory.
-    static constexpr std::int64_t kMaxWholeFileBytes = std::int64_t{256} << 20;
+    // Whole-file loads beyond these bounds are refused, so a huge file cannot exhaust memory (each
+    // line costs a few hundred bytes of layout besides its text).
+    static constexpr std::int64_t kMaxWholeFileBytes = std::int64_t{64} << 20;
+    static constexpr std::int64_t kMaxLines = 2'000'000;
 
     explicit RichTextControl(QWidget* parent = nullptr);
 
@@ -46,6 +48,9 @@ class RichTextControl : public QTextEdit {
 
   private:
     std::string readWholeFile(const std::string& path) const;
+    QString plainTextOf(const std::string& path, std::string_view bytes) const;
+    QTextDocument* newDocument();
+    void adoptDocument(QTextDocument* fresh);
     void showPlainText(const QString& text, const QTextCharFormat& format);
 
     bool plainTextMode_ = false;

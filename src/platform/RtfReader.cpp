@@ -15,7 +15,7 @@ namespace {
 constexpr int kTwipsPerPixel = 15; // 1440 twips per inch at 96 pixels per inch
 constexpr int kMaxTwips = 31680;   // 22 inches: larger indents and spacings are damage
 constexpr int kMaxColumns = 64;
-constexpr int kMaxRows = 100000;
+constexpr int kMaxRows = 20000;
 constexpr int kMaxPictureSide = 10000;
 
 int clampInt(int value, int low, int high) {
@@ -152,7 +152,7 @@ bool RtfReader::read(std::string_view bytes) {
 
     const std::size_t n = bytes.size();
     std::size_t i = 0;
-    while (i < n) {
+    while (i < n && !finished_) {
         const char c = bytes[i];
         if (c == '{') {
             ++i;
@@ -237,7 +237,9 @@ bool RtfReader::read(std::string_view bytes) {
         finishPicture();
     }
     flushRun();
-    applyBlockFormat();
+    if (!finished_) {
+        applyBlockFormat();
+    }
     cursor_.endEditBlock();
     return true;
 }
@@ -263,6 +265,12 @@ void RtfReader::closeGroup() {
     }
     if (states_.empty()) {
         return; // a stray closing brace
+    }
+    if (states_.size() == 1) {
+        // The document's own group ends: its last paragraph keeps the formats it had.
+        flushRun();
+        applyBlockFormat();
+        finished_ = true;
     }
     const Destination closing = state_.destination;
     state_ = states_.back();
@@ -510,6 +518,16 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
 }
 
 void RtfReader::controlSymbol(char symbol) {
+    if (symbol == '\\' || symbol == '{' || symbol == '}') {
+        // Escaped characters may be the second byte of a two-byte character: no flush here.
+        starred_ = false;
+        if (skipFallback_ > 0 && state_.destination != Destination::Skip) {
+            --skipFallback_;
+            return;
+        }
+        textByte(symbol);
+        return;
+    }
     flushBytes();
     if (symbol == '*') {
         starred_ = true;
@@ -524,11 +542,6 @@ void RtfReader::controlSymbol(char symbol) {
         return;
     }
     switch (symbol) {
-    case '\\':
-    case '{':
-    case '}':
-        textByte(symbol);
-        break;
     case '~':
         outputChar(u'\u00A0');
         break;
@@ -692,6 +705,10 @@ void RtfReader::applyBlockFormat() {
 
 void RtfReader::paragraphBreak() {
     if (state_.destination != Destination::Text) {
+        return;
+    }
+    if (++paragraphs_ > kMaxParagraphs) {
+        outputChar(u' ');
         return;
     }
     syncTable();

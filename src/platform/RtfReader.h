@@ -37,6 +37,8 @@ class RtfReader {
     static bool looksLikeRtf(std::string_view bytes);
 
     static constexpr int kMaxGroupDepth = 1000;
+    // Paragraph breaks beyond this become blanks, keeping a hostile file's layout within memory.
+    static constexpr int kMaxParagraphs = 2'000'000;
 
   private:
     enum class Destination { Text, Skip, FontTable, ColourTable, Picture };
@@ -149,6 +151,8 @@ class RtfReader {
     bool rowEnded_ = false;
     bool cellPending_ = false;
     bool starred_ = false;
+    int paragraphs_ = 0;
+    bool finished_ = false; // the document's group has closed; what follows is not read
 };
 
 // Convenience for RtfReader(document, defaultFormat).read(bytes).
