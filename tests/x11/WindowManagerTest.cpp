@@ -17,16 +17,16 @@ TEST_F(WindowManager, FullScreenFillsTheScreenAndLeavingGives640By480) {
     showForm();
     const QSize screen = QGuiApplication::primaryScreen()->size();
     form->resize(1000, 700);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->size() == QSize(1000, 700); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->size() == QSize(1000, 700); }, 10000));
 
     form->ActFullScreen->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->geometry() == QRect(QPoint(0, 0), screen); }, 3000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->geometry() == QRect(QPoint(0, 0), screen); }, 10000))
         << form->geometry().width() << "x" << form->geometry().height();
     EXPECT_EQ(form->frameGeometry(), form->geometry()); // no caption bar
     EXPECT_EQ(form->centralWidget()->size(), screen);
 
     form->ActFullScreen->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->size() == QSize(640, 480) && !form->isFullScreen(); }, 3000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->size() == QSize(640, 480) && !form->isFullScreen(); }, 10000))
         << form->width() << "x" << form->height();
     QTest::qWait(300);
     EXPECT_EQ(form->centralWidget()->size(), QSize(640, 480));
@@ -36,7 +36,7 @@ TEST_F(WindowManager, FullScreenFillsTheScreenAndLeavingGives640By480) {
 TEST_F(WindowManager, MaximiseKeepsTheCaptionBarAndWindowedMode) {
     showForm();
     form->setWindowState(Qt::WindowMaximized);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->width() > 1000; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->width() > 1000; }, 10000));
     EXPECT_FALSE(form->isFullScreen());
     EXPECT_TRUE(form->Windowed);
     EXPECT_GT(form->frameGeometry().height(), form->geometry().height());
