@@ -1,3 +1,17 @@
+#include <QApplication>
 #include <benchmark/benchmark.h>
 
-BENCHMARK_MAIN();
+#include <cstdlib>
+
+// Widgets and painting need an application object; benchmarks run on Qt's offscreen platform.
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
