@@ -1,0 +1,76 @@
+#include "FormHarness.h"
+
+#include "app/Colours.h"
+#include "app/Panel.h"
+#include "platform/RichTextControl.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextDocument>
+
+using namespace velmoa;
+using namespace velmoa::testing;
+
+namespace {
+class DocumentView : public FormTest {
+protected:
+    QString shownText() const { return form->RichEdit1->toPlainText(); }
+    QColor background() const { return form->RichEdit1->palette().color(QPalette::Base); }
+};
+} // namespace
+
+TEST_F(DocumentView, ChoosesRichPlainTextOrHexDumpByExtensionAndContent) {
+    showForm();
+    struct Row {
+        std::string name;
+        std::string bytes;
+        QString text;
+        QColor background;
+    };
+    const std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello \\b bold\\b0 .\\par}";
+    const std::string utf16 = std::string("\xFF\xFEh\0i\0", 6);
+    const Row rows[] = {
+        {"a.rtf", rtf, QStringLiteral("Hello bold."), clWhite},
+        {"b.RTF", "plain words", QStringLiteral("plain words"), clWhite},
+        {"c.htm", "<p>x</p>\n", QStringLiteral("<p>x</p>\n"), clBlack},
+        {"d.csv", "a,b\x0c\n", QStringLiteral("a,b\x0c\n"), clBlack}, // listed: shown whole, control bytes too
+        {"e.txt", "日本語\n", QStringLiteral("日本語\n"), clBlack},
+        {"f.txt", "\x93\xfa\x96\x7b", QStringLiteral("日本"), clBlack}, // Shift-JIS
+        {"g.dat", "", QString(), clBlack},
+        {"h.dat", std::string("AB\0C\x1b", 5), QStringLiteral("0000 : 41 42 00 43 1B "), clBlack},
+        {"i.txt", utf16, QStringLiteral("0000 : FF FE 68 00 69 00 "), clBlack},
+    };
+    for (const Row& row : rows) {
+        drop(writeFile(dir, row.name, row.bytes));
+        EXPECT_TRUE(reporter.messages.isEmpty()) << row.name << reporter.messages.join('\n').toStdString();
+        EXPECT_EQ(shownText().trimmed(), row.text.trimmed()) << row.name;
+        EXPECT_EQ(background(), row.background) << row.name;
+        EXPECT_TRUE(form->MojiPanel->isVisible());
+        EXPECT_TRUE(form->CoolBar2->isVisible());
+    }
+}
+
+TEST_F(DocumentView, ByteViewShowsOnlyTheFirst16384Bytes) {
+    showForm();
+    std::string text(20000, 'x');
+    text[16384] = '\x01'; // past the judged bytes: no effect
+    drop(writeFile(dir, "long.log", text));
+    EXPECT_EQ(shownText().size(), 16384);
+    text[16383] = '\x01';
+    drop(writeFile(dir, "long2.log", text));
+    EXPECT_EQ(form->RichEdit1->document()->blockCount(), 1024);
+    EXPECT_TRUE(shownText().contains(QStringLiteral("3FF0 : ")));
+    EXPECT_EQ(form->SizePanel->text(), QStringLiteral("19.53 KB"));
+}
+
+TEST_F(DocumentView, TextAreaLiesBelowTheToolBarAndKeepsItsSizeUntilTheNextDocument) {
+    showForm();
+    drop(writeFile(dir, "a.ini", "x"));
+    const int bar = form->CoolBar2->height();
+    EXPECT_EQ(form->RichEdit1->geometry(), QRect(0, bar, 640, 480 - bar));
+    form->resize(800, 600);
+    EXPECT_EQ(form->RichEdit1->geometry(), QRect(0, bar, 640, 480 - bar));
+    drop(writeFile(dir, "b.ini", "y"));
+    EXPECT_EQ(form->RichEdit1->geometry(), QRect(0, bar, 800, 600 - bar));
+}
