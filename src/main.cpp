@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
-#include <QSettings>
 
 using namespace velmoa;
 
@@ -16,12 +15,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
-    // Nothing is written: Qt's file dialog saves its history to QtProject.conf when destroyed,
-    // so settings go to a place that cannot be written.
-    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/proc/velmoa-keeps-no-settings"));
-        QSettings::setPath(format, QSettings::SystemScope, QStringLiteral("/proc/velmoa-keeps-no-settings"));
-    }
     installFontSubstitutes();
     MessageBoxReporter reporter;
     installFailureReporter(&reporter);

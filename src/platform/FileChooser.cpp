@@ -2,8 +2,18 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QSettings>
 
 namespace velmoa {
+
+QtFileChooser::QtFileChooser() {
+    // Nothing is written: Qt's file dialog saves its history to QtProject.conf when destroyed,
+    // so settings are sent where they cannot be written.
+    for (auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/proc/velmoa-keeps-no-settings"));
+        QSettings::setPath(format, QSettings::SystemScope, QStringLiteral("/proc/velmoa-keeps-no-settings"));
+    }
+}
 
 std::optional<std::string> QtFileChooser::choose(QWidget* parent) {
     QFileDialog dialog(parent);

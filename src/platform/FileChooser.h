@@ -18,6 +18,7 @@ public:
 // chosen in it (kept in memory only; nothing is saved).
 class QtFileChooser : public FileChooser {
 public:
+    QtFileChooser();
     std::optional<std::string> choose(QWidget* parent) override;
 
 private:
