@@ -4,6 +4,7 @@
 #include "app/TzorvForm1.h"
 #include "platform/Desktop.h"
 #include "platform/FileChooser.h"
+#include "platform/PrintDialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -21,7 +22,8 @@ int main(int argc, char** argv) {
 
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
-    TzorvForm1 zorvForm1({&openDialog, &desktop});
+    QtPrintDialog printDialog;
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 

@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QPrinter>
 #include <QSlider>
 
 // The built-in pictures live in the core library, whose resources must be registered by hand.

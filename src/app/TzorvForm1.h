@@ -5,11 +5,13 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class QAction;
 class QCheckBox;
 class QLabel;
+class QPrinter;
 class QSlider;
 
 namespace velmoa {
@@ -20,6 +22,7 @@ class FileChooser;
 class ImageControl;
 class MediaPlayerStrip;
 class Panel;
+class PrintDialog;
 class RichTextControl;
 class SecondsBox;
 class TAboutBox;
@@ -30,6 +33,7 @@ class ToolButton;
 struct FormServices {
     FileChooser* openDialog = nullptr;
     Desktop* desktop = nullptr;
+    PrintDialog* printDialog = nullptr;
 };
 
 // The main window: every control, every item of viewer state, and the handlers.
@@ -168,7 +172,11 @@ private:
     // Stops a slideshow, moves the current index by delta and shows that picture.
     void stepInto(int delta);
 
+    // The printer and its settings, kept from one print to the next (orientation, job title).
+    QPrinter& printer();
+
     FormServices services_;
+    std::unique_ptr<QPrinter> printer_;
     TAboutBox* AboutBox = nullptr;
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;
