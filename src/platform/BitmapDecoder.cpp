@@ -199,8 +199,8 @@ Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits
     return l;
 }
 
-QImage allocate(const Layout& l, const std::string& badMessage) {
-    QImage image(static_cast<int>(l.width), static_cast<int>(l.height), QImage::Format_ARGB32);
+QImage allocate(const Layout& l, QImage::Format format, const std::string& badMessage) {
+    QImage image(static_cast<int>(l.width), static_cast<int>(l.height), format);
     if (image.isNull()) {
         throw Failure(badMessage);
     }
@@ -215,39 +215,54 @@ QRgb* rowOf(QImage& image, const Layout& l, std::int64_t storedRow) {
 void decodeUncompressed(std::string_view b, const Layout& l, QImage& image) {
     const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]), alpha(l.masks[3]);
+    const bool withAlpha = l.masks[3] != 0;
+    auto masked = [&](std::uint32_t p) {
+        return qRgba(static_cast<int>(red(p)), static_cast<int>(green(p)), static_cast<int>(blue(p)),
+                     withAlpha ? static_cast<int>(alpha(p)) : 255);
+    };
+    const bool plain32 = l.bitCount == 32 && l.masks[0] == 0xFF0000 && l.masks[1] == 0xFF00 &&
+                         l.masks[2] == 0xFF && (l.masks[3] == 0 || l.masks[3] == 0xFF000000u);
     const auto* base = reinterpret_cast<const unsigned char*>(b.data()) + l.pixelOffset;
+    const std::int64_t w = l.width;
+    // One loop per depth: the per-pixel work is small, so a switch inside would dominate.
     for (std::int64_t row = 0; row < l.height; ++row) {
         const unsigned char* src = base + row * stride;
         QRgb* out = rowOf(image, l, row);
-        for (std::int64_t x = 0; x < l.width; ++x) {
-            switch (l.bitCount) {
-            case 1:
+        switch (l.bitCount) {
+        case 1:
+            for (std::int64_t x = 0; x < w; ++x) {
                 out[x] = l.palette[(src[x >> 3] >> (7 - (x & 7))) & 1];
-                break;
-            case 4:
+            }
+            break;
+        case 4:
+            for (std::int64_t x = 0; x < w; ++x) {
                 out[x] = l.palette[(x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4)];
-                break;
-            case 8:
+            }
+            break;
+        case 8:
+            for (std::int64_t x = 0; x < w; ++x) {
                 out[x] = l.palette[src[x]];
-                break;
-            case 24:
-                out[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
-                break;
-            case 16:
-            case 32: {
-                std::uint32_t p;
-                if (l.bitCount == 16) {
-                    p = static_cast<std::uint32_t>(src[2 * x] | src[2 * x + 1] << 8);
-                } else {
-                    const unsigned char* q = src + 4 * x;
-                    p = static_cast<std::uint32_t>(q[0]) | static_cast<std::uint32_t>(q[1]) << 8 |
-                        static_cast<std::uint32_t>(q[2]) << 16 | static_cast<std::uint32_t>(q[3]) << 24;
-                }
-                out[x] = qRgba(static_cast<int>(red(p)), static_cast<int>(green(p)),
-                               static_cast<int>(blue(p)), l.masks[3] != 0 ? static_cast<int>(alpha(p)) : 255);
-                break;
             }
+            break;
+        case 24:
+            for (std::int64_t x = 0; x < w; ++x, src += 3) {
+                out[x] =
+                    0xFF000000u | static_cast<QRgb>(src[2]) << 16 | static_cast<QRgb>(src[1]) << 8 | src[0];
             }
+            break;
+        case 16:
+            for (std::int64_t x = 0; x < w; ++x) {
+                out[x] = masked(static_cast<std::uint32_t>(src[2 * x] | src[2 * x + 1] << 8));
+            }
+            break;
+        case 32:
+            for (std::int64_t x = 0; x < w; ++x, src += 4) {
+                const std::uint32_t p =
+                    static_cast<std::uint32_t>(src[0]) | static_cast<std::uint32_t>(src[1]) << 8 |
+                    static_cast<std::uint32_t>(src[2]) << 16 | static_cast<std::uint32_t>(src[3]) << 24;
+                out[x] = plain32 ? (withAlpha ? p : (p | 0xFF000000u)) : masked(p);
+            }
+            break;
         }
     }
 }
@@ -309,8 +324,9 @@ void decodeRunLength(std::string_view b, const Layout& l, QImage& image) {
     }
 }
 
-QImage decodeLayout(std::string_view b, const Layout& l, const std::string& badMessage) {
-    QImage image = allocate(l, badMessage);
+QImage decodeLayout(std::string_view b, const Layout& l, QImage::Format format,
+                    const std::string& badMessage) {
+    QImage image = allocate(l, format, badMessage);
     if (l.compression == Rle8 || l.compression == Rle4) {
         decodeRunLength(b, l, image);
     } else {
@@ -327,12 +343,13 @@ QImage BitmapDecoder::decodeFile(std::string_view file) {
     }
     need(file, 14);
     const Layout l = parseHeader(file, 14, u32(file, 10), false, kBadBitmapMessage);
-    return decodeLayout(file, l, kBadBitmapMessage).convertToFormat(QImage::Format_RGB32);
+    // Every pixel is written opaque, as RGB32 wants.
+    return decodeLayout(file, l, QImage::Format_RGB32, kBadBitmapMessage);
 }
 
 QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage) {
     const Layout l = parseHeader(dib, 0, 0, true, badMessage);
-    QImage image = decodeLayout(dib, l, badMessage);
+    QImage image = decodeLayout(dib, l, QImage::Format_ARGB32, badMessage);
 
     bool hasAlpha = false;
     if (l.bitCount == 32) {
