@@ -6,9 +6,9 @@
 
 namespace velmoa {
 
-JpegPictureData::JpegPictureData(std::string bytes) : bytes_(std::move(bytes)) {
-    if (!bytes_.empty()) {
-        header_ = JpegDecoder::readHeader(bytes_);
+JpegPictureData::JpegPictureData(ByteBuffer bytes) : bytes_(std::move(bytes)) {
+    if (bytes_.size() != 0) {
+        header_ = JpegDecoder::readHeader(bytes_.view());
     }
 }
 
@@ -39,7 +39,7 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
         JpegDecoder::swapsSides(header_.orientation) ? target.size().transposed() : target.size();
     const int needed = JpegDecoder::chooseScale(QSize(header_.width, header_.height), storedTarget);
     if (decodedScale_ < needed) {
-        JpegDecoder::Decoded result = JpegDecoder::decode(bytes_, needed);
+        JpegDecoder::Decoded result = JpegDecoder::decode(bytes_.view(), needed);
         ++decodeCount_;
         decodedScale_ = needed;
         decoded_ = JpegDecoder::oriented(result.image, header_.orientation);
