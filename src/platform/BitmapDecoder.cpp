@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <vector>
@@ -69,7 +70,7 @@ struct Layout {
 // Reads the bitmap header at `at`. fileOffBits is the file header's pixel offset (0 for none);
 // icon halves the height.
 Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits, bool icon,
-                   const std::string& badMessage) {
+                   std::int64_t maxPixels, const std::string& badMessage) {
     auto bad = [&]() -> Layout { throw Failure(badMessage); };
     need(b, static_cast<std::int64_t>(at) + 4);
     const std::uint32_t headerSize = u32(b, at);
@@ -103,7 +104,7 @@ Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits
     if (l.topDown) {
         l.height = -l.height;
     }
-    if (l.width <= 0 || l.height <= 0 || l.width * l.height > BitmapDecoder::kMaxPixels) {
+    if (l.width <= 0 || l.height <= 0 || l.width * l.height > maxPixels) {
         return bad();
     }
     switch (l.bitCount) {
@@ -342,13 +343,14 @@ QImage BitmapDecoder::decodeFile(std::string_view file) {
         throw Failure(kBadBitmapMessage);
     }
     need(file, 14);
-    const Layout l = parseHeader(file, 14, u32(file, 10), false, kBadBitmapMessage);
+    const Layout l = parseHeader(file, 14, u32(file, 10), false, kMaxPixels, kBadBitmapMessage);
     // Every pixel is written opaque, as RGB32 wants.
     return decodeLayout(file, l, QImage::Format_RGB32, kBadBitmapMessage);
 }
 
-QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage) {
-    const Layout l = parseHeader(dib, 0, 0, true, badMessage);
+QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage,
+                                      std::int64_t maxPixels) {
+    const Layout l = parseHeader(dib, 0, 0, true, std::min(maxPixels, kMaxPixels), badMessage);
     QImage image = decodeLayout(dib, l, QImage::Format_ARGB32, badMessage);
 
     bool hasAlpha = false;

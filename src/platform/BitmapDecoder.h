@@ -23,8 +23,9 @@ class BitmapDecoder {
 
     // An icon image: the bitmap header gives twice the height (colour rows, then the AND mask).
     // ARGB32 premultiplied: a 32-bit image's alpha when it has any, otherwise the mask.
-    // badMessage is thrown for a bad header.
-    static QImage decodeIconImage(std::string_view dib, const std::string& badMessage);
+    // badMessage is thrown for a bad header and for more than maxPixels pixels.
+    static QImage decodeIconImage(std::string_view dib, const std::string& badMessage,
+                                  std::int64_t maxPixels);
 };
 
 } // namespace velmoa

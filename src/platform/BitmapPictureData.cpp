@@ -18,7 +18,8 @@ void BitmapPictureData::draw(QPainter& painter, const QRect& target) const {
         return;
     }
     std::lock_guard lock(mutex_);
-    painter.drawImage(target.topLeft(), scaled_.scaled(image_, target.size()));
+    painter.drawImage(target.topLeft(), scaled_.scaled(image_, ScaledImageCache::deviceSize(painter, target),
+                                                       ScaledImageCache::devicePixelRatio(painter)));
 }
 
 } // namespace velmoa

@@ -35,8 +35,8 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
         return;
     }
     std::lock_guard lock(mutex_);
-    const QSize storedTarget =
-        JpegDecoder::swapsSides(header_.orientation) ? target.size().transposed() : target.size();
+    const QSize device = ScaledImageCache::deviceSize(painter, target);
+    const QSize storedTarget = JpegDecoder::swapsSides(header_.orientation) ? device.transposed() : device;
     const int needed = JpegDecoder::chooseScale(QSize(header_.width, header_.height), storedTarget);
     if (decodedScale_ < needed) {
         JpegDecoder::Decoded result = JpegDecoder::decode(bytes_.view(), needed);
@@ -50,7 +50,8 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
         }
     }
     if (!decoded_.isNull()) {
-        painter.drawImage(target.topLeft(), scaled_.scaled(decoded_, target.size()));
+        painter.drawImage(target.topLeft(),
+                          scaled_.scaled(decoded_, device, ScaledImageCache::devicePixelRatio(painter)));
     }
 }
 
