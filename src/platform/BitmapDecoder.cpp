@@ -16,6 +16,9 @@ namespace {
 
 enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
+// Pixels are read from a file in pieces of about this size.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
 std::uint16_t u16(std::string_view b, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
                                       static_cast<unsigned char>(b[at + 1]) << 8);
@@ -67,10 +70,17 @@ struct Layout {
     std::size_t pixelEnd = 0; // end of the pixel data within the bytes
 };
 
-// Reads the bitmap header at `at`. fileOffBits is the file header's pixel offset (0 for none);
-// icon halves the height.
-Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits, bool icon,
-                   std::int64_t maxPixels, const std::string& badMessage) {
+void needTotal(std::int64_t total, std::int64_t end) {
+    if (end > total) {
+        streamError();
+    }
+}
+
+// Reads the bitmap header at `at`. b holds at least the header and palette when the file has
+// them; total is the size of the whole file, which the pixel data is checked against.
+// fileOffBits is the file header's pixel offset (0 for none); icon halves the height.
+Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::uint32_t fileOffBits,
+                   bool icon, std::int64_t maxPixels, const std::string& badMessage) {
     auto bad = [&]() -> Layout { throw Failure(badMessage); };
     need(b, static_cast<std::int64_t>(at) + 4);
     const std::uint32_t headerSize = u32(b, at);
@@ -180,21 +190,21 @@ Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits
 
     // The file header's offset wins when it is plausible; some writers leave it 0.
     if (fileOffBits != 0 && fileOffBits >= pos) {
-        need(b, fileOffBits);
+        needTotal(total, fileOffBits);
         pos = fileOffBits;
     }
     l.pixelOffset = pos;
     if (l.compression == Rle8 || l.compression == Rle4) {
         const std::uint32_t sizeImage = u32(b, at + 20);
         if (sizeImage != 0) {
-            need(b, static_cast<std::int64_t>(pos) + sizeImage);
+            needTotal(total, static_cast<std::int64_t>(pos) + sizeImage);
             l.pixelEnd = pos + sizeImage;
         } else {
-            l.pixelEnd = b.size();
+            l.pixelEnd = static_cast<std::size_t>(total);
         }
     } else {
         const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
-        need(b, static_cast<std::int64_t>(pos) + stride * l.height);
+        needTotal(total, static_cast<std::int64_t>(pos) + stride * l.height);
         l.pixelEnd = static_cast<std::size_t>(pos + stride * l.height);
     }
     return l;
@@ -213,7 +223,9 @@ QRgb* rowOf(QImage& image, const Layout& l, std::int64_t storedRow) {
     return reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
 }
 
-void decodeUncompressed(std::string_view b, const Layout& l, QImage& image) {
+// Stored rows firstRow .. firstRow + count - 1, starting at rows.
+void decodeRows(const unsigned char* rows, std::int64_t firstRow, std::int64_t count, const Layout& l,
+                QImage& image) {
     const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]), alpha(l.masks[3]);
     const bool withAlpha = l.masks[3] != 0;
@@ -223,11 +235,10 @@ void decodeUncompressed(std::string_view b, const Layout& l, QImage& image) {
     };
     const bool plain32 = l.bitCount == 32 && l.masks[0] == 0xFF0000 && l.masks[1] == 0xFF00 &&
                          l.masks[2] == 0xFF && (l.masks[3] == 0 || l.masks[3] == 0xFF000000u);
-    const auto* base = reinterpret_cast<const unsigned char*>(b.data()) + l.pixelOffset;
     const std::int64_t w = l.width;
     // One loop per depth: the per-pixel work is small, so a switch inside would dominate.
-    for (std::int64_t row = 0; row < l.height; ++row) {
-        const unsigned char* src = base + row * stride;
+    for (std::int64_t row = firstRow; row < firstRow + count; ++row) {
+        const unsigned char* src = rows + (row - firstRow) * stride;
         QRgb* out = rowOf(image, l, row);
         switch (l.bitCount) {
         case 1:
@@ -331,7 +342,7 @@ QImage decodeLayout(std::string_view b, const Layout& l, QImage::Format format,
     if (l.compression == Rle8 || l.compression == Rle4) {
         decodeRunLength(b, l, image);
     } else {
-        decodeUncompressed(b, l, image);
+        decodeRows(reinterpret_cast<const unsigned char*>(b.data()) + l.pixelOffset, 0, l.height, l, image);
     }
     return image;
 }
@@ -339,18 +350,61 @@ QImage decodeLayout(std::string_view b, const Layout& l, QImage::Format format,
 } // namespace
 
 QImage BitmapDecoder::decodeFile(std::string_view file) {
-    if (file.size() >= 2 && (file[0] != 'B' || file[1] != 'M')) {
+    return decodeFile(file, static_cast<std::int64_t>(file.size()),
+                      [](std::size_t) { return std::string(); });
+}
+
+QImage BitmapDecoder::decodeFile(std::string_view prefix, std::int64_t total, const ReadMore& readMore) {
+    if (prefix.size() >= 2 && (prefix[0] != 'B' || prefix[1] != 'M')) {
         throw Failure(kBadBitmapMessage);
     }
-    need(file, 14);
-    const Layout l = parseHeader(file, 14, u32(file, 10), false, kMaxPixels, kBadBitmapMessage);
+    need(prefix, 14);
+    const Layout l = parseHeader(prefix, total, 14, u32(prefix, 10), false, kMaxPixels, kBadBitmapMessage);
     // Every pixel is written opaque, as RGB32 wants.
-    return decodeLayout(file, l, QImage::Format_RGB32, kBadBitmapMessage);
+    if (l.pixelEnd <= prefix.size()) {
+        return decodeLayout(prefix, l, QImage::Format_RGB32, kBadBitmapMessage);
+    }
+    if (l.compression == Rle8 || l.compression == Rle4) {
+        std::string whole(prefix);
+        whole += readMore(static_cast<std::size_t>(total) - prefix.size());
+        if (whole.size() < l.pixelEnd) {
+            streamError();
+        }
+        return decodeLayout(whole, l, QImage::Format_RGB32, kBadBitmapMessage);
+    }
+
+    // Uncompressed pixels go from the file into the picture a few rows at a time.
+    QImage image = allocate(l, QImage::Format_RGB32, kBadBitmapMessage);
+    const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
+    std::string pending(prefix.substr(std::min(l.pixelOffset, prefix.size())));
+    for (std::size_t skip = l.pixelOffset > prefix.size() ? l.pixelOffset - prefix.size() : 0; skip > 0;) {
+        const std::string gap = readMore(std::min<std::size_t>(skip, kPiece));
+        if (gap.empty()) {
+            streamError();
+        }
+        skip -= gap.size();
+    }
+    const std::int64_t rowsPerPiece = std::max<std::int64_t>(1, static_cast<std::int64_t>(kPiece) / stride);
+    for (std::int64_t row = 0; row < l.height; row += rowsPerPiece) {
+        const std::int64_t count = std::min(rowsPerPiece, l.height - row);
+        const auto bytes = static_cast<std::size_t>(count * stride);
+        while (pending.size() < bytes) {
+            const std::string more = readMore(std::max(bytes - pending.size(), kPiece));
+            if (more.empty()) {
+                streamError();
+            }
+            pending += more;
+        }
+        decodeRows(reinterpret_cast<const unsigned char*>(pending.data()), row, count, l, image);
+        pending.erase(0, bytes);
+    }
+    return image;
 }
 
 QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage,
                                       std::int64_t maxPixels) {
-    const Layout l = parseHeader(dib, 0, 0, true, std::min(maxPixels, kMaxPixels), badMessage);
+    const Layout l = parseHeader(dib, static_cast<std::int64_t>(dib.size()), 0, 0, true,
+                                 std::min(maxPixels, kMaxPixels), badMessage);
     QImage image = decodeLayout(dib, l, QImage::Format_ARGB32, badMessage);
 
     bool hasAlpha = false;

@@ -82,10 +82,10 @@ Picture Picture::loadFromFile(const std::string& path) {
     if (lower == "wmf" || lower == "emf") {
         return loadMetafilePicture(file.readAll(), lower == "emf");
     }
-    ByteBuffer bytes = readWhole(file);
     if (lower == "bmp") {
-        return Picture(Kind::Bitmap, BitmapPictureData::fromFileBytes(bytes.view()));
+        return Picture(Kind::Bitmap, BitmapPictureData::load(file));
     }
+    ByteBuffer bytes = readWhole(file);
     if (lower == "ico") {
         return Picture(Kind::Icon, IconPictureData::fromFileBytes(bytes.view()));
     }
