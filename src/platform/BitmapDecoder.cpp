@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <vector>
@@ -14,6 +15,9 @@ const char* const BitmapDecoder::kStreamErrorMessage = "ストリームからの
 namespace {
 
 enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
+
+// Pixels are read from a file in pieces of about this size.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
 
 std::uint16_t u16(std::string_view b, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
@@ -66,10 +70,17 @@ struct Layout {
     std::size_t pixelEnd = 0; // end of the pixel data within the bytes
 };
 
-// Reads the bitmap header at `at`. fileOffBits is the file header's pixel offset (0 for none);
-// icon halves the height.
-Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits, bool icon,
-                   const std::string& badMessage) {
+void needTotal(std::int64_t total, std::int64_t end) {
+    if (end > total) {
+        streamError();
+    }
+}
+
+// Reads the bitmap header at `at`. b holds at least the header and palette when the file has
+// them; total is the size of the whole file, which the pixel data is checked against.
+// fileOffBits is the file header's pixel offset (0 for none); icon halves the height.
+Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::uint32_t fileOffBits,
+                   bool icon, std::int64_t maxPixels, const std::string& badMessage) {
     auto bad = [&]() -> Layout { throw Failure(badMessage); };
     need(b, static_cast<std::int64_t>(at) + 4);
     const std::uint32_t headerSize = u32(b, at);
@@ -103,7 +114,7 @@ Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits
     if (l.topDown) {
         l.height = -l.height;
     }
-    if (l.width <= 0 || l.height <= 0 || l.width * l.height > BitmapDecoder::kMaxPixels) {
+    if (l.width <= 0 || l.height <= 0 || l.width * l.height > maxPixels) {
         return bad();
     }
     switch (l.bitCount) {
@@ -179,28 +190,28 @@ Layout parseHeader(std::string_view b, std::size_t at, std::uint32_t fileOffBits
 
     // The file header's offset wins when it is plausible; some writers leave it 0.
     if (fileOffBits != 0 && fileOffBits >= pos) {
-        need(b, fileOffBits);
+        needTotal(total, fileOffBits);
         pos = fileOffBits;
     }
     l.pixelOffset = pos;
     if (l.compression == Rle8 || l.compression == Rle4) {
         const std::uint32_t sizeImage = u32(b, at + 20);
         if (sizeImage != 0) {
-            need(b, static_cast<std::int64_t>(pos) + sizeImage);
+            needTotal(total, static_cast<std::int64_t>(pos) + sizeImage);
             l.pixelEnd = pos + sizeImage;
         } else {
-            l.pixelEnd = b.size();
+            l.pixelEnd = static_cast<std::size_t>(total);
         }
     } else {
         const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
-        need(b, static_cast<std::int64_t>(pos) + stride * l.height);
+        needTotal(total, static_cast<std::int64_t>(pos) + stride * l.height);
         l.pixelEnd = static_cast<std::size_t>(pos + stride * l.height);
     }
     return l;
 }
 
-QImage allocate(const Layout& l, const std::string& badMessage) {
-    QImage image(static_cast<int>(l.width), static_cast<int>(l.height), QImage::Format_ARGB32);
+QImage allocate(const Layout& l, QImage::Format format, const std::string& badMessage) {
+    QImage image(static_cast<int>(l.width), static_cast<int>(l.height), format);
     if (image.isNull()) {
         throw Failure(badMessage);
     }
@@ -212,42 +223,58 @@ QRgb* rowOf(QImage& image, const Layout& l, std::int64_t storedRow) {
     return reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
 }
 
-void decodeUncompressed(std::string_view b, const Layout& l, QImage& image) {
+// Stored rows firstRow .. firstRow + count - 1, starting at rows.
+void decodeRows(const unsigned char* rows, std::int64_t firstRow, std::int64_t count, const Layout& l,
+                QImage& image) {
     const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]), alpha(l.masks[3]);
-    const auto* base = reinterpret_cast<const unsigned char*>(b.data()) + l.pixelOffset;
-    for (std::int64_t row = 0; row < l.height; ++row) {
-        const unsigned char* src = base + row * stride;
+    const bool withAlpha = l.masks[3] != 0;
+    auto masked = [&](std::uint32_t p) {
+        return qRgba(static_cast<int>(red(p)), static_cast<int>(green(p)), static_cast<int>(blue(p)),
+                     withAlpha ? static_cast<int>(alpha(p)) : 255);
+    };
+    const bool plain32 = l.bitCount == 32 && l.masks[0] == 0xFF0000 && l.masks[1] == 0xFF00 &&
+                         l.masks[2] == 0xFF && (l.masks[3] == 0 || l.masks[3] == 0xFF000000u);
+    const std::int64_t w = l.width;
+    // One loop per depth: the per-pixel work is small, so a switch inside would dominate.
+    for (std::int64_t row = firstRow; row < firstRow + count; ++row) {
+        const unsigned char* src = rows + (row - firstRow) * stride;
         QRgb* out = rowOf(image, l, row);
-        for (std::int64_t x = 0; x < l.width; ++x) {
-            switch (l.bitCount) {
-            case 1:
+        switch (l.bitCount) {
+        case 1:
+            for (std::int64_t x = 0; x < w; ++x) {
                 out[x] = l.palette[(src[x >> 3] >> (7 - (x & 7))) & 1];
-                break;
-            case 4:
+            }
+            break;
+        case 4:
+            for (std::int64_t x = 0; x < w; ++x) {
                 out[x] = l.palette[(x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4)];
-                break;
-            case 8:
+            }
+            break;
+        case 8:
+            for (std::int64_t x = 0; x < w; ++x) {
                 out[x] = l.palette[src[x]];
-                break;
-            case 24:
-                out[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
-                break;
-            case 16:
-            case 32: {
-                std::uint32_t p;
-                if (l.bitCount == 16) {
-                    p = static_cast<std::uint32_t>(src[2 * x] | src[2 * x + 1] << 8);
-                } else {
-                    const unsigned char* q = src + 4 * x;
-                    p = static_cast<std::uint32_t>(q[0]) | static_cast<std::uint32_t>(q[1]) << 8 |
-                        static_cast<std::uint32_t>(q[2]) << 16 | static_cast<std::uint32_t>(q[3]) << 24;
-                }
-                out[x] = qRgba(static_cast<int>(red(p)), static_cast<int>(green(p)),
-                               static_cast<int>(blue(p)), l.masks[3] != 0 ? static_cast<int>(alpha(p)) : 255);
-                break;
             }
+            break;
+        case 24:
+            for (std::int64_t x = 0; x < w; ++x, src += 3) {
+                out[x] =
+                    0xFF000000u | static_cast<QRgb>(src[2]) << 16 | static_cast<QRgb>(src[1]) << 8 | src[0];
             }
+            break;
+        case 16:
+            for (std::int64_t x = 0; x < w; ++x) {
+                out[x] = masked(static_cast<std::uint32_t>(src[2 * x] | src[2 * x + 1] << 8));
+            }
+            break;
+        case 32:
+            for (std::int64_t x = 0; x < w; ++x, src += 4) {
+                const std::uint32_t p =
+                    static_cast<std::uint32_t>(src[0]) | static_cast<std::uint32_t>(src[1]) << 8 |
+                    static_cast<std::uint32_t>(src[2]) << 16 | static_cast<std::uint32_t>(src[3]) << 24;
+                out[x] = plain32 ? (withAlpha ? p : (p | 0xFF000000u)) : masked(p);
+            }
+            break;
         }
     }
 }
@@ -309,12 +336,13 @@ void decodeRunLength(std::string_view b, const Layout& l, QImage& image) {
     }
 }
 
-QImage decodeLayout(std::string_view b, const Layout& l, const std::string& badMessage) {
-    QImage image = allocate(l, badMessage);
+QImage decodeLayout(std::string_view b, const Layout& l, QImage::Format format,
+                    const std::string& badMessage) {
+    QImage image = allocate(l, format, badMessage);
     if (l.compression == Rle8 || l.compression == Rle4) {
         decodeRunLength(b, l, image);
     } else {
-        decodeUncompressed(b, l, image);
+        decodeRows(reinterpret_cast<const unsigned char*>(b.data()) + l.pixelOffset, 0, l.height, l, image);
     }
     return image;
 }
@@ -322,17 +350,62 @@ QImage decodeLayout(std::string_view b, const Layout& l, const std::string& badM
 } // namespace
 
 QImage BitmapDecoder::decodeFile(std::string_view file) {
-    if (file.size() >= 2 && (file[0] != 'B' || file[1] != 'M')) {
-        throw Failure(kBadBitmapMessage);
-    }
-    need(file, 14);
-    const Layout l = parseHeader(file, 14, u32(file, 10), false, kBadBitmapMessage);
-    return decodeLayout(file, l, kBadBitmapMessage).convertToFormat(QImage::Format_RGB32);
+    return decodeFile(file, static_cast<std::int64_t>(file.size()),
+                      [](std::size_t) { return std::string(); });
 }
 
-QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage) {
-    const Layout l = parseHeader(dib, 0, 0, true, badMessage);
-    QImage image = decodeLayout(dib, l, badMessage);
+QImage BitmapDecoder::decodeFile(std::string_view prefix, std::int64_t total, const ReadMore& readMore) {
+    if (prefix.size() >= 2 && (prefix[0] != 'B' || prefix[1] != 'M')) {
+        throw Failure(kBadBitmapMessage);
+    }
+    need(prefix, 14);
+    const Layout l = parseHeader(prefix, total, 14, u32(prefix, 10), false, kMaxPixels, kBadBitmapMessage);
+    // Every pixel is written opaque, as RGB32 wants.
+    if (l.pixelEnd <= prefix.size()) {
+        return decodeLayout(prefix, l, QImage::Format_RGB32, kBadBitmapMessage);
+    }
+    if (l.compression == Rle8 || l.compression == Rle4) {
+        std::string whole(prefix);
+        whole += readMore(static_cast<std::size_t>(total) - prefix.size());
+        if (whole.size() < l.pixelEnd) {
+            streamError();
+        }
+        return decodeLayout(whole, l, QImage::Format_RGB32, kBadBitmapMessage);
+    }
+
+    // Uncompressed pixels go from the file into the picture a few rows at a time.
+    QImage image = allocate(l, QImage::Format_RGB32, kBadBitmapMessage);
+    const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
+    std::string pending(prefix.substr(std::min(l.pixelOffset, prefix.size())));
+    for (std::size_t skip = l.pixelOffset > prefix.size() ? l.pixelOffset - prefix.size() : 0; skip > 0;) {
+        const std::string gap = readMore(std::min<std::size_t>(skip, kPiece));
+        if (gap.empty()) {
+            streamError();
+        }
+        skip -= gap.size();
+    }
+    const std::int64_t rowsPerPiece = std::max<std::int64_t>(1, static_cast<std::int64_t>(kPiece) / stride);
+    for (std::int64_t row = 0; row < l.height; row += rowsPerPiece) {
+        const std::int64_t count = std::min(rowsPerPiece, l.height - row);
+        const auto bytes = static_cast<std::size_t>(count * stride);
+        while (pending.size() < bytes) {
+            const std::string more = readMore(std::max(bytes - pending.size(), kPiece));
+            if (more.empty()) {
+                streamError();
+            }
+            pending += more;
+        }
+        decodeRows(reinterpret_cast<const unsigned char*>(pending.data()), row, count, l, image);
+        pending.erase(0, bytes);
+    }
+    return image;
+}
+
+QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage,
+                                      std::int64_t maxPixels) {
+    const Layout l = parseHeader(dib, static_cast<std::int64_t>(dib.size()), 0, 0, true,
+                                 std::min(maxPixels, kMaxPixels), badMessage);
+    QImage image = decodeLayout(dib, l, QImage::Format_ARGB32, badMessage);
 
     bool hasAlpha = false;
     if (l.bitCount == 32) {

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,10 +22,19 @@ class BitmapDecoder {
     // message for a bad header, or the stream message when the file ends before its pixels.
     static QImage decodeFile(std::string_view file);
 
+    // The first bytes of a file are already read (at least the header and palette when the file
+    // holds them); readMore(n) reads up to n more (empty at the end). The pixels are decoded
+    // piece by piece, so a large bitmap never stands in memory twice.
+    using ReadMore = std::function<std::string(std::size_t)>;
+    static QImage decodeFile(std::string_view prefix, std::int64_t total, const ReadMore& readMore);
+    // Reading more than this first covers any header and palette.
+    static constexpr std::size_t kPrefixBytes = 64 * 1024;
+
     // An icon image: the bitmap header gives twice the height (colour rows, then the AND mask).
     // ARGB32 premultiplied: a 32-bit image's alpha when it has any, otherwise the mask.
-    // badMessage is thrown for a bad header.
-    static QImage decodeIconImage(std::string_view dib, const std::string& badMessage);
+    // badMessage is thrown for a bad header and for more than maxPixels pixels.
+    static QImage decodeIconImage(std::string_view dib, const std::string& badMessage,
+                                  std::int64_t maxPixels);
 };
 
 } // namespace velmoa

@@ -4,10 +4,12 @@
 #include "platform/ScaledImageCache.h"
 
 #include <QImage>
+#include <memory>
 #include <mutex>
-#include <string_view>
 
 namespace velmoa {
+
+class ReadOnlyFile;
 
 // A .bmp picture, decoded whole at load. Drawn opaque: leaving the colour of the bottom-left
 // pixel transparent would turn real colours of a photo white.
@@ -15,7 +17,7 @@ class BitmapPictureData : public PictureData {
   public:
     explicit BitmapPictureData(QImage image) : image_(std::move(image)) {}
     // Throws Failure; an empty file gives a picture of size 0 x 0.
-    static std::shared_ptr<BitmapPictureData> fromFileBytes(std::string_view bytes);
+    static std::shared_ptr<BitmapPictureData> load(ReadOnlyFile& file);
 
     int width() const override { return image_.width(); }
     int height() const override { return image_.height(); }

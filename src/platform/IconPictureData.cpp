@@ -13,8 +13,8 @@ const char* const IconPictureData::kBadIconMessage = "アイコンイメージ�
 namespace {
 
 // Icons are small; this bounds what a hostile file can make us allocate.
-constexpr std::int64_t kMaxIconPixels = std::int64_t{1} << 24;
-constexpr std::int64_t kMaxTotalPixels = std::int64_t{1} << 26;
+constexpr std::int64_t kMaxIconPixels = std::int64_t{1} << 22;
+constexpr std::int64_t kMaxTotalPixels = std::int64_t{1} << 24;
 
 std::uint32_t le(std::string_view b, std::size_t at, int bytes) {
     std::uint32_t v = 0;
@@ -74,7 +74,7 @@ std::shared_ptr<IconPictureData> IconPictureData::fromFileBytes(std::string_view
             bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
         QImage image = data.substr(0, 8) == std::string_view("\x89PNG\r\n\x1a\n", 8)
                            ? decodePng(data)
-                           : BitmapDecoder::decodeIconImage(data, kBadIconMessage);
+                           : BitmapDecoder::decodeIconImage(data, kBadIconMessage, kMaxIconPixels);
         totalPixels += std::int64_t{image.width()} * image.height();
         if (std::int64_t{image.width()} * image.height() > kMaxIconPixels || totalPixels > kMaxTotalPixels) {
             throw Failure(kBadIconMessage);
@@ -121,9 +121,10 @@ void IconPictureData::draw(QPainter& painter, const QRect& target) const {
     for (const QImage& image : images_) {
         sizes.push_back(image.size());
     }
-    chosen_ = static_cast<int>(chooseImage(sizes, target.size()));
-    painter.drawImage(target.topLeft(),
-                      scaled_.scaled(images_[static_cast<std::size_t>(chosen_)], target.size()));
+    chosen_ = static_cast<int>(chooseImage(sizes, ScaledImageCache::deviceSize(painter, target)));
+    painter.drawImage(target.topLeft(), scaled_.scaled(images_[static_cast<std::size_t>(chosen_)],
+                                                       ScaledImageCache::deviceSize(painter, target),
+                                                       ScaledImageCache::devicePixelRatio(painter)));
 }
 
 } // namespace velmoa

@@ -25,6 +25,9 @@ constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_ARGB;
 // Hostile progressive files can hold thousands of tiny scans, each costing a pass over the
 // coefficients; real encoders write a dozen or so.
 constexpr int kMaxScans = 1000;
+// libjpeg's own working memory (a progressive picture keeps all its coefficients: 72 MB for a
+// 24-megapixel one). A header claiming 65500 x 65500 pixels fails here instead of exhausting memory.
+constexpr long kMaxLibjpegMemory = 512L << 20;
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -75,6 +78,7 @@ struct Session {
     void begin(std::string_view bytes) {
         jpeg_create_decompress(&cinfo);
         created = true;
+        cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
         cinfo.progress = &progress;
         jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
                      static_cast<unsigned long>(bytes.size()));
@@ -129,6 +133,9 @@ bool runDecode(Session& s, std::string_view bytes, int eighths) {
         s.err.pub.msg_code = JERR_IMAGE_TOO_BIG;
         return false;
     }
+    // Start first: libjpeg reserves its own memory there (and refuses past its limit) before
+    // the picture's pixels are allocated.
+    jpeg_start_decompress(&s.cinfo);
     s.image = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
     if (s.image.isNull()) {
         s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
@@ -137,7 +144,6 @@ bool runDecode(Session& s, std::string_view bytes, int eighths) {
     if (cmyk) {
         s.row.resize(static_cast<std::size_t>(w) * 4);
     }
-    jpeg_start_decompress(&s.cinfo);
     const bool inverted = s.cinfo.saw_Adobe_marker;
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const int y = static_cast<int>(s.cinfo.output_scanline);

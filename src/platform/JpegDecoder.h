@@ -20,7 +20,7 @@ struct JpegHeader {
 class JpegDecoder {
   public:
     // Beyond this many decoded pixels a coarser scale is taken, whatever the drawn size.
-    static constexpr std::int64_t kMaxDecodedPixels = std::int64_t{1} << 26;
+    static constexpr std::int64_t kMaxDecodedPixels = std::int64_t{1} << 25;
 
     static std::string errorMessage(int code);
 

@@ -6,9 +6,9 @@
 
 namespace velmoa {
 
-JpegPictureData::JpegPictureData(std::string bytes) : bytes_(std::move(bytes)) {
-    if (!bytes_.empty()) {
-        header_ = JpegDecoder::readHeader(bytes_);
+JpegPictureData::JpegPictureData(ByteBuffer bytes) : bytes_(std::move(bytes)) {
+    if (bytes_.size() != 0) {
+        header_ = JpegDecoder::readHeader(bytes_.view());
     }
 }
 
@@ -35,11 +35,11 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
         return;
     }
     std::lock_guard lock(mutex_);
-    const QSize storedTarget =
-        JpegDecoder::swapsSides(header_.orientation) ? target.size().transposed() : target.size();
+    const QSize device = ScaledImageCache::deviceSize(painter, target);
+    const QSize storedTarget = JpegDecoder::swapsSides(header_.orientation) ? device.transposed() : device;
     const int needed = JpegDecoder::chooseScale(QSize(header_.width, header_.height), storedTarget);
     if (decodedScale_ < needed) {
-        JpegDecoder::Decoded result = JpegDecoder::decode(bytes_, needed);
+        JpegDecoder::Decoded result = JpegDecoder::decode(bytes_.view(), needed);
         ++decodeCount_;
         decodedScale_ = needed;
         decoded_ = JpegDecoder::oriented(result.image, header_.orientation);
@@ -50,7 +50,8 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
         }
     }
     if (!decoded_.isNull()) {
-        painter.drawImage(target.topLeft(), scaled_.scaled(decoded_, target.size()));
+        painter.drawImage(target.topLeft(),
+                          scaled_.scaled(decoded_, device, ScaledImageCache::devicePixelRatio(painter)));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ByteBuffer.h"
 #include "platform/JpegDecoder.h"
 #include "platform/PictureData.h"
 #include "platform/ScaledImageCache.h"
@@ -18,7 +19,7 @@ namespace velmoa {
 class JpegPictureData : public PictureData {
   public:
     // Throws Failure "JPEG エラー #n" for a header libjpeg rejects; no bytes give a 0 x 0 picture.
-    explicit JpegPictureData(std::string bytes);
+    explicit JpegPictureData(ByteBuffer bytes);
 
     // Upright width and height: sides swapped for the EXIF orientations that turn by 90 degrees.
     int width() const override;
@@ -31,7 +32,7 @@ class JpegPictureData : public PictureData {
     int decodedScale() const;
 
   private:
-    std::string bytes_;
+    ByteBuffer bytes_;
     JpegHeader header_;
     mutable std::mutex mutex_;
     mutable QImage decoded_; // upright

@@ -1,6 +1,7 @@
 #include "platform/Picture.h"
 
 #include "platform/BitmapPictureData.h"
+#include "platform/ByteBuffer.h"
 #include "platform/Failure.h"
 #include "platform/IconPictureData.h"
 #include "platform/JpegPictureData.h"
@@ -8,6 +9,7 @@
 #include "platform/ReadOnlyFile.h"
 #include "platform/TextEncoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -38,6 +40,22 @@ std::string asciiLower(std::string s) {
     return s;
 }
 
+// Read in pieces into one buffer: no second copy of the whole file, and no page-by-page faults.
+ByteBuffer readWhole(ReadOnlyFile& file) {
+    ByteBuffer buffer(static_cast<std::size_t>(file.size()));
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+        const std::string piece = file.read(std::min<std::size_t>(buffer.size() - got, std::size_t{1} << 16));
+        if (piece.empty()) {
+            break;
+        }
+        std::memcpy(buffer.data() + got, piece.data(), piece.size());
+        got += piece.size();
+    }
+    buffer.truncate(got);
+    return buffer;
+}
+
 std::string cannotOpenMessage(const std::string& path, const std::string& reason) {
     return "ファイル \"" + bytesToDisplayText(path).toStdString() + "\" は開けません。" + reason;
 }
@@ -61,22 +79,21 @@ Picture Picture::loadFromFile(const std::string& path) {
     if (file.size() > kMaxPictureFileBytes) {
         throw Failure(cannotOpenMessage(path, std::strerror(EFBIG)));
     }
-    std::string bytes = file.readAll();
-
-    if (lower == "bmp") {
-        return Picture(Kind::Bitmap, BitmapPictureData::fromFileBytes(bytes));
-    }
-    if (lower == "ico") {
-        return Picture(Kind::Icon, IconPictureData::fromFileBytes(bytes));
-    }
     if (lower == "wmf" || lower == "emf") {
-        return loadMetafilePicture(std::move(bytes), lower == "emf");
+        return loadMetafilePicture(file.readAll(), lower == "emf");
     }
-    return fromJpegBytes(std::move(bytes));
+    if (lower == "bmp") {
+        return Picture(Kind::Bitmap, BitmapPictureData::load(file));
+    }
+    ByteBuffer bytes = readWhole(file);
+    if (lower == "ico") {
+        return Picture(Kind::Icon, IconPictureData::fromFileBytes(bytes.view()));
+    }
+    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(std::move(bytes)));
 }
 
 Picture Picture::fromJpegBytes(std::string bytes) {
-    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(std::move(bytes)));
+    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes)));
 }
 
 void Picture::draw(QPainter& painter, const QRect& target) const {

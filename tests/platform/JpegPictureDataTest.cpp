@@ -136,6 +136,42 @@ TEST(JpegPictureData, KeepsDecodedPixelsForRedrawsThatTheyCover) {
         Picture::fromJpegBytes(jpegBytes(quadrants(800, 600), {.app1 = exifWithOrientation(6, false)}));
     drawn(turned, QSize(75, 100));
     EXPECT_EQ(jpegData(turned).decodedScale(), 1);
+
+    // On a high-density device the target's device pixels count.
+    const Picture sharp = Picture::fromJpegBytes(jpegBytes(quadrants(800, 600)));
+    QImage canvas(200, 150, QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(2.0);
+    QPainter painter(&canvas);
+    sharp.draw(painter, QRect(0, 0, 100, 75));
+    EXPECT_EQ(jpegData(sharp).decodedScale(), 2);
+}
+
+// A header may claim far more pixels than the data holds; drawing it must not exhaust memory.
+TEST(JpegPictureData, ReportsHugeClaimedSizesAtDrawInsteadOfAllocating) {
+    RecordingReporter reporter;
+    const struct {
+        const char* name;
+        JpegOptions options;
+        int side;
+    } rows[] = {
+        {"baseline beyond the decoded-pixel limit even at 1/8", {}, 65000},
+        {"progressive beyond libjpeg's working memory", {.progressive = true}, 20000},
+    };
+    for (const auto& row : rows) {
+        std::string bytes = jpegBytes(quadrants(16, 16), row.options);
+        const std::size_t sof = bytes.find(row.options.progressive ? "\xFF\xC2" : "\xFF\xC0");
+        ASSERT_NE(sof, std::string::npos) << row.name;
+        const std::string side{static_cast<char>(row.side >> 8), static_cast<char>(row.side & 0xFF)};
+        bytes.replace(sof + 5, 2, side);
+        bytes.replace(sof + 7, 2, side);
+        const Picture picture = Picture::fromJpegBytes(bytes);
+        EXPECT_EQ(picture.width(), row.side) << row.name;
+        drawn(picture, QSize(640, 480));
+        const QStringList messages = reporter.delivered();
+        ASSERT_EQ(messages.size(), 1) << row.name;
+        EXPECT_TRUE(messages.front().startsWith(QStringLiteral("JPEG エラー #"))) << row.name;
+        reporter.messages.clear();
+    }
 }
 
 TEST(JpegPictureData, DecodesEachColourLayout) {

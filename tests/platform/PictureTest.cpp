@@ -1,6 +1,8 @@
 #include "platform/Picture.h"
 
 #include "PictureFixtures.h"
+#include "platform/BitmapDecoder.h"
+#include "platform/BitmapPictureData.h"
 #include "platform/Failure.h"
 
 #include <QDir>
@@ -78,5 +80,34 @@ TEST(Picture, RefusesWithTheMessageOfEachCause) {
     };
     for (const auto& row : rows) {
         EXPECT_EQ(messageOf(row.path), row.message) << row.path;
+    }
+}
+
+// Large bitmaps are read piece by piece: the pixels must come out as from the whole file.
+TEST(Picture, ReadsLargeBitmapsInPieces) {
+    QTemporaryDir dir;
+    const int width = 700, height = 600; // 1.2 MB of pixels: more than one piece
+    Dib dib{40, width, height, 24};
+    for (int row = 0; row < height; ++row) {
+        std::vector<QRgb> pixels;
+        for (int x = 0; x < width; ++x) {
+            pixels.push_back(qRgb(x & 0xFF, row & 0xFF, (x ^ row) & 0xFF));
+        }
+        dib.rows.push_back(bgr(pixels));
+    }
+    const std::string whole = bmpFile(dib);
+    // The same pixels behind a gap that pushes them past the first piece read.
+    std::string gapped = whole;
+    gapped.insert(54, std::string(100000, 'g'));
+    gapped.replace(10, 4, le32(54 + 100000));
+    const QImage expected = BitmapDecoder::decodeFile(whole);
+    for (const auto& [name, bytes] :
+         {std::pair<std::string, std::string>{"whole.bmp", whole}, {"gapped.bmp", gapped}}) {
+        const Picture picture = Picture::loadFromFile(writeFile(dir, name, bytes));
+        const auto& data = dynamic_cast<const BitmapPictureData&>(*picture.data());
+        EXPECT_EQ(data.image(), expected) << name;
+        EXPECT_EQ(messageOf(writeFile(dir, "cut-" + name, bytes.substr(0, bytes.size() - 1))),
+                  "ストリームからの読み込みエラー")
+            << name;
     }
 }

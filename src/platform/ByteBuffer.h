@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+namespace velmoa {
+
+// Bytes read from a file and kept, such as a JPEG's coded data until it is drawn. Large buffers
+// are asked for in huge pages where the system offers them: faulting in a 10 MB camera file
+// 4 KiB at a time costs more than reading it.
+class ByteBuffer {
+  public:
+    ByteBuffer() = default;
+    // size bytes, contents undefined. Throws std::bad_alloc.
+    explicit ByteBuffer(std::size_t size);
+    // A copy of bytes.
+    static ByteBuffer copyOf(std::string_view bytes);
+
+    char* data() { return data_.get(); }
+    std::size_t size() const { return size_; }
+    std::string_view view() const { return {data_.get(), size_}; }
+    // Keeps only the first size bytes (a file that shrank while it was read).
+    void truncate(std::size_t size);
+
+  private:
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, Free> data_;
+    std::size_t size_ = 0;
+};
+
+} // namespace velmoa
