@@ -1,0 +1,99 @@
+#include "FormHarness.h"
+
+#include "platform/PrintDialog.h"
+#include "platform/RichTextControl.h"
+#include "print/PrintGeometry.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QPrinter>
+#include <QRegularExpression>
+
+using namespace velmoa;
+using namespace velmoa::testing;
+
+TEST(PrintGeometry, ScalesThePictureToOneSideOfThePage) {
+    struct Row {
+        int w, h, pageW, pageH, destW, destH;
+    };
+    const Row rows[] = {
+        {640, 480, 4960, 7016, 4960, 3720}, // wider than the portrait page: fills its width
+        {640, 480, 7016, 4960, 6613, 4960}, // landscape: fills the height, 6613.33 rounded
+        {700, 1000, 7000, 10000, 7000, 10000}, // equal proportions take the height branch
+        {32, 32, 4960, 7016, 4960, 4960},
+        {3, 2, 100, 100, 100, 67}, // 66.67 rounds up
+    };
+    for (const Row& r : rows) {
+        const PrintSize size = pictureOnPage(r.w, r.h, r.pageW, r.pageH);
+        EXPECT_EQ(size.width, r.destW) << r.w << "x" << r.h;
+        EXPECT_EQ(size.height, r.destH) << r.w << "x" << r.h;
+    }
+    EXPECT_EQ(mulDiv(5, 1, 2), 3);
+    EXPECT_EQ(mulDiv(-5, 1, 2), -3);
+    EXPECT_EQ(mulDiv(2000000000, 3, 4), 1500000000);
+}
+
+namespace {
+// Chooses a PDF file as the printer, or cancels.
+class PdfPrintDialog : public PrintDialog {
+public:
+    bool execute(QPrinter& printer, QWidget*) override {
+        ++calls;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return accept;
+    }
+    QString path;
+    bool accept = true;
+    int calls = 0;
+};
+
+int pdfPageCount(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    const QByteArray bytes = file.readAll();
+    return static_cast<int>(QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+class Printing : public FormTest {
+protected:
+    void SetUp() override {
+        installFailureReporter(&reporter);
+        dialog.path = dir.path() + QStringLiteral("/out.pdf");
+        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, &dialog});
+    }
+    PdfPrintDialog dialog;
+};
+} // namespace
+
+TEST_F(Printing, PicturePrintsOnOnePageInTheChosenOrientation) {
+    showForm({writeJpeg(dir, "a.jpg", 64, 48)});
+    form->CheckBox2->setChecked(true);
+    form->ActPrint->trigger();
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
+    EXPECT_EQ(pdfPageCount(dialog.path), 1);
+
+    QFile::remove(dialog.path);
+    dialog.accept = false;
+    form->ActPrint->trigger();
+    EXPECT_FALSE(QFile::exists(dialog.path));
+}
+
+TEST_F(Printing, DocumentPrintsPageAfterPageUnderTheCaption) {
+    std::string lines;
+    for (int i = 0; i < 400; ++i) {
+        lines += "line " + std::to_string(i) + "\n";
+    }
+    showForm({writeFile(dir, "long.ini", lines)});
+    form->ActCharPrint->trigger();
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
+    EXPECT_GE(pdfPageCount(dialog.path), 3);
+
+    drop(writeFile(dir, "empty.dat", ""));
+    form->ActCharPrint->trigger();
+    EXPECT_EQ(pdfPageCount(dialog.path), 1);
+    EXPECT_EQ(dialog.calls, 2);
+}
