@@ -720,6 +720,36 @@ void MetafileCanvas::angleArc(QPointF centre, double radius, double startDegrees
     state_.position = path.currentPosition();
 }
 
+void MetafileCanvas::polyDraw(const std::vector<QPointF>& points, const std::vector<std::uint8_t>& types) {
+    QPainterPath path(state_.position);
+    QPointF figureStart = state_.position;
+    for (std::size_t i = 0; i < points.size() && i < types.size(); ++i) {
+        const std::uint8_t type = types[i] & 6;
+        if (type == 6) {
+            path.moveTo(points[i]);
+            figureStart = points[i];
+        } else if (type == 4 && i + 2 < points.size()) {
+            path.cubicTo(points[i], points[i + 1], points[i + 2]);
+            i += 2;
+        } else {
+            path.lineTo(points[i]);
+        }
+        if (types[i] & 1) {
+            path.lineTo(figureStart);
+        }
+    }
+    state_.position = path.currentPosition();
+    drawPath(path, false, true);
+}
+
+void MetafileCanvas::fillLogical(const QPainterPath& path, const QBrush& brush) {
+    if (inPath_ || !prepare()) {
+        return;
+    }
+    painter_.setTransform(logicalToTarget() * origin_);
+    painter_.fillPath(path, brush);
+}
+
 void MetafileCanvas::setPixel(QPointF p, QColor colour) {
     if (!prepare()) {
         return;
