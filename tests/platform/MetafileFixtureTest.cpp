@@ -1,10 +1,12 @@
 #include "platform/MetafileLoader.h"
 
 #include "MetafileRendering.h"
+#include "platform/Failure.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <sstream>
 
 using namespace velmoa;
@@ -63,6 +65,36 @@ TEST(MetafileFixtures, LibreOfficePicturesMeasureAndDrawAsTheirSource) {
             // 日本語テスト: ink where the text is, none above it.
             EXPECT_GT(darkPixels(image, QRect(at(176, 190), at(300, 225))), 300 * scale * scale) << row.file;
             EXPECT_EQ(darkPixels(image, QRect(at(300, 140), at(360, 165))), 0) << row.file;
+        }
+    }
+}
+
+TEST(MetafileFixtures, DamagedCopiesAreRefusedOrDrawnWithoutHarm) {
+    std::mt19937 random(20261208); // fixed, so a failure repeats
+    for (const auto& [file, enhanced] : {std::pair{"shapes.wmf", false}, std::pair{"shapes.emf", true}}) {
+        const std::string original = fixture(file);
+        ASSERT_FALSE(original.empty()) << file;
+        for (int copy = 0; copy < 150; ++copy) {
+            std::string bytes = original;
+            for (int change = 0, changes = 1 + static_cast<int>(random() % 6); change < changes; ++change) {
+                const std::size_t at = random() % bytes.size();
+                switch (random() % 3) {
+                case 0:
+                    bytes[at] = static_cast<char>(random());
+                    break;
+                case 1:
+                    bytes[at] = '\xFF';
+                    break;
+                default:
+                    bytes.resize(std::max<std::size_t>(at, 1));
+                    break;
+                }
+            }
+            try {
+                renderMetafile(bytes, enhanced, QSize(60, 45));
+            } catch (const Failure& failure) {
+                EXPECT_STREQ(failure.what(), "メタファイルが不正です") << file << " copy " << copy;
+            }
         }
     }
 }
