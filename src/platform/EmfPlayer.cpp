@@ -444,8 +444,10 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
     case 71:   // FillRgn
     case 72: { // FrameRgn
         const std::size_t dataAt = type == 71 ? 32 : 40;
-        const auto* object = canvas.object(r.u32(28));
-        const auto* brush = object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
+        const std::uint32_t index = r.u32(28);
+        const auto* object = canvas.object(index);
+        const auto stock = (index & 0x80000000) ? MetafileCanvas::stockBrush(index) : std::nullopt;
+        const auto* brush = stock ? &*stock : object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
         const MetafileCanvas::Region region = readRegion(r, dataAt, r.u32(24));
         if (brush) {
             if (type == 71) {

@@ -160,21 +160,31 @@ bool MetafileCanvas::selectObject(std::size_t index) {
     return true;
 }
 
-bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
+std::optional<MetafileCanvas::Brush> MetafileCanvas::stockBrush(std::uint32_t stock) {
     const int greys[] = {255, 192, 128, 64, 0};
     const std::uint32_t which = stock & 0x7FFFFFFF;
     if (which <= 4) {
-        state_.brush = Brush{Brush::Kind::Solid, QColor(greys[which], greys[which], greys[which]), 0, {}};
-    } else if (which == 5) {
-        state_.brush = Brush{Brush::Kind::Null, Qt::black, 0, {}};
+        return Brush{Brush::Kind::Solid, QColor(greys[which], greys[which], greys[which]), 0, {}};
+    }
+    if (which == 5) {
+        return Brush{Brush::Kind::Null, Qt::black, 0, {}};
+    }
+    if (which == 18) {
+        return Brush{};
+    }
+    return std::nullopt;
+}
+
+bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
+    const std::uint32_t which = stock & 0x7FFFFFFF;
+    if (auto brush = stockBrush(stock)) {
+        state_.brush = *brush;
     } else if (which == 6 || which == 7) {
         state_.pen = Pen{0, 0, which == 6 ? QColor(Qt::white) : QColor(Qt::black)};
     } else if (which == 8) {
         state_.pen = Pen{5, 0, Qt::black};
     } else if (which >= 10 && which <= 17 && which != 15) {
         state_.font = Font{};
-    } else if (which == 18) {
-        state_.brush = Brush{};
     } else if (which == 19) {
         state_.pen = Pen{};
     } else if (which != 15) {

@@ -64,6 +64,8 @@ class MetafileCanvas {
     bool setObject(std::size_t index, Object object);
     bool selectObject(std::size_t index);
     bool selectStockObject(std::uint32_t stock);
+    // The brush a stock-object index (high bit set) stands for; nullopt for other objects.
+    static std::optional<Brush> stockBrush(std::uint32_t stock);
     bool deleteObject(std::size_t index);
     const Object* object(std::size_t index) const;
 

@@ -216,6 +216,15 @@ TEST(EmfPlayer, DrawsShapesAndPaths) {
                            std::string{6, 2, 6, 2, 3});
          },
          {{{50, 10}, kBlack}, {{90, 70}, kBlack}, {{30, 60}, kBlack}, {{10, 30}, kWhite}}},
+        {"region filled with a stock brush",
+         [](EmfWriter& w) {
+             const std::string rect =
+                 EmfWriter::i32(10) + EmfWriter::i32(10) + EmfWriter::i32(50) + EmfWriter::i32(50);
+             const std::string data = EmfWriter::u32(32) + EmfWriter::u32(1) + EmfWriter::u32(1) +
+                                      EmfWriter::u32(16) + rect + rect;
+             w.raw(71, std::string(16, '\0') + EmfWriter::u32(48) + EmfWriter::u32(0x80000004) + data);
+         },
+         {{{30, 30}, kBlack}, {{70, 70}, kWhite}}},
         {"stock black brush",
          [](EmfWriter& w) {
              w.rec(kSelect, {static_cast<int>(0x80000004)}).rec(kRectangle, {10, 10, 90, 90});
