@@ -4,6 +4,7 @@
 #include "platform/MetafileReader.h"
 #include "platform/MetafileText.h"
 
+#include <QLinearGradient>
 #include <algorithm>
 #include <cmath>
 
@@ -443,8 +444,10 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
     case 71:   // FillRgn
     case 72: { // FrameRgn
         const std::size_t dataAt = type == 71 ? 32 : 40;
-        const auto* object = canvas.object(r.u32(28));
-        const auto* brush = object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
+        const std::uint32_t index = r.u32(28);
+        const auto* object = canvas.object(index);
+        const auto stock = (index & 0x80000000) ? MetafileCanvas::stockBrush(index) : std::nullopt;
+        const auto* brush = stock ? &*stock : object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
         const MetafileCanvas::Region region = readRegion(r, dataAt, r.u32(24));
         if (brush) {
             if (type == 71) {
@@ -545,6 +548,91 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
         }
         canvas.stretchImage(QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)), image,
                             QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 0x00CC0020, opacity);
+        break;
+    }
+    case 56:   // PolyDraw
+    case 92: { // PolyDraw16
+        const bool small = type == 92;
+        const std::uint32_t count = r.u32(24);
+        std::vector<QPointF> points;
+        if (!readPoints(r, 28, count, small, points)) {
+            return false;
+        }
+        const std::size_t typesAt = 28 + std::size_t{count} * (small ? 4 : 8);
+        const std::string_view types = r.bytes(typesAt, count);
+        if (!r.ok()) {
+            return false;
+        }
+        canvas.polyDraw(points, std::vector<std::uint8_t>(types.begin(), types.end()));
+        break;
+    }
+    case 118: { // GradientFill
+        const std::uint32_t vertices = r.u32(24);
+        const std::uint32_t shapes = r.u32(28);
+        const std::uint32_t mode = r.u32(32);
+        const std::size_t shapeSize = mode == 2 ? 12 : 8;
+        if (!r.ok() || vertices > r.size() / 16 || shapes > r.size() / shapeSize ||
+            !r.has(36, std::size_t{vertices} * 16 + std::size_t{shapes} * shapeSize)) {
+            return false;
+        }
+        const auto vertex = [&](std::uint32_t i) { return point32(r, 36 + std::size_t{i} * 16); };
+        // Colours are 16 bits a channel; the high byte is the 8-bit value.
+        const auto colour = [&](std::uint32_t i) {
+            const std::size_t at = 36 + std::size_t{i} * 16 + 8;
+            return QColor(r.u16(at) >> 8, r.u16(at + 2) >> 8, r.u16(at + 4) >> 8);
+        };
+        const std::size_t shapesAt = 36 + std::size_t{vertices} * 16;
+        for (std::uint32_t k = 0; k < shapes; ++k) {
+            const std::size_t at = shapesAt + std::size_t{k} * shapeSize;
+            const std::uint32_t a = r.u32(at), b = r.u32(at + 4);
+            const std::uint32_t c = mode == 2 ? r.u32(at + 8) : 0;
+            if (a >= vertices || b >= vertices || c >= vertices) {
+                continue;
+            }
+            QPainterPath path;
+            if (mode == 2) {
+                // A triangle takes the mean of its corner colours.
+                const QColor ca = colour(a), cb = colour(b), cc = colour(c);
+                path.moveTo(vertex(a));
+                path.lineTo(vertex(b));
+                path.lineTo(vertex(c));
+                path.closeSubpath();
+                canvas.fillLogical(path, QColor((ca.red() + cb.red() + cc.red()) / 3,
+                                                (ca.green() + cb.green() + cc.green()) / 3,
+                                                (ca.blue() + cb.blue() + cc.blue()) / 3));
+            } else {
+                const QRectF rect = QRectF(vertex(a), vertex(b)).normalized();
+                path.addRect(rect);
+                const bool vertical = mode == 1;
+                QLinearGradient gradient(rect.topLeft(), vertical ? rect.bottomLeft() : rect.topRight());
+                const bool reversed =
+                    vertical ? vertex(a).y() > vertex(b).y() : vertex(a).x() > vertex(b).x();
+                gradient.setColorAt(0, colour(reversed ? b : a));
+                gradient.setColorAt(1, colour(reversed ? a : b));
+                canvas.fillLogical(path, gradient);
+            }
+        }
+        break;
+    }
+    case 108: { // SmallTextOut
+        const QPointF reference = point32(r, 8);
+        const std::uint32_t chars = r.u32(16);
+        const std::uint32_t options = r.u32(20);
+        std::size_t textAt = 36;
+        std::optional<QRectF> rect;
+        if (!(options & 0x100)) { // a clipping or opaque rectangle unless ETO_NO_RECT
+            rect = rect32(r, 36);
+            textAt = 52;
+        }
+        const bool narrow = (options & 0x200) != 0; // ETO_SMALL_CHARS: one byte a character
+        if (!r.ok() || chars > r.size() || !r.has(textAt, std::size_t{chars} * (narrow ? 1 : 2))) {
+            return false;
+        }
+        QString text;
+        for (std::uint32_t i = 0; i < chars; ++i) {
+            text.append(QChar(static_cast<char16_t>(narrow ? r.u8(textAt + i) : r.u16(textAt + i * 2))));
+        }
+        canvas.textOut(reference, text, {}, options & 6, rect);
         break;
     }
     case 83:   // ExtTextOutA

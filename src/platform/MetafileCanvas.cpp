@@ -160,21 +160,31 @@ bool MetafileCanvas::selectObject(std::size_t index) {
     return true;
 }
 
-bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
+std::optional<MetafileCanvas::Brush> MetafileCanvas::stockBrush(std::uint32_t stock) {
     const int greys[] = {255, 192, 128, 64, 0};
     const std::uint32_t which = stock & 0x7FFFFFFF;
     if (which <= 4) {
-        state_.brush = Brush{Brush::Kind::Solid, QColor(greys[which], greys[which], greys[which]), 0, {}};
-    } else if (which == 5) {
-        state_.brush = Brush{Brush::Kind::Null, Qt::black, 0, {}};
+        return Brush{Brush::Kind::Solid, QColor(greys[which], greys[which], greys[which]), 0, {}};
+    }
+    if (which == 5) {
+        return Brush{Brush::Kind::Null, Qt::black, 0, {}};
+    }
+    if (which == 18) {
+        return Brush{};
+    }
+    return std::nullopt;
+}
+
+bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
+    const std::uint32_t which = stock & 0x7FFFFFFF;
+    if (auto brush = stockBrush(stock)) {
+        state_.brush = *brush;
     } else if (which == 6 || which == 7) {
         state_.pen = Pen{0, 0, which == 6 ? QColor(Qt::white) : QColor(Qt::black)};
     } else if (which == 8) {
         state_.pen = Pen{5, 0, Qt::black};
     } else if (which >= 10 && which <= 17 && which != 15) {
         state_.font = Font{};
-    } else if (which == 18) {
-        state_.brush = Brush{};
     } else if (which == 19) {
         state_.pen = Pen{};
     } else if (which != 15) {
@@ -718,6 +728,36 @@ void MetafileCanvas::angleArc(QPointF centre, double radius, double startDegrees
         drawPath(path, false, true);
     }
     state_.position = path.currentPosition();
+}
+
+void MetafileCanvas::polyDraw(const std::vector<QPointF>& points, const std::vector<std::uint8_t>& types) {
+    QPainterPath path(state_.position);
+    QPointF figureStart = state_.position;
+    for (std::size_t i = 0; i < points.size() && i < types.size(); ++i) {
+        const std::uint8_t type = types[i] & 6;
+        if (type == 6) {
+            path.moveTo(points[i]);
+            figureStart = points[i];
+        } else if (type == 4 && i + 2 < points.size()) {
+            path.cubicTo(points[i], points[i + 1], points[i + 2]);
+            i += 2;
+        } else {
+            path.lineTo(points[i]);
+        }
+        if (types[i] & 1) {
+            path.lineTo(figureStart);
+        }
+    }
+    state_.position = path.currentPosition();
+    drawPath(path, false, true);
+}
+
+void MetafileCanvas::fillLogical(const QPainterPath& path, const QBrush& brush) {
+    if (inPath_ || !prepare()) {
+        return;
+    }
+    painter_.setTransform(logicalToTarget() * origin_);
+    painter_.fillPath(path, brush);
 }
 
 void MetafileCanvas::setPixel(QPointF p, QColor colour) {

@@ -64,6 +64,8 @@ class MetafileCanvas {
     bool setObject(std::size_t index, Object object);
     bool selectObject(std::size_t index);
     bool selectStockObject(std::uint32_t stock);
+    // The brush a stock-object index (high bit set) stands for; nullopt for other objects.
+    static std::optional<Brush> stockBrush(std::uint32_t stock);
     bool deleteObject(std::size_t index);
     const Object* object(std::size_t index) const;
 
@@ -119,6 +121,10 @@ class MetafileCanvas {
     void arc(const QRectF& rect, QPointF start, QPointF end, ArcKind kind);
     void angleArc(QPointF centre, double radius, double startDegrees, double sweepDegrees);
     void setPixel(QPointF p, QColor colour);
+    // PT_MOVETO 6, PT_LINETO 2, PT_BEZIERTO 4, each possibly with PT_CLOSEFIGURE 1.
+    void polyDraw(const std::vector<QPointF>& points, const std::vector<std::uint8_t>& types);
+    // Fills a logical path with a brush in logical units (gradients), without the pen.
+    void fillLogical(const QPainterPath& path, const QBrush& brush);
     // options: ETO_OPAQUE 2, ETO_CLIPPED 4. dx: advance of each character in logical units.
     void textOut(QPointF reference, const QString& text, const std::vector<double>& dx, std::uint32_t options,
                  const std::optional<QRectF>& rect, const Font* font = nullptr);

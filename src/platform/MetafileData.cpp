@@ -9,7 +9,7 @@ MetafileData::MetafileData(std::string bytes, const EmfPlayer::Header& header, Q
     : bytes_(std::move(bytes)), header_(header), size_(size) {}
 
 void MetafileData::draw(QPainter& painter, const QRect& target) const {
-    if (target.isEmpty()) {
+    if (target.isEmpty() || !painter.isActive()) {
         return;
     }
     try {

@@ -10,7 +10,8 @@
 namespace velmoa {
 namespace {
 
-constexpr std::int64_t kMaxPixels = 64LL * 1024 * 1024;
+// 128 MB of pixels at most; the rows must also be present in the file.
+constexpr std::int64_t kMaxPixels = 32LL * 1024 * 1024;
 
 struct DibHeader {
     std::int64_t width = 0;

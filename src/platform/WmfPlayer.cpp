@@ -511,6 +511,17 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
         }
         break;
     }
+    case 0x0D33: { // SetDIBitsToDevice
+        if (!r.has(0, 18)) {
+            return false;
+        }
+        const std::string_view dib = r.all().substr(18);
+        const QImage image = decodePackedMetafileDib(dib);
+        const double w = r.i16(12), h = r.i16(10);
+        canvas.stretchImage(QRectF(r.i16(16), r.i16(14), w, h), image,
+                            dibSource(dib, image, r.i16(8), r.i16(6), w, h, true), 0x00CC0020);
+        break;
+    }
     default:
         // Escapes, palette changes and other records that do not change the drawing.
         break;

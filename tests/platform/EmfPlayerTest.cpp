@@ -198,6 +198,33 @@ TEST(EmfPlayer, DrawsShapesAndPaths) {
              w.rec(kSelectClipPath, {5}).rec(kRectangle, {0, 0, 100, 100});
          },
          {{{25, 50}, kBlue}, {{75, 50}, kWhite}}},
+        {"horizontal gradient",
+         [](EmfWriter& w) {
+             const auto vertex = [](int x, int y, int r, int b) {
+                 return EmfWriter::i32(x) + EmfWriter::i32(y) + EmfWriter::i16(r << 8) + EmfWriter::i16(0) +
+                        EmfWriter::i16(b << 8) + EmfWriter::i16(0);
+             };
+             w.raw(118, std::string(16, '\0') + EmfWriter::u32(2) + EmfWriter::u32(1) + EmfWriter::u32(0) +
+                            vertex(0, 0, 255, 0) + vertex(100, 100, 0, 255) + EmfWriter::u32(0) +
+                            EmfWriter::u32(1));
+         },
+         {{{3, 50}, kRed}, {{97, 50}, kBlue}, {{50, 50}, QColor(128, 0, 128)}}},
+        {"poly draw: a line, a jump, a closed figure",
+         [](EmfWriter& w) {
+             w.rec(kCreatePen, {1, 0, 6, 0, 0}).rec(kSelect, {1});
+             w.raw(92, polyHeader(5) + points16({10, 10, 90, 10, 10, 50, 90, 50, 90, 90}) +
+                           std::string{6, 2, 6, 2, 3});
+         },
+         {{{50, 10}, kBlack}, {{90, 70}, kBlack}, {{30, 60}, kBlack}, {{10, 30}, kWhite}}},
+        {"region filled with a stock brush",
+         [](EmfWriter& w) {
+             const std::string rect =
+                 EmfWriter::i32(10) + EmfWriter::i32(10) + EmfWriter::i32(50) + EmfWriter::i32(50);
+             const std::string data = EmfWriter::u32(32) + EmfWriter::u32(1) + EmfWriter::u32(1) +
+                                      EmfWriter::u32(16) + rect + rect;
+             w.raw(71, std::string(16, '\0') + EmfWriter::u32(48) + EmfWriter::u32(0x80000004) + data);
+         },
+         {{{30, 30}, kBlack}, {{70, 70}, kWhite}}},
         {"stock black brush",
          [](EmfWriter& w) {
              w.rec(kSelect, {static_cast<int>(0x80000004)}).rec(kRectangle, {10, 10, 90, 90});

@@ -381,6 +381,38 @@ TEST(WmfPlayer, DrawsShiftJisText) {
     EXPECT_EQ(darkPixels(image, QRect(0, 70, 100, 30)), 0);
 }
 
+TEST(WmfPlayer, PlacesTextByItsAlignment) {
+    const int kLeft = 0, kRight = 2, kCentre = 6, kTop = 0, kBottom = 8;
+    const struct {
+        const char* name;
+        int align;
+        QRect inked, clear;
+    } rows[] = {
+        {"left, top", kLeft | kTop, QRect(50, 50, 50, 30), QRect(0, 0, 49, 100)},
+        {"right, top", kRight | kTop, QRect(0, 50, 50, 30), QRect(51, 0, 49, 100)},
+        {"right, bottom", kRight | kBottom, QRect(0, 20, 50, 30), QRect(0, 51, 100, 49)},
+        {"centre, bottom", kCentre | kBottom, QRect(30, 20, 40, 30), QRect(0, 51, 100, 49)},
+    };
+    for (const auto& row : rows) {
+        WmfWriter w = picture();
+        std::string font = WmfWriter::word(-30) + std::string(16, '\0') + "Arial";
+        font.resize(50, '\0');
+        w.raw(0x02FB, font).rec(kSelect, {0}).rec(0x0102, {1}).rec(0x012E, {row.align});
+        w.raw(0x0521, WmfWriter::word(2) + "HH" + WmfWriter::word(50) + WmfWriter::word(50));
+        const QImage image = renderMetafile(w.build(), false);
+        EXPECT_GT(darkPixels(image, row.inked), 100) << row.name;
+        EXPECT_EQ(darkPixels(image, row.clear), 0) << row.name;
+    }
+    // An opaque text rectangle takes the background colour even without text.
+    WmfWriter w = picture();
+    w.rec(0x0201, {0x00FF, 0}); // background red
+    w.raw(0x0A32, WmfWriter::word(0) + WmfWriter::word(0) + WmfWriter::word(0) + WmfWriter::word(2) +
+                      WmfWriter::word(10) + WmfWriter::word(10) + WmfWriter::word(90) + WmfWriter::word(90));
+    const QImage image = renderMetafile(w.build(), false);
+    EXPECT_TRUE(near(image.pixel(50, 50), kRed));
+    EXPECT_TRUE(near(image.pixel(5, 5), kWhite));
+}
+
 TEST(WmfPlayer, EndsCleanlyOnMalformedRecords) {
     const auto drawnThen = [](const std::string& tail) {
         WmfWriter w = picture();
