@@ -109,6 +109,7 @@ std::string RichTextControl::readWholeFile(const std::string& path) const {
 QTextDocument* RichTextControl::newDocument() {
     auto* fresh = new QTextDocument(this);
     fresh->setDefaultFont(document()->defaultFont());
+    fresh->setDefaultTextOption(document()->defaultTextOption()); // the tab width
     fresh->setUndoRedoEnabled(false);
     return fresh;
 }

@@ -475,6 +475,16 @@ bool RtfReader::applyCharWord(const std::string& word, bool hasParam, int param)
         c.foreground = clampInt(param, 0, 0xFFFF);
     } else if (word == "cb" || word == "chcbpat" || word == "highlight") {
         c.background = clampInt(param, 0, 0xFFFF);
+    } else if (word == "dbch") {
+        state_.eastAsianContext = true;
+    } else if (word == "loch" || word == "hich" || word == "rtlch" || word == "ltrch") {
+        state_.eastAsianContext = false;
+    } else if (word == "ab" || word == "ai") {
+        if (state_.eastAsianContext) {
+            (word == "ab" ? c.bold : c.italic) = on;
+        }
+    } else if (word == "up" || word == "dn") {
+        c.vertical = !on ? VerticalAlign::Normal : word == "up" ? VerticalAlign::Super : VerticalAlign::Sub;
     } else if (word == "super") {
         c.vertical = VerticalAlign::Super;
     } else if (word == "sub") {
@@ -511,6 +521,10 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
         p.afterTwips = clampInt(param, 0, kMaxTwips);
     } else if (word == "intbl") {
         p.inTable = true;
+    } else if (word == "tx" || word == "tb") {
+        if (p.tabTwips.size() < 64) {
+            p.tabTwips.push_back(clampInt(param, 0, kMaxTwips));
+        }
     } else {
         return false;
     }
@@ -901,6 +915,22 @@ QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const {
     format.setTextIndent(twipsToPixels(props.firstTwips));
     format.setTopMargin(twipsToPixels(props.beforeTwips));
     format.setBottomMargin(twipsToPixels(props.afterTwips));
+    // Tab stops count from the page margin here but from the start of the (first) line in the layout;
+    // a hanging first line also stops at the indent, as lists expect.
+    const int lineStart = twipsToPixels(props.leftTwips) + twipsToPixels(props.firstTwips);
+    QList<QTextOption::Tab> tabs;
+    if (props.firstTwips < 0) {
+        tabs.append(QTextOption::Tab(-twipsToPixels(props.firstTwips), QTextOption::LeftTab));
+    }
+    for (const int twips : props.tabTwips) {
+        const int position = twipsToPixels(twips) - lineStart;
+        if (position > 0 && (tabs.isEmpty() || position > tabs.back().position)) {
+            tabs.append(QTextOption::Tab(position, QTextOption::LeftTab));
+        }
+    }
+    if (!tabs.isEmpty()) {
+        format.setTabPositions(tabs);
+    }
     return format;
 }
 

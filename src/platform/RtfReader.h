@@ -65,6 +65,7 @@ class RtfReader {
         int beforeTwips = 0;
         int afterTwips = 0;
         bool inTable = false;
+        std::vector<int> tabTwips;
         bool operator==(const ParaProps&) const = default;
     };
     struct State {
@@ -72,6 +73,8 @@ class RtfReader {
         ParaProps para;
         Destination destination = Destination::Text;
         int unicodeSkip = 1;
+        // After \dbch the associated properties (\ab, \ai) are those of the East Asian text.
+        bool eastAsianContext = false;
     };
     struct Font {
         QString name;

@@ -100,7 +100,8 @@ TEST(RtfReader, AppliesFontsColoursAndCharacterFormats) {
         "\\'96\\'be\\'92\\'a9;}}{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
         "Auto \\fs40\\b\\cf1 Big\\b0\\cf0\\fs24\\f1\\i\\ul\\highlight2 Mincho\\plain Plain\\super "
         "Up\\nosupersub "
-        "\\strike Struck\\strike0\\sub Down}";
+        "\\strike Struck\\strike0\\sub Down\\nosupersub{\\dbch\\ab Asian}{\\rtlch\\ab\\ltrch Latin}{\\up6 "
+        "Raised}}";
     QTextDocument document;
     ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
 
@@ -138,7 +139,8 @@ TEST(RtfReader, AppliesFontsColoursAndCharacterFormats) {
 
 TEST(RtfReader, AppliesParagraphFormats) {
     const std::string rtf = "{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240 Centred\\par"
-                            "\\qr Right\\par\\pard Left\\par\\qj Justified}";
+                            "\\qr Right\\par\\pard Left\\par\\qj Justified\\par"
+                            "\\pard\\li720\\fi-360\\tx720\\tx2160 \\bullet\\tab Item}";
     QTextDocument document;
     ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
     const QTextBlockFormat centred = document.findBlockByNumber(0).blockFormat();
@@ -153,6 +155,12 @@ TEST(RtfReader, AppliesParagraphFormats) {
     EXPECT_EQ(document.findBlockByNumber(2).blockFormat().alignment(), Qt::AlignLeft);
     EXPECT_EQ(document.findBlockByNumber(2).blockFormat().leftMargin(), 0);
     EXPECT_EQ(document.findBlockByNumber(3).blockFormat().alignment(), Qt::AlignJustify);
+    // A hanging list item: the text after the bullet lines up with the indent of the lines below.
+    QList<qreal> tabs;
+    for (const auto& tab : document.findBlockByNumber(4).blockFormat().tabPositions()) {
+        tabs.append(tab.position);
+    }
+    EXPECT_EQ(tabs, (QList<qreal>{24, 120}));
 }
 
 TEST(RtfReader, ShowsTablesAsRowsOfCells) {
