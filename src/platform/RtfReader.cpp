@@ -112,6 +112,25 @@ const std::unordered_set<std::string>& skippedDestinations() {
     return words;
 }
 
+constexpr int kSymbolCharset = 2;
+
+// List bullets written in symbol fonts (Symbol, Wingdings), as the characters they look like; other
+// symbol bytes keep their Latin meaning.
+char16_t symbolCharacter(unsigned char byte) {
+    switch (byte) {
+    case 0xB7:
+        return u'\u2022';
+    case 0xA7:
+        return u'\u25AA';
+    case 0xD8:
+        return u'\u27A2';
+    case 0xFC:
+        return u'\u2713';
+    default:
+        return byte;
+    }
+}
+
 bool isHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
@@ -405,12 +424,16 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         defaultFont_ = param;
     } else if (word == "uc") {
         state_.unicodeSkip = clampInt(param, 0, 16);
-    } else if (word == "u") {
+    } else if (word == "u" && hasParam) {
         int code = param < 0 ? param + 65536 : param;
         if (code < 0 || code > 0xFFFF) {
             code = 0xFFFD;
+        } else if (code >= 0xF020 && code <= 0xF0FF) {
+            code = symbolCharacter(static_cast<unsigned char>(code & 0xFF)); // a symbol font's private codes
         }
-        outputChar(static_cast<char16_t>(code));
+        if (code != 0) {
+            outputChar(static_cast<char16_t>(code));
+        }
         skipFallback_ = state_.unicodeSkip;
     } else if (word == "par" || word == "page" || word == "sect") {
         paragraphBreak();
@@ -648,6 +671,11 @@ void RtfReader::hexByte(unsigned char byte) {
         --skipFallback_;
         return;
     }
+    if (currentCharset() == kSymbolCharset) {
+        flushBytes();
+        outputChar(symbolCharacter(byte));
+        return;
+    }
     const int codePage = currentCodePage();
     if (!pendingBytes_.empty() && pendingCodePage_ != codePage) {
         flushBytes();
@@ -680,6 +708,11 @@ CodePageDecoder& RtfReader::decoderFor(int codePage) {
         slot = std::make_unique<CodePageDecoder>(codePage);
     }
     return *slot;
+}
+
+int RtfReader::currentCharset() const {
+    const auto found = fonts_.find(state_.chars.font >= 0 ? state_.chars.font : defaultFont_);
+    return found != fonts_.end() ? found->second.charset : -1;
 }
 
 int RtfReader::currentCodePage() const {

@@ -124,6 +124,7 @@ class RtfReader {
     void finishColourEntry();
     CodePageDecoder& decoderFor(int codePage);
     int currentCodePage() const;
+    int currentCharset() const;
     QTextCharFormat charFormat(const CharProps& props) const;
     QTextBlockFormat blockFormat(const ParaProps& props) const;
 

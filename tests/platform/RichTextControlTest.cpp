@@ -138,6 +138,7 @@ TEST_F(RichTextControlTest, LoadsWholeFilesByMode) {
         control_.loadWholeFile(path);
         EXPECT_EQ(control_.toPlainText(), row.text) << row.name;
         EXPECT_FALSE(control_.document()->isModified()) << row.name;
+        EXPECT_EQ(control_.document()->defaultTextOption().tabStopDistance(), 48) << row.name;
         if (!row.text.isEmpty()) {
             EXPECT_EQ(formatAt(0).foreground().color(), row.colour) << row.name;
         }

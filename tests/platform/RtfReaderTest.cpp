@@ -77,6 +77,8 @@ TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
         {"{\\rtf1\\uc2\\u26085\\'93\\'fa\\uc0\\u26412 x}", QStringLiteral("日本x")},
         {"{\\rtf1{\\uc3\\u26085 abcd}e}", QStringLiteral("日de")},
         {"{\\rtf1\\u-10179?\\u-8704?}", QStringLiteral("😀")},
+        // List bullets in symbol fonts, as bytes and as the fonts' private code points
+        {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Symbol;}}{\\f3\\'b7\\u-3913?}\\'b7}", QStringLiteral("••·")},
         // Japanese bytes: in a Shift-JIS font, in the document code page, and with a literal trail byte
         {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}\\f0 "
          "\\'93\\'fa\\'96\\'7b}",
