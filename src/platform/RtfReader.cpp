@@ -1,12 +1,15 @@
 #include "platform/RtfReader.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QTextLength>
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <unordered_set>
 
@@ -220,7 +223,7 @@ bool RtfReader::read(std::string_view bytes) {
                     controlWord(word, hasParam, param);
                 }
             } else if (d == '\'') {
-                if (i + 2 < n + 0 && isHexDigit(bytes[i + 1]) && isHexDigit(bytes[i + 2])) {
+                if (i + 2 < n && isHexDigit(bytes[i + 1]) && isHexDigit(bytes[i + 2])) {
                     hexByte(static_cast<unsigned char>(hexValue(bytes[i + 1]) * 16 + hexValue(bytes[i + 2])));
                     i += 3;
                 } else {
@@ -878,12 +881,23 @@ void RtfReader::finishPicture() {
     if (picture.kind != PictureData::Kind::Png && picture.kind != PictureData::Kind::Jpeg) {
         return;
     }
-    QImage image;
-    if (!image.loadFromData(reinterpret_cast<const uchar*>(picture.bytes.data()),
-                            static_cast<int>(std::min<std::size_t>(picture.bytes.size(), 0x7FFFFFFF)),
-                            picture.kind == PictureData::Kind::Png ? "PNG" : "JPEG")) {
+    // The decoded size is checked against what is left of the budget before any pixel is decoded: a
+    // small compressed picture can claim a huge size.
+    QByteArray data =
+        QByteArray::fromRawData(picture.bytes.data(), static_cast<qsizetype>(picture.bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, picture.kind == PictureData::Kind::Png ? "png" : "jpeg");
+    const QSize size = reader.size();
+    const std::int64_t bytes = std::int64_t{4} * std::max(size.width(), 0) * std::max(size.height(), 0);
+    if (size.isEmpty() || bytes > kMaxPictureBytes - pictureBytes_) {
         return;
     }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        return;
+    }
+    pictureBytes_ += bytes;
     double width = picture.goalWidth > 0 ? picture.goalWidth / double(kTwipsPerPixel) : image.width();
     double height = picture.goalHeight > 0 ? picture.goalHeight / double(kTwipsPerPixel) : image.height();
     width = std::clamp(width * picture.scaleX / 100.0, 1.0, double(kMaxPictureSide));

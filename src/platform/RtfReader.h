@@ -7,6 +7,7 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,7 +32,7 @@ class RtfReader {
     ~RtfReader();
 
     // Replaces the document's content. False, leaving the document alone, when the bytes do not
-    // begin as rich text.
+    // begin as rich text. A reader reads one file.
     bool read(std::string_view bytes);
 
     static bool looksLikeRtf(std::string_view bytes);
@@ -39,6 +40,8 @@ class RtfReader {
     static constexpr int kMaxGroupDepth = 1000;
     // Paragraph breaks beyond this become blanks, keeping a hostile file's layout within memory.
     static constexpr int kMaxParagraphs = 2'000'000;
+    // Decoded pictures of one document together take at most this much memory; later ones are left out.
+    static constexpr std::int64_t kMaxPictureBytes = std::int64_t{256} << 20;
 
   private:
     enum class Destination { Text, Skip, FontTable, ColourTable, Picture };
@@ -143,6 +146,7 @@ class RtfReader {
     Colour colourEntry_;
     PictureData picture_;
     int pictureCount_ = 0;
+    std::int64_t pictureBytes_ = 0;
     std::string pendingBytes_;
     int pendingCodePage_ = 0;
     QString run_;

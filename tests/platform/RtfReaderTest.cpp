@@ -47,6 +47,30 @@ QByteArray encoded(const QImage& image, const char* format) {
     image.save(&buffer, format);
     return bytes;
 }
+// The start of a PNG file whose header claims a size; no pixel data follows.
+QByteArray pngHeaderClaiming(quint32 width, quint32 height) {
+    QByteArray chunk("IHDR");
+    for (const quint32 v : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk.append(char(v >> shift));
+        }
+    }
+    chunk.append("\x08\x02\x00\x00\x00", 5);
+    quint32 crc = 0xFFFFFFFF;
+    for (const char c : chunk) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+    }
+    crc ^= 0xFFFFFFFF;
+    QByteArray png("\x89PNG\r\n\x1a\n\x00\x00\x00\x0d", 12);
+    png.append(chunk);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        png.append(char(crc >> shift));
+    }
+    return png;
+}
 } // namespace
 
 TEST(RtfReader, RefusesWhatIsNotRichTextAndLeavesTheDocument) {
@@ -243,6 +267,7 @@ TEST(RtfReader, SurvivesHostileInput) {
         "{\\rtf1{\\pict\\pngblip 89504e470d0a1a0a0000}}",
         "{\\rtf1{\\pict\\jpegblip\\picwgoal99999999 ffd8ffe0}}",
         "{\\rtf1{\\colortbl\\red999;;;}\\cf2 \\cb-1 x\\highlight99999 y}",
+        "{\\rtf1{\\pict\\pngblip " + hexOf(pngHeaderClaiming(60000, 60000)) + "}}",
         "{\\rtf1\\ansicpg99999\\'80\\'ff{\\fonttbl{\\f0\\fcharset128 \\'81}}\\f0\\'81",
     };
     for (const auto& rtf : hostile) {
