@@ -505,6 +505,10 @@ bool RtfReader::applyCharWord(const std::string& word, bool hasParam, int param)
         state_.eastAsianContext = true;
     } else if (word == "loch" || word == "hich" || word == "rtlch" || word == "ltrch") {
         state_.eastAsianContext = false;
+    } else if (word == "af") {
+        if (state_.eastAsianContext) {
+            state_.eastAsianFont = param;
+        }
     } else if (word == "ab" || word == "ai") {
         if (state_.eastAsianContext) {
             (word == "ab" ? c.bold : c.italic) = on;
@@ -719,6 +723,16 @@ int RtfReader::currentCharset() const {
 }
 
 int RtfReader::currentCodePage() const {
+    if (state_.eastAsianContext) {
+        // Older writers give East Asian text the associated font's character set, whatever \f says.
+        const auto asian = fonts_.find(state_.eastAsianFont);
+        if (asian != fonts_.end()) {
+            const int codePage = CodePageDecoder::codePageForCharset(asian->second.charset);
+            if (CodePageDecoder::isDoubleByte(codePage)) {
+                return codePage;
+            }
+        }
+    }
     const int index = state_.chars.font >= 0 ? state_.chars.font : defaultFont_;
     const auto found = fonts_.find(index);
     if (found != fonts_.end() && found->second.charset >= 0) {

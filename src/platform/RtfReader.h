@@ -78,6 +78,7 @@ class RtfReader {
         int unicodeSkip = 1;
         // After \dbch the associated properties (\ab, \ai) are those of the East Asian text.
         bool eastAsianContext = false;
+        int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
     };
     struct Font {
         QString name;

@@ -112,6 +112,9 @@ TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
         {"{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset128 Gothic;}}"
          "\\f0 caf\\'e9 \\f1\\'93\\'fa}",
          QStringLiteral("café 日")},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 Century;}{\\f1\\fcharset128 Mincho;}}"
+         "\\f0\\loch\\af0\\hich\\af0\\dbch\\af1 \\'93\\'fa\\loch caf\\'e9}",
+         QStringLiteral("日café")},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0 \\'d6\\'d0}", QStringLiteral("中")},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 \\'c4\\'e0}", QStringLiteral("Да")},
     };
