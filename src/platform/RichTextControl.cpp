@@ -7,10 +7,8 @@
 
 #include <QPalette>
 #include <QPointer>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <cstdio>
 #include <string>
 
 namespace velmoa {
@@ -103,7 +101,12 @@ std::string RichTextControl::readWholeFile(const std::string& path) const {
                       std::to_string(file.size()) + " バイト、上限 " +
                       std::to_string(kMaxWholeFileBytes >> 20) + " MB）。");
     }
-    return file.readAll();
+    try {
+        return file.readAll();
+    } catch (const Failure&) {
+        // Opened but not read through (an I/O error, a file cut short while read).
+        throw Failure("ストリームからの読み込みに失敗しました");
+    }
 }
 
 QTextDocument* RichTextControl::newDocument() {
@@ -116,8 +119,8 @@ QTextDocument* RichTextControl::newDocument() {
 
 void RichTextControl::adoptDocument(QTextDocument* fresh) {
     // Filling a document that no view is attached to is many times faster for big files: the
-    // view lays out only what it shows once the document is complete.
-    // The first document belongs to the inner text control, which deletes it itself.
+    // view lays out only what it shows once the document is complete. The first document belongs
+    // to the inner text control, which deletes it itself.
     QPointer<QTextDocument> old = document();
     fresh->setUndoRedoEnabled(true);
     fresh->setModified(false);
