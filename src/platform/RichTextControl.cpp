@@ -58,10 +58,9 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
 }
 
 void RichTextControl::clearContent() {
-    UndoPause pause(document());
-    clear();
+    // A new empty document: emptying a big one block by block takes longer than dropping it.
+    adoptDocument(newDocument());
     setCurrentCharFormat(defaultFormat_);
-    document()->setModified(false);
 }
 
 void RichTextControl::refreshNow() {
