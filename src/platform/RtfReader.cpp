@@ -20,6 +20,7 @@ constexpr int kMaxTwips = 31680;   // 22 inches: larger indents and spacings are
 constexpr int kMaxColumns = 64;
 constexpr int kMaxRows = 20000;
 constexpr int kMaxPictureSide = 10000;
+constexpr std::size_t kMaxFonts = 4096;
 
 int clampInt(int value, int low, int high) {
     return std::clamp(value, low, high);
@@ -296,8 +297,10 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
     case Destination::FontTable:
         if (word == "f") {
             finishFontEntry();
-            fontEntry_ = param;
-            fonts_[fontEntry_] = Font{};
+            fontEntry_ = fonts_.size() < kMaxFonts || fonts_.count(param) != 0 ? param : -1;
+            if (fontEntry_ >= 0) {
+                fonts_[fontEntry_] = Font{};
+            }
         } else if (fontEntry_ >= 0 && fonts_.count(fontEntry_) != 0) {
             Font& font = fonts_[fontEntry_];
             static const char* const families[] = {"fnil",    "froman",  "fswiss",
@@ -644,6 +647,9 @@ void RtfReader::flushBytes() {
 }
 
 CodePageDecoder& RtfReader::decoderFor(int codePage) {
+    if (decoders_.size() >= 16 && decoders_.count(codePage) == 0) {
+        decoders_.clear(); // a file switching among ever new code pages
+    }
     auto& slot = decoders_[codePage];
     if (!slot) {
         slot = std::make_unique<CodePageDecoder>(codePage);
@@ -768,7 +774,10 @@ void RtfReader::enterTableIfNeeded() {
             }
             tableCell_ = std::min(tableCell_, table_->columns() - 1);
         }
-        cursor_ = table_->cellAt(tableRow_, tableCell_).lastCursorPosition();
+        const QTextTableCell cell = table_->cellAt(tableRow_, tableCell_);
+        if (cell.isValid()) {
+            cursor_ = cell.lastCursorPosition();
+        }
         cellPending_ = false;
     }
 }

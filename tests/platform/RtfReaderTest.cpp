@@ -261,6 +261,17 @@ TEST(RtfReader, SurvivesHostileInput) {
                         document, defaultFormat()));
     EXPECT_LE(formatOf(document, QStringLiteral("w")).fontPointSize(), 1638);
 
+    // Fonts beyond the table's bound are not kept: their text takes the default font.
+    std::string manyFonts = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 10000; ++i) {
+        manyFonts += "{\\f" + std::to_string(i) + " Face" + std::to_string(i) + ";}";
+    }
+    manyFonts += "}\\f1 one \\f9999 last}";
+    QTextDocument fonts;
+    ASSERT_TRUE(readRtf(manyFonts, fonts, defaultFormat()));
+    EXPECT_EQ(formatOf(fonts, QStringLiteral("one")).fontFamilies().toStringList(), QStringList{"Face1"});
+    EXPECT_EQ(formatOf(fonts, QStringLiteral("last")).fontFamilies().toStringList(), QStringList{"FixedSys"});
+
     const std::string hostile[] = {
         "{\\rtf1 \\'",
         "{\\rtf1 \\'9",
