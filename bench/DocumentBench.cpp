@@ -136,7 +136,7 @@ void BM_HexDump16KB_AppendLines(benchmark::State& state) {
     showAt640(control);
     for (auto _ : state) {
         control.clearContent();
-        control.appendLines(dumpLines(bytes));
+        control.appendLines(hexDumpLines(bytes));
         benchmark::DoNotOptimize(control.grab());
     }
 }

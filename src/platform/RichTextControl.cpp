@@ -203,4 +203,13 @@ void RichTextControl::appendLines(const QStringList& lines) {
     cursor.insertText(QLatin1Char('\n') + lines.join(QLatin1Char('\n')), defaultFormat_);
 }
 
+void RichTextControl::appendLines(const std::vector<std::string>& lines) {
+    QStringList text;
+    text.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) {
+        text.append(bytesToDisplayText(line));
+    }
+    appendLines(text);
+}
+
 } // namespace velmoa
