@@ -488,6 +488,10 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
         p.afterTwips = clampInt(param, 0, kMaxTwips);
     } else if (word == "intbl") {
         p.inTable = true;
+    } else if (word == "sl") {
+        p.lineTwips = clampInt(param, -kMaxTwips, kMaxTwips);
+    } else if (word == "slmult") {
+        p.lineMultiple = param != 0;
     } else if (word == "tx" || word == "tb") {
         if (p.tabTwips.size() < 64) {
             p.tabTwips.push_back(clampInt(param, 0, kMaxTwips));
@@ -919,6 +923,16 @@ QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const {
     format.setTextIndent(twipsToPixels(props.firstTwips));
     format.setTopMargin(twipsToPixels(props.beforeTwips));
     format.setBottomMargin(twipsToPixels(props.afterTwips));
+    if (props.lineTwips != 0) {
+        if (props.lineMultiple && props.lineTwips > 0) {
+            format.setLineHeight(std::min(props.lineTwips * 100 / 240, 1000),
+                                 QTextBlockFormat::ProportionalHeight);
+        } else if (props.lineTwips > 0) {
+            format.setLineHeight(twipsToPixels(props.lineTwips), QTextBlockFormat::MinimumHeight);
+        } else {
+            format.setLineHeight(twipsToPixels(-props.lineTwips), QTextBlockFormat::FixedHeight);
+        }
+    }
     // Tab stops count from the page margin here but from the start of the (first) line in the layout;
     // a hanging first line also stops at the indent, as lists expect.
     const int lineStart = twipsToPixels(props.leftTwips) + twipsToPixels(props.firstTwips);

@@ -68,6 +68,8 @@ class RtfReader {
         int beforeTwips = 0;
         int afterTwips = 0;
         bool inTable = false;
+        int lineTwips = 0;         // \sl: 0 single, > 0 at least, < 0 exactly
+        bool lineMultiple = false; // \slmult1: \sl counts in 240ths of single spacing
         std::vector<int> tabTwips;
         bool operator==(const ParaProps&) const = default;
     };

@@ -169,7 +169,8 @@ TEST(RtfReader, AppliesFontsColoursAndCharacterFormats) {
 TEST(RtfReader, AppliesParagraphFormats) {
     const std::string rtf = "{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240 Centred\\par"
                             "\\qr Right\\par\\pard Left\\par\\qj Justified\\par"
-                            "\\pard\\li720\\fi-360\\tx720\\tx2160 \\bullet\\tab Item}";
+                            "\\pard\\li720\\fi-360\\tx720\\tx2160 \\bullet\\tab Item\\par"
+                            "\\pard\\sl360\\slmult1 Wide\\par\\sl-300\\slmult0 Exact}";
     QTextDocument document;
     ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
     const QTextBlockFormat centred = document.findBlockByNumber(0).blockFormat();
@@ -190,6 +191,13 @@ TEST(RtfReader, AppliesParagraphFormats) {
         tabs.append(tab.position);
     }
     EXPECT_EQ(tabs, (QList<qreal>{24, 120}));
+
+    const QTextBlockFormat wide = document.findBlockByNumber(5).blockFormat();
+    EXPECT_EQ(wide.lineHeightType(), QTextBlockFormat::ProportionalHeight);
+    EXPECT_EQ(wide.lineHeight(), 150);
+    const QTextBlockFormat exact = document.findBlockByNumber(6).blockFormat();
+    EXPECT_EQ(exact.lineHeightType(), QTextBlockFormat::FixedHeight);
+    EXPECT_EQ(exact.lineHeight(), 20);
 }
 
 TEST(RtfReader, ShowsTablesAsRowsOfCells) {
