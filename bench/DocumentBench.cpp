@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -31,9 +32,15 @@ QApplication& application() {
     return *static_cast<QApplication*>(QCoreApplication::instance());
 }
 
+// A file removed again when the benchmarks end.
+struct TemporaryFile {
+    std::string path;
+    ~TemporaryFile() { std::remove(path.c_str()); }
+};
+
 // A comma-separated table with Japanese and Latin columns, about 10 MB.
 const std::string& csvPath() {
-    static const std::string path = [] {
+    static const TemporaryFile file{[] {
         const std::string p =
             QDir::tempPath().toStdString() + "/velmoa-bench-" + std::to_string(getpid()) + ".csv";
         std::ofstream out(p, std::ios::binary);
@@ -46,8 +53,8 @@ const std::string& csvPath() {
             written += row.size();
         }
         return p;
-    }();
-    return path;
+    }()};
+    return file.path;
 }
 
 std::string readAll(const std::string& path) {
@@ -136,7 +143,7 @@ void BM_HexDump16KB_AppendLines(benchmark::State& state) {
     showAt640(control);
     for (auto _ : state) {
         control.clearContent();
-        control.appendLines(dumpLines(bytes));
+        control.appendLines(hexDumpLines(bytes));
         benchmark::DoNotOptimize(control.grab());
     }
 }

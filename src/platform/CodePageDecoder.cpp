@@ -95,6 +95,10 @@ int CodePageDecoder::codePageForCharset(int charset) {
     }
 }
 
+bool CodePageDecoder::isDoubleByte(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+}
+
 bool CodePageDecoder::isLeadByte(unsigned char byte) const {
     switch (codePage_) {
     case 932:

@@ -19,6 +19,9 @@ class CodePageDecoder {
     // Whether the byte starts a two-byte character in this code page.
     bool isLeadByte(unsigned char byte) const;
 
+    // Whether the code page has two-byte characters (the East Asian ones).
+    static bool isDoubleByte(int codePage);
+
     // The code page a font character set (\fcharset) stands for; 0 when it names none (use the
     // document's code page).
     static int codePageForCharset(int charset);

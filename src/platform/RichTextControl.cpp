@@ -7,10 +7,8 @@
 
 #include <QPalette>
 #include <QPointer>
-#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <cstdio>
 #include <string>
 
 namespace velmoa {
@@ -60,10 +58,9 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
 }
 
 void RichTextControl::clearContent() {
-    UndoPause pause(document());
-    clear();
+    // A new empty document: emptying a big one block by block takes longer than dropping it.
+    adoptDocument(newDocument());
     setCurrentCharFormat(defaultFormat_);
-    document()->setModified(false);
 }
 
 void RichTextControl::refreshNow() {
@@ -103,20 +100,26 @@ std::string RichTextControl::readWholeFile(const std::string& path) const {
                       std::to_string(file.size()) + " バイト、上限 " +
                       std::to_string(kMaxWholeFileBytes >> 20) + " MB）。");
     }
-    return file.readAll();
+    try {
+        return file.readAll();
+    } catch (const Failure&) {
+        // Opened but not read through (an I/O error, a file cut short while read).
+        throw Failure("ストリームからの読み込みに失敗しました");
+    }
 }
 
 QTextDocument* RichTextControl::newDocument() {
     auto* fresh = new QTextDocument(this);
     fresh->setDefaultFont(document()->defaultFont());
+    fresh->setDefaultTextOption(document()->defaultTextOption()); // the tab width
     fresh->setUndoRedoEnabled(false);
     return fresh;
 }
 
 void RichTextControl::adoptDocument(QTextDocument* fresh) {
     // Filling a document that no view is attached to is many times faster for big files: the
-    // view lays out only what it shows once the document is complete.
-    // The first document belongs to the inner text control, which deletes it itself.
+    // view lays out only what it shows once the document is complete. The first document belongs
+    // to the inner text control, which deletes it itself.
     QPointer<QTextDocument> old = document();
     fresh->setUndoRedoEnabled(true);
     fresh->setModified(false);
@@ -198,6 +201,15 @@ void RichTextControl::appendLines(const QStringList& lines) {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(QLatin1Char('\n') + lines.join(QLatin1Char('\n')), defaultFormat_);
+}
+
+void RichTextControl::appendLines(const std::vector<std::string>& lines) {
+    QStringList text;
+    text.reserve(static_cast<qsizetype>(lines.size()));
+    for (const std::string& line : lines) {
+        text.append(bytesToDisplayText(line));
+    }
+    appendLines(text);
 }
 
 } // namespace velmoa

@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmoa {
 
 // The document view's text control: rich text (our RTF reader) or plain text, white-on-black or
 // black-on-white, editable but never saved. It offers the operations the document view needs and
-// nothing more; a right click shows no menu.
+// nothing more; a right click shows no menu. Each load and clear installs a new document(), so
+// callers (printing) ask for document() when they use it instead of keeping it.
 class RichTextControl : public QTextEdit {
     Q_OBJECT
   public:
@@ -45,6 +47,8 @@ class RichTextControl : public QTextEdit {
     void appendLine(const QString& line);
     // The same as appendLine for each line, in one edit.
     void appendLines(const QStringList& lines);
+    // Lines of bytes (ASCII, such as a hex dump), each shown as text.
+    void appendLines(const std::vector<std::string>& lines);
 
   private:
     std::string readWholeFile(const std::string& path) const;

@@ -1,12 +1,15 @@
 #include "platform/RtfReader.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QTextLength>
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <unordered_set>
 
@@ -17,6 +20,7 @@ constexpr int kMaxTwips = 31680;   // 22 inches: larger indents and spacings are
 constexpr int kMaxColumns = 64;
 constexpr int kMaxRows = 20000;
 constexpr int kMaxPictureSide = 10000;
+constexpr std::size_t kMaxFonts = 4096;
 
 int clampInt(int value, int low, int high) {
     return std::clamp(value, low, high);
@@ -29,87 +33,40 @@ int twipsToPixels(int twips) {
 // Destinations whose content is never shown: document information, style and list definitions,
 // headers and footers, field instructions, alternative copies of pictures, drawing objects.
 const std::unordered_set<std::string>& skippedDestinations() {
+    // clang-format off
     static const std::unordered_set<std::string> words = {
-        "stylesheet",
-        "info",
-        "header",
-        "headerl",
-        "headerr",
-        "headerf",
-        "footer",
-        "footerl",
-        "footerr",
-        "footerf",
-        "footnote",
-        "annotation",
-        "atnid",
-        "atnauthor",
-        "atnref",
-        "atndate",
-        "listtable",
-        "listoverridetable",
-        "rsidtbl",
-        "generator",
-        "xmlnstbl",
-        "mmathPr",
-        "themedata",
-        "colorschememapping",
-        "latentstyles",
-        "datastore",
-        "pgdsctbl",
-        "revtbl",
-        "filetbl",
-        "fldinst",
-        "nonshppict",
-        "shpinst",
-        "objdata",
-        "objclass",
-        "objname",
-        "bkmkstart",
-        "bkmkend",
-        "ftnsep",
-        "ftnsepc",
-        "aftnsep",
-        "aftnsepc",
-        "pn",
-        "do",
-        "template",
-        "userprops",
-        "docvar",
-        "private",
-        "xe",
-        "tc",
-        "txe",
-        "upr",
-        "pnseclvl",
-        "fchars",
-        "lchars",
-        "protusertbl",
-        "wgrffmtfilter",
-        "passwordhash",
-        "comment",
-        "keywords",
-        "title",
-        "subject",
-        "author",
-        "operator",
-        "company",
-        "doccomm",
-        "oldcprops",
-        "oldpprops",
-        "oldtprops",
-        "oldsprops",
-        "listpicture",
-        "defchp",
-        "defpap",
-        "mhtmltag",
-        "htmltag",
-        "blipuid",
-        "picprop",
-        "nesttableprops",
-        "factoidname",
+        "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+        "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "listtable",
+        "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata",
+        "colorschememapping", "latentstyles", "datastore", "pgdsctbl", "revtbl", "filetbl", "fldinst",
+        "nonshppict", "shpinst", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
+        "ftnsepc", "aftnsep", "aftnsepc", "pn", "do", "template", "userprops", "docvar", "private", "xe",
+        "tc", "txe", "upr", "pnseclvl", "fchars", "lchars", "protusertbl", "wgrffmtfilter", "passwordhash",
+        "comment", "keywords", "title", "subject", "author", "operator", "company", "doccomm", "oldcprops",
+        "oldpprops", "oldtprops", "oldsprops", "listpicture", "defchp", "defpap", "mhtmltag", "htmltag",
+        "blipuid", "picprop", "nesttableprops", "factoidname",
     };
+    // clang-format on
     return words;
+}
+
+constexpr int kSymbolCharset = 2;
+
+// List bullets written in symbol fonts (Symbol, Wingdings), as the characters they look like; other
+// symbol bytes keep their Latin meaning.
+char16_t symbolCharacter(unsigned char byte) {
+    switch (byte) {
+    case 0xB7:
+        return u'\u2022';
+    case 0xA7:
+        return u'\u25AA';
+    case 0xD8:
+        return u'\u27A2';
+    case 0xFC:
+        return u'\u2713';
+    default:
+        return byte;
+    }
 }
 
 bool isHexDigit(char c) {
@@ -201,7 +158,7 @@ bool RtfReader::read(std::string_view bytes) {
                     controlWord(word, hasParam, param);
                 }
             } else if (d == '\'') {
-                if (i + 2 < n + 0 && isHexDigit(bytes[i + 1]) && isHexDigit(bytes[i + 2])) {
+                if (i + 2 < n && isHexDigit(bytes[i + 1]) && isHexDigit(bytes[i + 2])) {
                     hexByte(static_cast<unsigned char>(hexValue(bytes[i + 1]) * 16 + hexValue(bytes[i + 2])));
                     i += 3;
                 } else {
@@ -340,8 +297,10 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
     case Destination::FontTable:
         if (word == "f") {
             finishFontEntry();
-            fontEntry_ = param;
-            fonts_[fontEntry_] = Font{};
+            fontEntry_ = fonts_.size() < kMaxFonts || fonts_.count(param) != 0 ? param : -1;
+            if (fontEntry_ >= 0) {
+                fonts_[fontEntry_] = Font{};
+            }
         } else if (fontEntry_ >= 0 && fonts_.count(fontEntry_) != 0) {
             Font& font = fonts_[fontEntry_];
             static const char* const families[] = {"fnil",    "froman",  "fswiss",
@@ -405,12 +364,16 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         defaultFont_ = param;
     } else if (word == "uc") {
         state_.unicodeSkip = clampInt(param, 0, 16);
-    } else if (word == "u") {
+    } else if (word == "u" && hasParam) {
         int code = param < 0 ? param + 65536 : param;
         if (code < 0 || code > 0xFFFF) {
             code = 0xFFFD;
+        } else if (code >= 0xF020 && code <= 0xF0FF) {
+            code = symbolCharacter(static_cast<unsigned char>(code & 0xFF)); // a symbol font's private codes
         }
-        outputChar(static_cast<char16_t>(code));
+        if (code != 0) {
+            outputChar(static_cast<char16_t>(code));
+        }
         skipFallback_ = state_.unicodeSkip;
     } else if (word == "par" || word == "page" || word == "sect") {
         paragraphBreak();
@@ -475,6 +438,20 @@ bool RtfReader::applyCharWord(const std::string& word, bool hasParam, int param)
         c.foreground = clampInt(param, 0, 0xFFFF);
     } else if (word == "cb" || word == "chcbpat" || word == "highlight") {
         c.background = clampInt(param, 0, 0xFFFF);
+    } else if (word == "dbch") {
+        state_.eastAsianContext = true;
+    } else if (word == "loch" || word == "hich" || word == "rtlch" || word == "ltrch") {
+        state_.eastAsianContext = false;
+    } else if (word == "af") {
+        if (state_.eastAsianContext) {
+            state_.eastAsianFont = param;
+        }
+    } else if (word == "ab" || word == "ai") {
+        if (state_.eastAsianContext) {
+            (word == "ab" ? c.bold : c.italic) = on;
+        }
+    } else if (word == "up" || word == "dn") {
+        c.vertical = !on ? VerticalAlign::Normal : word == "up" ? VerticalAlign::Super : VerticalAlign::Sub;
     } else if (word == "super") {
         c.vertical = VerticalAlign::Super;
     } else if (word == "sub") {
@@ -511,6 +488,14 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
         p.afterTwips = clampInt(param, 0, kMaxTwips);
     } else if (word == "intbl") {
         p.inTable = true;
+    } else if (word == "sl") {
+        p.lineTwips = clampInt(param, -kMaxTwips, kMaxTwips);
+    } else if (word == "slmult") {
+        p.lineMultiple = param != 0;
+    } else if (word == "tx" || word == "tb") {
+        if (p.tabTwips.size() < 64) {
+            p.tabTwips.push_back(clampInt(param, 0, kMaxTwips));
+        }
     } else {
         return false;
     }
@@ -634,6 +619,11 @@ void RtfReader::hexByte(unsigned char byte) {
         --skipFallback_;
         return;
     }
+    if (currentCharset() == kSymbolCharset) {
+        flushBytes();
+        outputChar(symbolCharacter(byte));
+        return;
+    }
     const int codePage = currentCodePage();
     if (!pendingBytes_.empty() && pendingCodePage_ != codePage) {
         flushBytes();
@@ -661,6 +651,9 @@ void RtfReader::flushBytes() {
 }
 
 CodePageDecoder& RtfReader::decoderFor(int codePage) {
+    if (decoders_.size() >= 16 && decoders_.count(codePage) == 0) {
+        decoders_.clear(); // a file switching among ever new code pages
+    }
     auto& slot = decoders_[codePage];
     if (!slot) {
         slot = std::make_unique<CodePageDecoder>(codePage);
@@ -668,7 +661,22 @@ CodePageDecoder& RtfReader::decoderFor(int codePage) {
     return *slot;
 }
 
+int RtfReader::currentCharset() const {
+    const auto found = fonts_.find(state_.chars.font >= 0 ? state_.chars.font : defaultFont_);
+    return found != fonts_.end() ? found->second.charset : -1;
+}
+
 int RtfReader::currentCodePage() const {
+    if (state_.eastAsianContext) {
+        // Older writers give East Asian text the associated font's character set, whatever \f says.
+        const auto asian = fonts_.find(state_.eastAsianFont);
+        if (asian != fonts_.end()) {
+            const int codePage = CodePageDecoder::codePageForCharset(asian->second.charset);
+            if (CodePageDecoder::isDoubleByte(codePage)) {
+                return codePage;
+            }
+        }
+    }
     const int index = state_.chars.font >= 0 ? state_.chars.font : defaultFont_;
     const auto found = fonts_.find(index);
     if (found != fonts_.end() && found->second.charset >= 0) {
@@ -770,7 +778,10 @@ void RtfReader::enterTableIfNeeded() {
             }
             tableCell_ = std::min(tableCell_, table_->columns() - 1);
         }
-        cursor_ = table_->cellAt(tableRow_, tableCell_).lastCursorPosition();
+        const QTextTableCell cell = table_->cellAt(tableRow_, tableCell_);
+        if (cell.isValid()) {
+            cursor_ = cell.lastCursorPosition();
+        }
         cellPending_ = false;
     }
 }
@@ -831,12 +842,23 @@ void RtfReader::finishPicture() {
     if (picture.kind != PictureData::Kind::Png && picture.kind != PictureData::Kind::Jpeg) {
         return;
     }
-    QImage image;
-    if (!image.loadFromData(reinterpret_cast<const uchar*>(picture.bytes.data()),
-                            static_cast<int>(std::min<std::size_t>(picture.bytes.size(), 0x7FFFFFFF)),
-                            picture.kind == PictureData::Kind::Png ? "PNG" : "JPEG")) {
+    // The decoded size is checked against what is left of the budget before any pixel is decoded: a
+    // small compressed picture can claim a huge size.
+    QByteArray data =
+        QByteArray::fromRawData(picture.bytes.data(), static_cast<qsizetype>(picture.bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, picture.kind == PictureData::Kind::Png ? "png" : "jpeg");
+    const QSize size = reader.size();
+    const std::int64_t bytes = std::int64_t{4} * std::max(size.width(), 0) * std::max(size.height(), 0);
+    if (size.isEmpty() || bytes > kMaxPictureBytes - pictureBytes_) {
         return;
     }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        return;
+    }
+    pictureBytes_ += bytes;
     double width = picture.goalWidth > 0 ? picture.goalWidth / double(kTwipsPerPixel) : image.width();
     double height = picture.goalHeight > 0 ? picture.goalHeight / double(kTwipsPerPixel) : image.height();
     width = std::clamp(width * picture.scaleX / 100.0, 1.0, double(kMaxPictureSide));
@@ -901,6 +923,32 @@ QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const {
     format.setTextIndent(twipsToPixels(props.firstTwips));
     format.setTopMargin(twipsToPixels(props.beforeTwips));
     format.setBottomMargin(twipsToPixels(props.afterTwips));
+    if (props.lineTwips != 0) {
+        if (props.lineMultiple && props.lineTwips > 0) {
+            format.setLineHeight(std::min(props.lineTwips * 100 / 240, 1000),
+                                 QTextBlockFormat::ProportionalHeight);
+        } else if (props.lineTwips > 0) {
+            format.setLineHeight(twipsToPixels(props.lineTwips), QTextBlockFormat::MinimumHeight);
+        } else {
+            format.setLineHeight(twipsToPixels(-props.lineTwips), QTextBlockFormat::FixedHeight);
+        }
+    }
+    // Tab stops count from the page margin here but from the start of the (first) line in the layout;
+    // a hanging first line also stops at the indent, as lists expect.
+    const int lineStart = twipsToPixels(props.leftTwips) + twipsToPixels(props.firstTwips);
+    QList<QTextOption::Tab> tabs;
+    if (props.firstTwips < 0) {
+        tabs.append(QTextOption::Tab(-twipsToPixels(props.firstTwips), QTextOption::LeftTab));
+    }
+    for (const int twips : props.tabTwips) {
+        const int position = twipsToPixels(twips) - lineStart;
+        if (position > 0 && (tabs.isEmpty() || position > tabs.back().position)) {
+            tabs.append(QTextOption::Tab(position, QTextOption::LeftTab));
+        }
+    }
+    if (!tabs.isEmpty()) {
+        format.setTabPositions(tabs);
+    }
     return format;
 }
 

@@ -7,6 +7,7 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,7 +32,7 @@ class RtfReader {
     ~RtfReader();
 
     // Replaces the document's content. False, leaving the document alone, when the bytes do not
-    // begin as rich text.
+    // begin as rich text. A reader reads one file.
     bool read(std::string_view bytes);
 
     static bool looksLikeRtf(std::string_view bytes);
@@ -39,6 +40,8 @@ class RtfReader {
     static constexpr int kMaxGroupDepth = 1000;
     // Paragraph breaks beyond this become blanks, keeping a hostile file's layout within memory.
     static constexpr int kMaxParagraphs = 2'000'000;
+    // Decoded pictures of one document together take at most this much memory; later ones are left out.
+    static constexpr std::int64_t kMaxPictureBytes = std::int64_t{256} << 20;
 
   private:
     enum class Destination { Text, Skip, FontTable, ColourTable, Picture };
@@ -65,6 +68,9 @@ class RtfReader {
         int beforeTwips = 0;
         int afterTwips = 0;
         bool inTable = false;
+        int lineTwips = 0;         // \sl: 0 single, > 0 at least, < 0 exactly
+        bool lineMultiple = false; // \slmult1: \sl counts in 240ths of single spacing
+        std::vector<int> tabTwips;
         bool operator==(const ParaProps&) const = default;
     };
     struct State {
@@ -72,6 +78,9 @@ class RtfReader {
         ParaProps para;
         Destination destination = Destination::Text;
         int unicodeSkip = 1;
+        // After \dbch the associated properties (\ab, \ai) are those of the East Asian text.
+        bool eastAsianContext = false;
+        int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
     };
     struct Font {
         QString name;
@@ -121,6 +130,7 @@ class RtfReader {
     void finishColourEntry();
     CodePageDecoder& decoderFor(int codePage);
     int currentCodePage() const;
+    int currentCharset() const;
     QTextCharFormat charFormat(const CharProps& props) const;
     QTextBlockFormat blockFormat(const ParaProps& props) const;
 
@@ -139,6 +149,7 @@ class RtfReader {
     Colour colourEntry_;
     PictureData picture_;
     int pictureCount_ = 0;
+    std::int64_t pictureBytes_ = 0;
     std::string pendingBytes_;
     int pendingCodePage_ = 0;
     QString run_;

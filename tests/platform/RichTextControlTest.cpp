@@ -105,7 +105,7 @@ TEST_F(RichTextControlTest, AppendedLinesFollowTheLast) {
     RichTextControl together;
     together.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
     together.appendLines({QStringLiteral("0000 : 41 "), QStringLiteral("0010 : 42 ")});
-    together.appendLines({QStringLiteral("0020 : 43 ")});
+    together.appendLines(std::vector<std::string>{"0020 : 43 "});
     EXPECT_EQ(together.toPlainText(), QStringLiteral("0000 : 41 \n0010 : 42 \n0020 : 43 "));
     EXPECT_EQ(together.document()->blockCount(), 3);
     QTextCursor cursor(together.document()->lastBlock());
@@ -138,6 +138,7 @@ TEST_F(RichTextControlTest, LoadsWholeFilesByMode) {
         control_.loadWholeFile(path);
         EXPECT_EQ(control_.toPlainText(), row.text) << row.name;
         EXPECT_FALSE(control_.document()->isModified()) << row.name;
+        EXPECT_EQ(control_.document()->defaultTextOption().tabStopDistance(), 48) << row.name;
         if (!row.text.isEmpty()) {
             EXPECT_EQ(formatAt(0).foreground().color(), row.colour) << row.name;
         }

@@ -47,6 +47,30 @@ QByteArray encoded(const QImage& image, const char* format) {
     image.save(&buffer, format);
     return bytes;
 }
+// The start of a PNG file whose header claims a size; no pixel data follows.
+QByteArray pngHeaderClaiming(quint32 width, quint32 height) {
+    QByteArray chunk("IHDR");
+    for (const quint32 v : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk.append(char(v >> shift));
+        }
+    }
+    chunk.append("\x08\x02\x00\x00\x00", 5);
+    quint32 crc = 0xFFFFFFFF;
+    for (const char c : chunk) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+    }
+    crc ^= 0xFFFFFFFF;
+    QByteArray png("\x89PNG\r\n\x1a\n\x00\x00\x00\x0d", 12);
+    png.append(chunk);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        png.append(char(crc >> shift));
+    }
+    return png;
+}
 } // namespace
 
 TEST(RtfReader, RefusesWhatIsNotRichTextAndLeavesTheDocument) {
@@ -77,6 +101,8 @@ TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
         {"{\\rtf1\\uc2\\u26085\\'93\\'fa\\uc0\\u26412 x}", QStringLiteral("日本x")},
         {"{\\rtf1{\\uc3\\u26085 abcd}e}", QStringLiteral("日de")},
         {"{\\rtf1\\u-10179?\\u-8704?}", QStringLiteral("😀")},
+        // List bullets in symbol fonts, as bytes and as the fonts' private code points
+        {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Symbol;}}{\\f3\\'b7\\u-3913?}\\'b7}", QStringLiteral("••·")},
         // Japanese bytes: in a Shift-JIS font, in the document code page, and with a literal trail byte
         {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}\\f0 "
          "\\'93\\'fa\\'96\\'7b}",
@@ -86,6 +112,9 @@ TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
         {"{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset128 Gothic;}}"
          "\\f0 caf\\'e9 \\f1\\'93\\'fa}",
          QStringLiteral("café 日")},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 Century;}{\\f1\\fcharset128 Mincho;}}"
+         "\\f0\\loch\\af0\\hich\\af0\\dbch\\af1 \\'93\\'fa\\loch caf\\'e9}",
+         QStringLiteral("日café")},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0 \\'d6\\'d0}", QStringLiteral("中")},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 \\'c4\\'e0}", QStringLiteral("Да")},
     };
@@ -100,7 +129,8 @@ TEST(RtfReader, AppliesFontsColoursAndCharacterFormats) {
         "\\'96\\'be\\'92\\'a9;}}{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
         "Auto \\fs40\\b\\cf1 Big\\b0\\cf0\\fs24\\f1\\i\\ul\\highlight2 Mincho\\plain Plain\\super "
         "Up\\nosupersub "
-        "\\strike Struck\\strike0\\sub Down}";
+        "\\strike Struck\\strike0\\sub Down\\nosupersub{\\dbch\\ab Asian}{\\rtlch\\ab\\ltrch Latin}{\\up6 "
+        "Raised}}";
     QTextDocument document;
     ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
 
@@ -138,7 +168,9 @@ TEST(RtfReader, AppliesFontsColoursAndCharacterFormats) {
 
 TEST(RtfReader, AppliesParagraphFormats) {
     const std::string rtf = "{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240 Centred\\par"
-                            "\\qr Right\\par\\pard Left\\par\\qj Justified}";
+                            "\\qr Right\\par\\pard Left\\par\\qj Justified\\par"
+                            "\\pard\\li720\\fi-360\\tx720\\tx2160 \\bullet\\tab Item\\par"
+                            "\\pard\\sl360\\slmult1 Wide\\par\\sl-300\\slmult0 Exact}";
     QTextDocument document;
     ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
     const QTextBlockFormat centred = document.findBlockByNumber(0).blockFormat();
@@ -153,6 +185,19 @@ TEST(RtfReader, AppliesParagraphFormats) {
     EXPECT_EQ(document.findBlockByNumber(2).blockFormat().alignment(), Qt::AlignLeft);
     EXPECT_EQ(document.findBlockByNumber(2).blockFormat().leftMargin(), 0);
     EXPECT_EQ(document.findBlockByNumber(3).blockFormat().alignment(), Qt::AlignJustify);
+    // A hanging list item: the text after the bullet lines up with the indent of the lines below.
+    QList<qreal> tabs;
+    for (const auto& tab : document.findBlockByNumber(4).blockFormat().tabPositions()) {
+        tabs.append(tab.position);
+    }
+    EXPECT_EQ(tabs, (QList<qreal>{24, 120}));
+
+    const QTextBlockFormat wide = document.findBlockByNumber(5).blockFormat();
+    EXPECT_EQ(wide.lineHeightType(), QTextBlockFormat::ProportionalHeight);
+    EXPECT_EQ(wide.lineHeight(), 150);
+    const QTextBlockFormat exact = document.findBlockByNumber(6).blockFormat();
+    EXPECT_EQ(exact.lineHeightType(), QTextBlockFormat::FixedHeight);
+    EXPECT_EQ(exact.lineHeight(), 20);
 }
 
 TEST(RtfReader, ShowsTablesAsRowsOfCells) {
@@ -224,6 +269,17 @@ TEST(RtfReader, SurvivesHostileInput) {
                         document, defaultFormat()));
     EXPECT_LE(formatOf(document, QStringLiteral("w")).fontPointSize(), 1638);
 
+    // Fonts beyond the table's bound are not kept: their text takes the default font.
+    std::string manyFonts = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 10000; ++i) {
+        manyFonts += "{\\f" + std::to_string(i) + " Face" + std::to_string(i) + ";}";
+    }
+    manyFonts += "}\\f1 one \\f9999 last}";
+    QTextDocument fonts;
+    ASSERT_TRUE(readRtf(manyFonts, fonts, defaultFormat()));
+    EXPECT_EQ(formatOf(fonts, QStringLiteral("one")).fontFamilies().toStringList(), QStringList{"Face1"});
+    EXPECT_EQ(formatOf(fonts, QStringLiteral("last")).fontFamilies().toStringList(), QStringList{"FixedSys"});
+
     const std::string hostile[] = {
         "{\\rtf1 \\'",
         "{\\rtf1 \\'9",
@@ -233,6 +289,7 @@ TEST(RtfReader, SurvivesHostileInput) {
         "{\\rtf1{\\pict\\pngblip 89504e470d0a1a0a0000}}",
         "{\\rtf1{\\pict\\jpegblip\\picwgoal99999999 ffd8ffe0}}",
         "{\\rtf1{\\colortbl\\red999;;;}\\cf2 \\cb-1 x\\highlight99999 y}",
+        "{\\rtf1{\\pict\\pngblip " + hexOf(pngHeaderClaiming(60000, 60000)) + "}}",
         "{\\rtf1\\ansicpg99999\\'80\\'ff{\\fonttbl{\\f0\\fcharset128 \\'81}}\\f0\\'81",
     };
     for (const auto& rtf : hostile) {
