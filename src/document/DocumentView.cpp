@@ -10,8 +10,6 @@
 #include "platform/RichTextControl.h"
 #include "platform/ReadOnlyFile.h"
 
-#include <QStringList>
-
 namespace velmoa {
 namespace {
 constexpr std::size_t kBytesJudged = 16384;
@@ -50,11 +48,7 @@ void TzorvForm1::ShowDocument(const std::string& upperExtension) {
     if (isTextContent(bytes)) {
         RichEdit1->setTextBytes(bytes);
     } else {
-        QStringList lines;
-        for (const std::string& line : hexDumpLines(bytes)) {
-            lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
-        }
-        RichEdit1->appendLines(lines);
+        RichEdit1->appendLines(hexDumpLines(bytes));
     }
     ShowFileSize(FilePath);
 }

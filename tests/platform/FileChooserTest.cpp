@@ -5,9 +5,25 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
+
+namespace {
+// Runs answer on the file dialog once it is open (it may take a while on a loaded machine).
+void whenDialogOpens(const std::function<void(QFileDialog*)>& answer) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            answer(dialog);
+        }
+    });
+    poll->start(20);
+}
+} // namespace
 
 
 TEST(QtFileChooser, ReturnsTheChosenFileAndStartsThereNextTime) {
@@ -19,17 +35,13 @@ TEST(QtFileChooser, ReturnsTheChosenFileAndStartsThereNextTime) {
 
     QtFileChooser chooser;
     QString offered;
-    QTimer::singleShot(50, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+    whenDialogOpens([&](QFileDialog* dialog) {
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept");
     });
     EXPECT_EQ(chooser.choose(nullptr), std::optional<std::string>(path.toStdString()));
 
-    QTimer::singleShot(50, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+    whenDialogOpens([&](QFileDialog* dialog) {
         offered = dialog->directory().absolutePath();
         dialog->reject();
     });
