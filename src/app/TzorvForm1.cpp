@@ -153,14 +153,8 @@ void TzorvForm1::createMediaView() {
     BackPanel = new Panel(client, QStringLiteral("BackPanel"), clBlack);
     BackPanel->setFontColour(clLime);
     BackPanel->hide();
-    connect(BackPanel, &Panel::mousePressed, this, [this](Qt::MouseButton b) {
-        runReported([this, b] {
-            if (b == Qt::RightButton) {
-                CoolBar1->setVisible(CoolBar1->isHidden());
-                UpdateCursorForMediaBar();
-            }
-        });
-    });
+    connect(BackPanel, &Panel::mousePressed, this,
+            [this](Qt::MouseButton b) { runReported([this, b] { BackPanelMouseDown(b); }); });
 
     Image3 = new ImageControl(BackPanel, QStringLiteral("Image3"));
     Image3->setPicture(builtInPicture(QStringLiteral(":/pictures/sound-backdrop.jpg")));
@@ -179,14 +173,8 @@ void TzorvForm1::createMediaView() {
 
     DisplayPanel = new Panel(BackPanel, QStringLiteral("DisplayPanel"), clBlack);
     DisplayPanel->hide();
-    connect(DisplayPanel, &Panel::mousePressed, this, [this](Qt::MouseButton b) {
-        runReported([this, b] {
-            if (b == Qt::RightButton) {
-                CoolBar1->setVisible(CoolBar1->isHidden());
-                UpdateCursorForMediaBar();
-            }
-        });
-    });
+    connect(DisplayPanel, &Panel::mousePressed, this,
+            [this](Qt::MouseButton b) { runReported([this, b] { DisplayPanelMouseDown(b); }); });
 
     CoolBar1 = new BandBar(BackPanel, QStringLiteral("CoolBar1"), 36);
     CoolBar1->hide();

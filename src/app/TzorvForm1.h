@@ -141,6 +141,8 @@ public:
     void BP1MouseDown(Qt::MouseButton button);
     void UpdateCursorForButtonBar();
     void UpdateCursorForMediaBar();
+    void DisplayPanelMouseDown(Qt::MouseButton button);
+    void BackPanelMouseDown(Qt::MouseButton button);
 
     void ShowDocument(const std::string& upperExtension);
     void ShowMedia(const std::string& upperExtension);

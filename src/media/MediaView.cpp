@@ -55,6 +55,16 @@ void TzorvForm1::ActMovSExecute() {
     DisplayPanel->move(MovieLeft, MovieTop);
 }
 
+void TzorvForm1::DisplayPanelMouseDown(Qt::MouseButton button) { BackPanelMouseDown(button); }
+
+void TzorvForm1::BackPanelMouseDown(Qt::MouseButton button) {
+    // A right press shows or hides the media bar, and the pointer with it.
+    if (button == Qt::RightButton) {
+        CoolBar1->setVisible(CoolBar1->isHidden());
+        UpdateCursorForMediaBar();
+    }
+}
+
 void TzorvForm1::UpdateCursorForMediaBar() { setApplicationCursorHidden(CoolBar1->isHidden()); }
 
 } // namespace velmoa
