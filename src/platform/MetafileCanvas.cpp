@@ -498,14 +498,17 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
         return;
     }
     painter_.setTransform(logicalToTarget() * origin_);
+    const QPen pen = stroke ? makePen(1.0) : QPen(Qt::NoPen);
     if (fill) {
         fillWithBrush(logicalPath, state_.brush);
-    }
-    if (stroke) {
-        const QPen pen = makePen(1.0);
-        if (pen.style() != Qt::NoPen) {
-            painter_.strokePath(logicalPath, pen);
+        // Shapes split into touching pieces (as converters write thick lines) would show
+        // hairline seams where antialiased edges meet; a hairline of the fill closes them.
+        if (pen.style() == Qt::NoPen && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
+            painter_.strokePath(logicalPath, QPen(state_.brush.color, 0));
         }
+    }
+    if (pen.style() != Qt::NoPen) {
+        painter_.strokePath(logicalPath, pen);
     }
 }
 
@@ -518,6 +521,9 @@ void MetafileCanvas::drawTargetPath(const QPainterPath& targetPath, bool fill, b
         QPainterPath filled = targetPath;
         filled.setFillRule(state_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill);
         fillWithBrush(filled, state_.brush);
+        if (!stroke && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
+            painter_.strokePath(filled, QPen(state_.brush.color, 0)); // closes seams, as in drawPath
+        }
     }
     if (stroke) {
         const QPen pen = makePen(averageScale());

@@ -116,6 +116,13 @@ TEST(WmfPlayer, DrawsShapes) {
              fillWith(w, kGreen).rec(kPolygon, {3, 10, 90, 50, 10, 90, 90});
          },
          {{{50, 70}, kGreen}, {{15, 20}, kWhite}, {{85, 20}, kWhite}}},
+        {"touching pieces leave no seam",
+         [](WmfWriter& w) {
+             fillWith(w, kRed)
+                 .rec(kPolygon, {3, 0, 0, 100, 0, 0, 100})
+                 .rec(kPolygon, {3, 100, 0, 100, 100, 0, 100});
+         },
+         {{{49, 50}, kRed}, {{20, 79}, kRed}}},
         {"round rectangle",
          [](WmfWriter& w) {
              fillWith(w, kRed).rec(kRoundRect, {40, 40, 90, 90, 10, 10});
