@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::size_t kHeaderMinimum = 88;
-constexpr std::size_t kMaxRecords = 4'000'000;
+constexpr std::size_t kMaxRecords = 1'000'000;
 constexpr std::uint32_t kMaxRegionRects = 20000;
 
 QColor colourRef(std::uint32_t v) {
@@ -120,6 +120,9 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
 
     std::size_t at = 0;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
+        if (canvas.exhausted()) {
+            return false;
+        }
         MetafileReader head(bytes_.substr(at));
         const std::uint32_t type = head.u32(0);
         const std::uint32_t size = head.u32(4);

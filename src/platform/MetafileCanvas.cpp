@@ -16,6 +16,9 @@ constexpr std::size_t kMaxSavedStates = 1024;
 // A clip built from many pieces makes every later clip operation slower; past this size
 // further clip changes are ignored rather than letting a hostile file stall the draw.
 constexpr int kMaxClipElements = 4000;
+// Clip combinations cost time by the size of their operands; a file that keeps asking for
+// large ones gets its later clip changes ignored once this much work has been done.
+constexpr long long kMaxClipWork = 5'000'000;
 constexpr double kMaxFontPixels = 8000;
 
 QPainter::CompositionMode rop2Mode(int rop) {
@@ -332,9 +335,11 @@ bool MetafileCanvas::restoreDc(int which) {
 
 void MetafileCanvas::combineClip(const QPainterPath& path, int mode) {
     const QPainterPath current = state_.clip ? *state_.clip : targetClip_;
-    if (current.elementCount() > kMaxClipElements || path.elementCount() > kMaxClipElements) {
+    if (current.elementCount() > kMaxClipElements || path.elementCount() > kMaxClipElements ||
+        clipWork_ > kMaxClipWork) {
         return;
     }
+    clipWork_ += current.elementCount() + path.elementCount();
     QPainterPath result;
     switch (mode) {
     case 1:
@@ -410,6 +415,12 @@ bool MetafileCanvas::prepare(bool forText) {
     painter_.setCompositionMode(rasterOps_ && !forText ? rop2Mode(state_.rop2)
                                                        : QPainter::CompositionMode_SourceOver);
     return true;
+}
+
+void MetafileCanvas::charge(const QRectF& targetBounds) {
+    // Every call costs something even when it covers nothing.
+    work_ += 256 + targetBounds.normalized().intersected(target_).width() *
+                       targetBounds.normalized().intersected(target_).height();
 }
 
 QPen MetafileCanvas::makePen(double widthFactor) const {
@@ -497,7 +508,9 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
     if (!prepare()) {
         return;
     }
-    painter_.setTransform(logicalToTarget() * origin_);
+    const QTransform t = logicalToTarget();
+    charge(t.mapRect(logicalPath.controlPointRect()));
+    painter_.setTransform(t * origin_);
     const QPen pen = stroke ? makePen(1.0) : QPen(Qt::NoPen);
     if (fill) {
         fillWithBrush(logicalPath, state_.brush);
@@ -516,6 +529,7 @@ void MetafileCanvas::drawTargetPath(const QPainterPath& targetPath, bool fill, b
     if (!prepare()) {
         return;
     }
+    charge(targetPath.controlPointRect());
     painter_.setTransform(origin_);
     if (fill) {
         QPainterPath filled = targetPath;
@@ -762,6 +776,7 @@ void MetafileCanvas::fillLogical(const QPainterPath& path, const QBrush& brush) 
     if (inPath_ || !prepare()) {
         return;
     }
+    charge(logicalToTarget().mapRect(path.controlPointRect()));
     painter_.setTransform(logicalToTarget() * origin_);
     painter_.fillPath(path, brush);
 }
@@ -854,6 +869,7 @@ void MetafileCanvas::textOut(QPointF reference, const QString& text, const std::
     default:
         break;
     }
+    charge(QRectF(t.map(ref), QSizeF(width + metrics.height(), width + metrics.height())));
     const double worldAngle = QLineF(state_.world.map(QPointF()), state_.world.map(QPointF(1, 0))).angle();
     QTransform placed = QTransform::fromTranslate(t.map(ref).x(), t.map(ref).y());
     placed.rotate(-(f.escapement / 10 + worldAngle));
@@ -891,6 +907,7 @@ void MetafileCanvas::patBlt(const QRectF& rect, std::uint32_t rop) {
     if (!prepare()) {
         return;
     }
+    charge(logicalToTarget().mapRect(rect));
     painter_.setTransform(logicalToTarget() * origin_);
     const QPainterPath path = rectPath(rect);
     switch (rop) {
@@ -937,6 +954,7 @@ void MetafileCanvas::stretchImage(const QRectF& dest, const QImage& image, const
     if (drawn.isEmpty()) {
         return;
     }
+    charge((imageToLogical * logicalToTarget()).mapRect(drawn));
     const QTransform full = imageToLogical * logicalToTarget() * origin_;
     painter_.setTransform(full);
     painter_.setCompositionMode(rasterOps_ ? ropMode(rop) : QPainter::CompositionMode_SourceOver);
@@ -954,6 +972,7 @@ void MetafileCanvas::fillRegion(const Region& region, const Brush& brush) {
         return;
     }
     const QPainterPath path = regionPath(region);
+    charge(path.controlPointRect());
     painter_.setTransform(origin_);
     fillWithBrush(path, brush);
 }
@@ -963,6 +982,7 @@ void MetafileCanvas::frameRegion(const Region& region, const Brush& brush, QSize
         return;
     }
     const QPainterPath path = regionPath(region);
+    charge(path.controlPointRect());
     const double scale = std::sqrt(std::abs(deviceToTarget_.determinant()));
     painter_.setTransform(origin_);
     QPen pen(brush.color, std::max(1.0, (std::abs(frame.width()) + std::abs(frame.height())) / 2 * scale));
@@ -975,6 +995,7 @@ void MetafileCanvas::invertRegion(const Region& region) {
         return;
     }
     const QPainterPath path = regionPath(region);
+    charge(path.controlPointRect());
     painter_.setTransform(origin_);
     painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter_.fillPath(path, Qt::black);

@@ -138,6 +138,10 @@ class MetafileCanvas {
     const Brush& currentBrush() const { return state_.brush; }
     const Font& currentFont() const { return state_.font; }
 
+    // True once the drawing has covered so much area that playing on would freeze the
+    // program (a file of countless full-size shapes); players stop there.
+    bool exhausted() const { return work_ > kMaxWork; }
+
     // Paths (EMF).
     void beginPath();
     void endPath() { inPath_ = false; }
@@ -177,6 +181,7 @@ class MetafileCanvas {
     void combineClip(const QPainterPath& path, int mode);
     void applyClip();
     bool prepare(bool forText = false);
+    void charge(const QRectF& targetBounds); // counts the area a drawing call covers
     void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke);
     void drawTargetPath(const QPainterPath& targetPath, bool fill, bool stroke);
     void appendToPath(const QPainterPath& logicalPath);
@@ -198,6 +203,10 @@ class MetafileCanvas {
     bool inPath_ = false;
     QPainterPath path_; // target coordinates
     bool clipApplied_ = false;
+    long long clipWork_ = 0;
+    double work_ = 0;
+    // Pixels touched, about two hundred full 4K screens.
+    static constexpr double kMaxWork = 2e9;
 };
 
 } // namespace velmoa

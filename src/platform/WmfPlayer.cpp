@@ -13,7 +13,7 @@ namespace {
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kStandardHeaderSize = 18;
-constexpr std::size_t kMaxRecords = 4'000'000;
+constexpr std::size_t kMaxRecords = 1'000'000;
 constexpr std::size_t kMaxRegionRects = 20000;
 
 QColor colourRef(std::uint32_t v) {
@@ -166,6 +166,9 @@ bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
 
     std::size_t at = header_.firstRecord;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
+        if (canvas.exhausted()) {
+            return false;
+        }
         MetafileReader head(bytes_.substr(at));
         const std::uint32_t words = head.u32(0);
         const std::uint16_t function = head.u16(4);

@@ -513,3 +513,20 @@ TEST(WmfPlayer, SurvivesHostileObjectsAndStates) {
         EXPECT_TRUE(near(image.pixel(25, 25), kRed)) << row.name << ": drawing goes on after it";
     }
 }
+
+TEST(WmfPlayer, StopsAFileThatWouldDrawForever) {
+    WmfWriter w = picture();
+    fillWith(w, kRed);
+    for (int i = 0; i < 40000; ++i) {
+        w.rec(kRectangle, {100, 100, 0, 0});
+    }
+    const std::string bytes = w.build();
+    const auto header = WmfPlayer::readHeader(bytes);
+    ASSERT_TRUE(header.has_value());
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    EXPECT_FALSE(WmfPlayer(bytes, *header).play(painter, QRectF(0, 0, 400, 400)));
+    painter.end();
+    EXPECT_TRUE(near(image.pixel(200, 200), kRed));
+}
