@@ -196,6 +196,14 @@ bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
     return true;
 }
 
+QColor MetafileCanvas::colour(std::uint32_t ref) const {
+    if ((ref >> 24) == 1) {
+        const std::size_t index = ref & 0xFFFF;
+        return index < palette_.size() ? QColor(palette_[index]) : QColor(Qt::black);
+    }
+    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+}
+
 bool MetafileCanvas::deleteObject(std::size_t index) {
     if (index >= objects_.size()) {
         return false;

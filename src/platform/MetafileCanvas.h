@@ -40,7 +40,9 @@ class MetafileCanvas {
         int charset = 0;
         QString face;
     };
-    struct Palette {};
+    struct Palette {
+        std::vector<QRgb> colours;
+    };
     struct Region {
         QPainterPath path;
         bool logical = false; // WMF regions are in logical units, EMF regions in device units
@@ -64,6 +66,14 @@ class MetafileCanvas {
     bool setObject(std::size_t index, Object object);
     bool selectObject(std::size_t index);
     bool selectStockObject(std::uint32_t stock);
+    // The logical palette that palette-index colours and DIB_PAL_COLORS bitmaps refer to;
+    // no palette (or the stock default) leaves it empty.
+    void selectPalette(const Palette* palette) {
+        palette_ = palette ? palette->colours : std::vector<QRgb>{};
+    }
+    const std::vector<QRgb>& palette() const { return palette_; }
+    // A COLORREF: 0x00bbggrr, or a palette index when the high byte is 1.
+    QColor colour(std::uint32_t ref) const;
     // The brush a stock-object index (high bit set) stands for; nullopt for other objects.
     static std::optional<Brush> stockBrush(std::uint32_t stock);
     bool deleteObject(std::size_t index);
@@ -203,6 +213,7 @@ class MetafileCanvas {
     bool inPath_ = false;
     QPainterPath path_; // target coordinates
     bool clipApplied_ = false;
+    std::vector<QRgb> palette_;
     long long clipWork_ = 0;
     double work_ = 0;
     // Pixels touched, about two hundred full 4K screens.

@@ -218,6 +218,35 @@ TEST(WmfPlayer, UsesBrushKinds) {
     EXPECT_LT(dark, 80 * 80 / 2);
 }
 
+TEST(WmfPlayer, ResolvesColoursThroughTheSelectedPalette) {
+    // A logical palette of red and blue, selected before anything is drawn.
+    const auto withPalette = [](WmfWriter& w) {
+        w.rec(0x00F7, {0x0300, 2, 0x00FF, 0x0000, 0x0000, 0x00FF}).rec(0x0234, {0});
+    };
+    std::string indexedDib = WmfWriter::dword(40) + WmfWriter::dword(1) + WmfWriter::dword(1) +
+                             WmfWriter::word(1) + WmfWriter::word(8) + std::string(16, '\0') +
+                             WmfWriter::dword(1) + WmfWriter::dword(0);
+    indexedDib += WmfWriter::word(1) + std::string(4, '\0'); // one table entry: palette index 1; one pixel
+    checkRows({
+        {"a brush of palette index 1",
+         [withPalette](WmfWriter& w) {
+             withPalette(w);
+             w.rec(kCreateBrush, {0, 0x0001, 0x0100, 0}).rec(kSelect, {1}).rec(kCreatePen, {5, 0, 0, 0, 0});
+             w.rec(kSelect, {2}).rec(kRectangle, {90, 90, 10, 10});
+         },
+         {{{50, 50}, kBlue}}},
+        {"a bitmap whose colour table indexes the palette",
+         [withPalette, indexedDib](WmfWriter& w) {
+             withPalette(w);
+             w.raw(0x0F43, WmfWriter::dword(0x00CC0020) + WmfWriter::word(1) + WmfWriter::word(1) +
+                               WmfWriter::word(1) + WmfWriter::word(0) + WmfWriter::word(0) +
+                               WmfWriter::word(100) + WmfWriter::word(100) + WmfWriter::word(0) +
+                               WmfWriter::word(0) + indexedDib);
+         },
+         {{{50, 50}, kBlue}}},
+    });
+}
+
 TEST(WmfPlayer, DrawsBitmapsTheRightWayUp) {
     // Rows are stored bottom first: red, green below blue, white.
     const std::string dib = dib24(2, 2, {kGreen, kWhite, kRed, kBlue});
