@@ -662,19 +662,29 @@ void MetafileCanvas::polyPolygon(const std::vector<std::vector<QPointF>>& polygo
     drawPath(path, true, true);
 }
 
+QRectF MetafileCanvas::framed(const QRectF& rect) const {
+    // An inside-frame pen keeps its whole width within the shape's rectangle.
+    const double inset = (state_.pen.style & 0xF) == 6 ? state_.pen.width / 2 : 0;
+    const QRectF normal = rect.normalized();
+    if (inset <= 0 || normal.width() <= 2 * inset || normal.height() <= 2 * inset) {
+        return normal;
+    }
+    return normal.adjusted(inset, inset, -inset, -inset);
+}
+
 void MetafileCanvas::rectangle(const QRectF& rect) {
-    drawPath(rectPath(rect), true, true);
+    drawPath(rectPath(framed(rect)), true, true);
 }
 
 void MetafileCanvas::roundRect(const QRectF& rect, QSizeF corner) {
     QPainterPath path;
-    path.addRoundedRect(rect.normalized(), std::abs(corner.width()) / 2, std::abs(corner.height()) / 2);
+    path.addRoundedRect(framed(rect), std::abs(corner.width()) / 2, std::abs(corner.height()) / 2);
     drawPath(path, true, true);
 }
 
 void MetafileCanvas::ellipse(const QRectF& rect) {
     QPainterPath path;
-    path.addEllipse(rect.normalized());
+    path.addEllipse(framed(rect));
     drawPath(path, true, true);
 }
 
@@ -724,7 +734,8 @@ QPainterPath MetafileCanvas::arcPath(const QRectF& r, QPointF start, QPointF end
 }
 
 void MetafileCanvas::arc(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) {
-    const QPainterPath path = arcPath(rect, start, end, kind);
+    const QPainterPath path =
+        arcPath(kind == ArcKind::Arc || kind == ArcKind::ArcTo ? rect : framed(rect), start, end, kind);
     if (path.isEmpty()) {
         return;
     }

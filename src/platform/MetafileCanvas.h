@@ -197,6 +197,7 @@ class MetafileCanvas {
     void appendToPath(const QPainterPath& logicalPath);
     QPen makePen(double scale) const;
     void fillWithBrush(const QPainterPath& path, const Brush& brush);
+    QRectF framed(const QRectF& rect) const;
     QPainterPath arcPath(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) const;
     double averageScale() const;
 
