@@ -415,6 +415,17 @@ TEST(WmfPlayer, DrawsShiftJisText) {
     const QImage image = renderMetafile(w.build(), false);
     EXPECT_GT(darkPixels(image, QRect(10, 20, 80, 40)), 100);
     EXPECT_EQ(darkPixels(image, QRect(0, 70, 100, 30)), 0);
+
+    // Advances come a byte at a time; a double-byte character takes the sum of its two.
+    WmfWriter spaced = picture();
+    spaced.raw(0x02FB, font).rec(kSelect, {0}).rec(0x0102, {1});
+    spaced.raw(0x0A32, WmfWriter::word(20) + WmfWriter::word(0) + WmfWriter::word(4) + WmfWriter::word(0) +
+                           text + WmfWriter::word(35) + WmfWriter::word(35) + WmfWriter::word(5) +
+                           WmfWriter::word(5));
+    const QImage apart = renderMetafile(spaced.build(), false);
+    EXPECT_GT(darkPixels(apart, QRect(0, 20, 40, 40)), 100);  // 日 at 0
+    EXPECT_EQ(darkPixels(apart, QRect(45, 20, 24, 40)), 0);   // a gap
+    EXPECT_GT(darkPixels(apart, QRect(70, 20, 30, 40)), 100); // 本 at 70
 }
 
 TEST(WmfPlayer, PlacesTextByItsAlignment) {
