@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::size_t kHeaderMinimum = 88;
-constexpr std::size_t kMaxRecords = 4'000'000;
+constexpr std::size_t kMaxRecords = 1'000'000;
 constexpr std::uint32_t kMaxRegionRects = 20000;
 
 QColor colourRef(std::uint32_t v) {
@@ -40,7 +40,8 @@ bool readPoints(MetafileReader& r, std::size_t at, std::size_t count, bool small
 }
 
 // A bitmap carried inside a record at the offsets the record gives.
-QImage recordDib(MetafileReader& r, std::size_t infoOffsetAt, bool keepAlpha = false) {
+QImage recordDib(MetafileReader& r, std::size_t infoOffsetAt, const MetafileCanvas& canvas,
+                 std::size_t usageAt, bool keepAlpha = false) {
     const std::uint32_t offInfo = r.u32(infoOffsetAt);
     const std::uint32_t sizeInfo = r.u32(infoOffsetAt + 4);
     const std::uint32_t offBits = r.u32(infoOffsetAt + 8);
@@ -48,7 +49,9 @@ QImage recordDib(MetafileReader& r, std::size_t infoOffsetAt, bool keepAlpha = f
     if (!r.ok() || sizeInfo == 0 || !r.has(offInfo, sizeInfo) || !r.has(offBits, sizeBits)) {
         return {};
     }
-    return decodeMetafileDib(r.bytes(offInfo, sizeInfo), r.bytes(offBits, sizeBits), keepAlpha);
+    const bool indexed = r.u32(usageAt) == 1; // DIB_PAL_COLORS
+    return decodeMetafileDib(r.bytes(offInfo, sizeInfo), r.bytes(offBits, sizeBits), keepAlpha,
+                             indexed ? &canvas.palette() : nullptr);
 }
 
 bool bottomUp(MetafileReader& r, std::size_t infoOffsetAt) {
@@ -120,6 +123,9 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
 
     std::size_t at = 0;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
+        if (canvas.exhausted()) {
+            return false;
+        }
         MetafileReader head(bytes_.substr(at));
         const std::uint32_t type = head.u32(0);
         const std::uint32_t size = head.u32(4);
@@ -217,7 +223,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
         canvas.setViewportOrg(point32(r, 8));
         break;
     case 15:
-        canvas.setPixel(point32(r, 8), colourRef(r.u32(16)));
+        canvas.setPixel(point32(r, 8), canvas.colour(r.u32(16)));
         break;
     case 17:
         canvas.setMapMode(static_cast<int>(r.u32(8)));
@@ -238,10 +244,10 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
         canvas.setTextAlign(r.u32(8));
         break;
     case 24:
-        canvas.setTextColor(colourRef(r.u32(8)));
+        canvas.setTextColor(canvas.colour(r.u32(8)));
         break;
     case 25:
-        canvas.setBkColor(colourRef(r.u32(8)));
+        canvas.setBkColor(canvas.colour(r.u32(8)));
         break;
     case 26:
         canvas.offsetClip(point32(r, 8));
@@ -295,7 +301,8 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
         break;
     }
     case 38: { // CreatePen
-        MetafileCanvas::Pen pen{r.u32(12), static_cast<double>(std::abs(r.i32(16))), colourRef(r.u32(24))};
+        MetafileCanvas::Pen pen{r.u32(12), static_cast<double>(std::abs(r.i32(16))),
+                                canvas.colour(r.u32(24))};
         if (!r.ok()) {
             return false;
         }
@@ -305,7 +312,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
     case 95: { // ExtCreatePen
         const std::uint32_t style = r.u32(28);
         MetafileCanvas::Pen pen{style, (style & 0x10000) ? static_cast<double>(r.u32(32)) : 0.0,
-                                colourRef(r.u32(40))};
+                                canvas.colour(r.u32(40))};
         if (r.u32(36) == 1) { // a hollow brush draws nothing
             pen.style = 5;
         }
@@ -318,7 +325,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
     case 39: { // CreateBrushIndirect
         const std::uint32_t style = r.u32(12);
         MetafileCanvas::Brush brush;
-        brush.color = colourRef(r.u32(16));
+        brush.color = canvas.colour(r.u32(16));
         brush.hatch = static_cast<int>(r.u32(20));
         brush.kind = style == 1   ? MetafileCanvas::Brush::Kind::Null
                      : style == 2 ? MetafileCanvas::Brush::Kind::Hatched
@@ -333,7 +340,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
     case 94: { // CreateDIBPatternBrushPt
         MetafileCanvas::Brush brush;
         brush.kind = MetafileCanvas::Brush::Kind::Pattern;
-        brush.pattern = recordDib(r, 16);
+        brush.pattern = recordDib(r, 16, canvas, 12);
         canvas.setObject(r.u32(8), brush);
         break;
     }
@@ -360,9 +367,20 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
         canvas.setObject(r.u32(8), font);
         break;
     }
-    case 49: // CreatePalette
-        canvas.setObject(r.u32(8), MetafileCanvas::Palette{});
+    case 49: { // CreatePalette
+        MetafileCanvas::Palette palette;
+        const std::size_t count = std::min<std::size_t>(r.u16(14), (r.size() >= 16 ? r.size() - 16 : 0) / 4);
+        for (std::size_t i = 0; i < count; ++i) {
+            palette.colours.push_back(qRgb(r.u8(16 + i * 4), r.u8(17 + i * 4), r.u8(18 + i * 4)));
+        }
+        canvas.setObject(r.u32(8), palette);
         break;
+    }
+    case 48: { // SelectPalette; the stock default palette clears it
+        const auto* object = canvas.object(r.u32(8));
+        canvas.selectPalette(object ? std::get_if<MetafileCanvas::Palette>(object) : nullptr);
+        break;
+    }
     case 40:
         canvas.deleteObject(r.u32(8));
         break;
@@ -490,7 +508,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
             canvas.patBlt(dest, rop);
             break;
         }
-        const QImage image = recordDib(r, 84);
+        const QImage image = recordDib(r, 84, canvas, 80);
         const QSizeF source = type == 77 ? QSizeF(r.i32(100), r.i32(104)) : dest.size();
         canvas.stretchImage(dest, image, QRectF(QPointF(r.i32(44), r.i32(48)), source), rop);
         break;
@@ -499,7 +517,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
         if (!r.has(8, 68)) {
             return false;
         }
-        const QImage image = recordDib(r, 48);
+        const QImage image = recordDib(r, 48, canvas, 64);
         const double w = r.i32(40), h = r.i32(44);
         double ySrc = r.i32(36);
         if (bottomUp(r, 48)) {
@@ -513,7 +531,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
         if (!r.has(8, 72)) {
             return false;
         }
-        const QImage image = recordDib(r, 48);
+        const QImage image = recordDib(r, 48, canvas, 64);
         const double h = r.i32(44);
         double ySrc = r.i32(36);
         if (bottomUp(r, 48)) {
@@ -529,7 +547,7 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
             return false;
         }
         const std::uint32_t blend = r.u32(40);
-        QImage image = recordDib(r, 84, type == 114 && ((blend >> 24) & 0xFF) == 1);
+        QImage image = recordDib(r, 84, canvas, 80, type == 114 && ((blend >> 24) & 0xFF) == 1);
         double opacity = 1.0;
         if (type == 114) {
             opacity = ((blend >> 16) & 0xFF) / 255.0;

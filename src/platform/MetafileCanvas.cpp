@@ -16,6 +16,9 @@ constexpr std::size_t kMaxSavedStates = 1024;
 // A clip built from many pieces makes every later clip operation slower; past this size
 // further clip changes are ignored rather than letting a hostile file stall the draw.
 constexpr int kMaxClipElements = 4000;
+// Clip combinations cost time by the size of their operands; a file that keeps asking for
+// large ones gets its later clip changes ignored once this much work has been done.
+constexpr long long kMaxClipWork = 5'000'000;
 constexpr double kMaxFontPixels = 8000;
 
 QPainter::CompositionMode rop2Mode(int rop) {
@@ -193,6 +196,14 @@ bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
     return true;
 }
 
+QColor MetafileCanvas::colour(std::uint32_t ref) const {
+    if ((ref >> 24) == 1) {
+        const std::size_t index = ref & 0xFFFF;
+        return index < palette_.size() ? QColor(palette_[index]) : QColor(Qt::black);
+    }
+    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+}
+
 bool MetafileCanvas::deleteObject(std::size_t index) {
     if (index >= objects_.size()) {
         return false;
@@ -332,9 +343,11 @@ bool MetafileCanvas::restoreDc(int which) {
 
 void MetafileCanvas::combineClip(const QPainterPath& path, int mode) {
     const QPainterPath current = state_.clip ? *state_.clip : targetClip_;
-    if (current.elementCount() > kMaxClipElements || path.elementCount() > kMaxClipElements) {
+    if (current.elementCount() > kMaxClipElements || path.elementCount() > kMaxClipElements ||
+        clipWork_ > kMaxClipWork) {
         return;
     }
+    clipWork_ += current.elementCount() + path.elementCount();
     QPainterPath result;
     switch (mode) {
     case 1:
@@ -410,6 +423,12 @@ bool MetafileCanvas::prepare(bool forText) {
     painter_.setCompositionMode(rasterOps_ && !forText ? rop2Mode(state_.rop2)
                                                        : QPainter::CompositionMode_SourceOver);
     return true;
+}
+
+void MetafileCanvas::charge(const QRectF& targetBounds) {
+    // Every call costs something even when it covers nothing.
+    work_ += 256 + targetBounds.normalized().intersected(target_).width() *
+                       targetBounds.normalized().intersected(target_).height();
 }
 
 QPen MetafileCanvas::makePen(double widthFactor) const {
@@ -497,15 +516,20 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
     if (!prepare()) {
         return;
     }
-    painter_.setTransform(logicalToTarget() * origin_);
+    const QTransform t = logicalToTarget();
+    charge(t.mapRect(logicalPath.controlPointRect()));
+    painter_.setTransform(t * origin_);
+    const QPen pen = stroke ? makePen(1.0) : QPen(Qt::NoPen);
     if (fill) {
         fillWithBrush(logicalPath, state_.brush);
-    }
-    if (stroke) {
-        const QPen pen = makePen(1.0);
-        if (pen.style() != Qt::NoPen) {
-            painter_.strokePath(logicalPath, pen);
+        // Shapes split into touching pieces (as converters write thick lines) would show
+        // hairline seams where antialiased edges meet; a hairline of the fill closes them.
+        if (pen.style() == Qt::NoPen && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
+            painter_.strokePath(logicalPath, QPen(state_.brush.color, 0));
         }
+    }
+    if (pen.style() != Qt::NoPen) {
+        painter_.strokePath(logicalPath, pen);
     }
 }
 
@@ -513,11 +537,15 @@ void MetafileCanvas::drawTargetPath(const QPainterPath& targetPath, bool fill, b
     if (!prepare()) {
         return;
     }
+    charge(targetPath.controlPointRect());
     painter_.setTransform(origin_);
     if (fill) {
         QPainterPath filled = targetPath;
         filled.setFillRule(state_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill);
         fillWithBrush(filled, state_.brush);
+        if (!stroke && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
+            painter_.strokePath(filled, QPen(state_.brush.color, 0)); // closes seams, as in drawPath
+        }
     }
     if (stroke) {
         const QPen pen = makePen(averageScale());
@@ -634,19 +662,29 @@ void MetafileCanvas::polyPolygon(const std::vector<std::vector<QPointF>>& polygo
     drawPath(path, true, true);
 }
 
+QRectF MetafileCanvas::framed(const QRectF& rect) const {
+    // An inside-frame pen keeps its whole width within the shape's rectangle.
+    const double inset = (state_.pen.style & 0xF) == 6 ? state_.pen.width / 2 : 0;
+    const QRectF normal = rect.normalized();
+    if (inset <= 0 || normal.width() <= 2 * inset || normal.height() <= 2 * inset) {
+        return normal;
+    }
+    return normal.adjusted(inset, inset, -inset, -inset);
+}
+
 void MetafileCanvas::rectangle(const QRectF& rect) {
-    drawPath(rectPath(rect), true, true);
+    drawPath(rectPath(framed(rect)), true, true);
 }
 
 void MetafileCanvas::roundRect(const QRectF& rect, QSizeF corner) {
     QPainterPath path;
-    path.addRoundedRect(rect.normalized(), std::abs(corner.width()) / 2, std::abs(corner.height()) / 2);
+    path.addRoundedRect(framed(rect), std::abs(corner.width()) / 2, std::abs(corner.height()) / 2);
     drawPath(path, true, true);
 }
 
 void MetafileCanvas::ellipse(const QRectF& rect) {
     QPainterPath path;
-    path.addEllipse(rect.normalized());
+    path.addEllipse(framed(rect));
     drawPath(path, true, true);
 }
 
@@ -696,7 +734,8 @@ QPainterPath MetafileCanvas::arcPath(const QRectF& r, QPointF start, QPointF end
 }
 
 void MetafileCanvas::arc(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) {
-    const QPainterPath path = arcPath(rect, start, end, kind);
+    const QPainterPath path =
+        arcPath(kind == ArcKind::Arc || kind == ArcKind::ArcTo ? rect : framed(rect), start, end, kind);
     if (path.isEmpty()) {
         return;
     }
@@ -756,6 +795,7 @@ void MetafileCanvas::fillLogical(const QPainterPath& path, const QBrush& brush) 
     if (inPath_ || !prepare()) {
         return;
     }
+    charge(logicalToTarget().mapRect(path.controlPointRect()));
     painter_.setTransform(logicalToTarget() * origin_);
     painter_.fillPath(path, brush);
 }
@@ -848,6 +888,7 @@ void MetafileCanvas::textOut(QPointF reference, const QString& text, const std::
     default:
         break;
     }
+    charge(QRectF(t.map(ref), QSizeF(width + metrics.height(), width + metrics.height())));
     const double worldAngle = QLineF(state_.world.map(QPointF()), state_.world.map(QPointF(1, 0))).angle();
     QTransform placed = QTransform::fromTranslate(t.map(ref).x(), t.map(ref).y());
     placed.rotate(-(f.escapement / 10 + worldAngle));
@@ -885,6 +926,7 @@ void MetafileCanvas::patBlt(const QRectF& rect, std::uint32_t rop) {
     if (!prepare()) {
         return;
     }
+    charge(logicalToTarget().mapRect(rect));
     painter_.setTransform(logicalToTarget() * origin_);
     const QPainterPath path = rectPath(rect);
     switch (rop) {
@@ -931,6 +973,7 @@ void MetafileCanvas::stretchImage(const QRectF& dest, const QImage& image, const
     if (drawn.isEmpty()) {
         return;
     }
+    charge((imageToLogical * logicalToTarget()).mapRect(drawn));
     const QTransform full = imageToLogical * logicalToTarget() * origin_;
     painter_.setTransform(full);
     painter_.setCompositionMode(rasterOps_ ? ropMode(rop) : QPainter::CompositionMode_SourceOver);
@@ -948,6 +991,7 @@ void MetafileCanvas::fillRegion(const Region& region, const Brush& brush) {
         return;
     }
     const QPainterPath path = regionPath(region);
+    charge(path.controlPointRect());
     painter_.setTransform(origin_);
     fillWithBrush(path, brush);
 }
@@ -957,6 +1001,7 @@ void MetafileCanvas::frameRegion(const Region& region, const Brush& brush, QSize
         return;
     }
     const QPainterPath path = regionPath(region);
+    charge(path.controlPointRect());
     const double scale = std::sqrt(std::abs(deviceToTarget_.determinant()));
     painter_.setTransform(origin_);
     QPen pen(brush.color, std::max(1.0, (std::abs(frame.width()) + std::abs(frame.height())) / 2 * scale));
@@ -969,6 +1014,7 @@ void MetafileCanvas::invertRegion(const Region& region) {
         return;
     }
     const QPainterPath path = regionPath(region);
+    charge(path.controlPointRect());
     painter_.setTransform(origin_);
     painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter_.fillPath(path, Qt::black);

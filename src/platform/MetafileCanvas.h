@@ -40,7 +40,9 @@ class MetafileCanvas {
         int charset = 0;
         QString face;
     };
-    struct Palette {};
+    struct Palette {
+        std::vector<QRgb> colours;
+    };
     struct Region {
         QPainterPath path;
         bool logical = false; // WMF regions are in logical units, EMF regions in device units
@@ -64,6 +66,14 @@ class MetafileCanvas {
     bool setObject(std::size_t index, Object object);
     bool selectObject(std::size_t index);
     bool selectStockObject(std::uint32_t stock);
+    // The logical palette that palette-index colours and DIB_PAL_COLORS bitmaps refer to;
+    // no palette (or the stock default) leaves it empty.
+    void selectPalette(const Palette* palette) {
+        palette_ = palette ? palette->colours : std::vector<QRgb>{};
+    }
+    const std::vector<QRgb>& palette() const { return palette_; }
+    // A COLORREF: 0x00bbggrr, or a palette index when the high byte is 1.
+    QColor colour(std::uint32_t ref) const;
     // The brush a stock-object index (high bit set) stands for; nullopt for other objects.
     static std::optional<Brush> stockBrush(std::uint32_t stock);
     bool deleteObject(std::size_t index);
@@ -138,6 +148,10 @@ class MetafileCanvas {
     const Brush& currentBrush() const { return state_.brush; }
     const Font& currentFont() const { return state_.font; }
 
+    // True once the drawing has covered so much area that playing on would freeze the
+    // program (a file of countless full-size shapes); players stop there.
+    bool exhausted() const { return work_ > kMaxWork; }
+
     // Paths (EMF).
     void beginPath();
     void endPath() { inPath_ = false; }
@@ -177,11 +191,13 @@ class MetafileCanvas {
     void combineClip(const QPainterPath& path, int mode);
     void applyClip();
     bool prepare(bool forText = false);
+    void charge(const QRectF& targetBounds); // counts the area a drawing call covers
     void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke);
     void drawTargetPath(const QPainterPath& targetPath, bool fill, bool stroke);
     void appendToPath(const QPainterPath& logicalPath);
     QPen makePen(double scale) const;
     void fillWithBrush(const QPainterPath& path, const Brush& brush);
+    QRectF framed(const QRectF& rect) const;
     QPainterPath arcPath(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) const;
     double averageScale() const;
 
@@ -198,6 +214,11 @@ class MetafileCanvas {
     bool inPath_ = false;
     QPainterPath path_; // target coordinates
     bool clipApplied_ = false;
+    std::vector<QRgb> palette_;
+    long long clipWork_ = 0;
+    double work_ = 0;
+    // Pixels touched, about two hundred full 4K screens.
+    static constexpr double kMaxWork = 2e9;
 };
 
 } // namespace velmoa

@@ -93,18 +93,24 @@ int maskChannel(std::uint32_t pixel, std::uint32_t mask) {
 
 } // namespace
 
-QImage decodeMetafileDib(std::string_view info, std::string_view bits, bool keepAlpha) {
+QImage decodeMetafileDib(std::string_view info, std::string_view bits, bool keepAlpha,
+                         const std::vector<QRgb>* indexed) {
     MetafileReader r(info);
     DibHeader h;
     if (!readHeader(r, h)) {
         return {};
     }
-    const std::size_t entrySize = h.headerSize == 12 ? 3 : 4;
+    const std::size_t entrySize = indexed ? 2 : h.headerSize == 12 ? 3 : 4;
     std::vector<QRgb> palette(h.colours);
     const std::size_t tableAt = colourTableOffset(h);
     for (std::size_t i = 0; i < h.colours; ++i) {
         const std::size_t at = tableAt + i * entrySize;
-        palette[i] = qRgb(r.u8(at + 2), r.u8(at + 1), r.u8(at));
+        if (indexed) {
+            const std::size_t index = r.u16(at);
+            palette[i] = index < indexed->size() ? (*indexed)[index] : qRgb(0, 0, 0);
+        } else {
+            palette[i] = qRgb(r.u8(at + 2), r.u8(at + 1), r.u8(at));
+        }
     }
     if (!r.ok()) {
         // A short colour table: grey levels keep the picture recognisable.
@@ -172,18 +178,18 @@ QImage decodeMetafileDib(std::string_view info, std::string_view bits, bool keep
     return image;
 }
 
-QImage decodePackedMetafileDib(std::string_view dib) {
+QImage decodePackedMetafileDib(std::string_view dib, const std::vector<QRgb>* palette) {
     MetafileReader r(dib);
     DibHeader h;
     if (!readHeader(r, h)) {
         return {};
     }
-    const std::size_t entrySize = h.headerSize == 12 ? 3 : 4;
+    const std::size_t entrySize = palette ? 2 : h.headerSize == 12 ? 3 : 4;
     const std::size_t bitsAt = colourTableOffset(h) + h.colours * entrySize;
     if (bitsAt > dib.size()) {
         return {};
     }
-    return decodeMetafileDib(dib.substr(0, bitsAt), dib.substr(bitsAt));
+    return decodeMetafileDib(dib.substr(0, bitsAt), dib.substr(bitsAt), false, palette);
 }
 
 } // namespace velmoa

@@ -13,12 +13,8 @@ namespace {
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kStandardHeaderSize = 18;
-constexpr std::size_t kMaxRecords = 4'000'000;
+constexpr std::size_t kMaxRecords = 1'000'000;
 constexpr std::size_t kMaxRegionRects = 20000;
-
-QColor colourRef(std::uint32_t v) {
-    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
 
 QPointF pointAt(MetafileReader& r, std::size_t at) {
     return QPointF(r.i16(at), r.i16(at + 2));
@@ -166,6 +162,9 @@ bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
 
     std::size_t at = header_.firstRecord;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
+        if (canvas.exhausted()) {
+            return false;
+        }
         MetafileReader head(bytes_.substr(at));
         const std::uint32_t words = head.u32(0);
         const std::uint16_t function = head.u16(4);
@@ -225,10 +224,10 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
         canvas.scaleViewportExt(r.i16(6), r.i16(4), r.i16(2), r.i16(0));
         break;
     case 0x0201:
-        canvas.setBkColor(colourRef(r.u32(0)));
+        canvas.setBkColor(canvas.colour(r.u32(0)));
         break;
     case 0x0209:
-        canvas.setTextColor(colourRef(r.u32(0)));
+        canvas.setTextColor(canvas.colour(r.u32(0)));
         break;
     case 0x0102:
         canvas.setBkMode(r.u16(0));
@@ -247,7 +246,7 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
         break;
 
     case 0x02FA: { // CreatePenIndirect
-        MetafileCanvas::Pen pen{r.u16(0), static_cast<double>(std::abs(r.i16(2))), colourRef(r.u32(6))};
+        MetafileCanvas::Pen pen{r.u16(0), static_cast<double>(std::abs(r.i16(2))), canvas.colour(r.u32(6))};
         if (!r.ok()) {
             return false;
         }
@@ -257,7 +256,7 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
     case 0x02FC: { // CreateBrushIndirect
         const std::uint16_t style = r.u16(0);
         MetafileCanvas::Brush brush;
-        brush.color = colourRef(r.u32(2));
+        brush.color = canvas.colour(r.u32(2));
         brush.hatch = r.u16(6);
         brush.kind = style == 1   ? MetafileCanvas::Brush::Kind::Null
                      : style == 2 ? MetafileCanvas::Brush::Kind::Hatched
@@ -271,7 +270,8 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
     case 0x0142: { // DIBCreatePatternBrush
         MetafileCanvas::Brush brush;
         brush.kind = MetafileCanvas::Brush::Kind::Pattern;
-        brush.pattern = decodePackedMetafileDib(r.all().substr(std::min<std::size_t>(4, size)));
+        brush.pattern = decodePackedMetafileDib(r.all().substr(std::min<std::size_t>(4, size)),
+                                                r.u16(2) == 1 ? &canvas.palette() : nullptr);
         canvas.addObject(brush);
         break;
     }
@@ -294,7 +294,20 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
         canvas.addObject(font);
         break;
     }
-    case 0x00F7: // CreatePalette
+    case 0x00F7: { // CreatePalette
+        MetafileCanvas::Palette palette;
+        const std::size_t count = std::min<std::size_t>(r.u16(2), (size >= 4 ? size - 4 : 0) / 4);
+        for (std::size_t i = 0; i < count; ++i) {
+            palette.colours.push_back(qRgb(r.u8(4 + i * 4), r.u8(5 + i * 4), r.u8(6 + i * 4)));
+        }
+        canvas.addObject(palette);
+        break;
+    }
+    case 0x0234: { // SelectPalette
+        const auto* object = canvas.object(r.u16(0));
+        canvas.selectPalette(object ? std::get_if<MetafileCanvas::Palette>(object) : nullptr);
+        break;
+    }
     case 0x01F9: // CreatePatternBrush (device-dependent bitmap)
     case 0x06FE: // CreateBitmap
     case 0x02FD: // CreateBitmapIndirect
@@ -386,7 +399,7 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
         if (!r.has(0, 8)) {
             return false;
         }
-        canvas.setPixel(yxAt(r, 4), colourRef(r.u32(0)));
+        canvas.setPixel(yxAt(r, 4), canvas.colour(r.u32(0)));
         break;
 
     case 0x0521: { // TextOut
@@ -480,7 +493,7 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
             return false;
         }
         const std::string_view dib = r.all().substr(22);
-        const QImage image = decodePackedMetafileDib(dib);
+        const QImage image = decodePackedMetafileDib(dib, r.u16(4) == 1 ? &canvas.palette() : nullptr);
         const QRectF dest(r.i16(20), r.i16(18), r.i16(16), r.i16(14));
         canvas.stretchImage(dest, image,
                             dibSource(dib, image, r.i16(12), r.i16(10), r.i16(8), r.i16(6), true), r.u32(0));
@@ -516,7 +529,7 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
             return false;
         }
         const std::string_view dib = r.all().substr(18);
-        const QImage image = decodePackedMetafileDib(dib);
+        const QImage image = decodePackedMetafileDib(dib, r.u16(0) == 1 ? &canvas.palette() : nullptr);
         const double w = r.i16(12), h = r.i16(10);
         canvas.stretchImage(QRectF(r.i16(16), r.i16(14), w, h), image,
                             dibSource(dib, image, r.i16(8), r.i16(6), w, h, true), 0x00CC0020);

@@ -116,6 +116,13 @@ TEST(WmfPlayer, DrawsShapes) {
              fillWith(w, kGreen).rec(kPolygon, {3, 10, 90, 50, 10, 90, 90});
          },
          {{{50, 70}, kGreen}, {{15, 20}, kWhite}, {{85, 20}, kWhite}}},
+        {"touching pieces leave no seam",
+         [](WmfWriter& w) {
+             fillWith(w, kRed)
+                 .rec(kPolygon, {3, 0, 0, 100, 0, 0, 100})
+                 .rec(kPolygon, {3, 100, 0, 100, 100, 0, 100});
+         },
+         {{{49, 50}, kRed}, {{20, 79}, kRed}}},
         {"round rectangle",
          [](WmfWriter& w) {
              fillWith(w, kRed).rec(kRoundRect, {40, 40, 90, 90, 10, 10});
@@ -209,6 +216,35 @@ TEST(WmfPlayer, UsesBrushKinds) {
     const int dark = darkPixels(image, QRect(10, 10, 80, 80));
     EXPECT_GT(dark, 80 * 80 / 20);
     EXPECT_LT(dark, 80 * 80 / 2);
+}
+
+TEST(WmfPlayer, ResolvesColoursThroughTheSelectedPalette) {
+    // A logical palette of red and blue, selected before anything is drawn.
+    const auto withPalette = [](WmfWriter& w) {
+        w.rec(0x00F7, {0x0300, 2, 0x00FF, 0x0000, 0x0000, 0x00FF}).rec(0x0234, {0});
+    };
+    std::string indexedDib = WmfWriter::dword(40) + WmfWriter::dword(1) + WmfWriter::dword(1) +
+                             WmfWriter::word(1) + WmfWriter::word(8) + std::string(16, '\0') +
+                             WmfWriter::dword(1) + WmfWriter::dword(0);
+    indexedDib += WmfWriter::word(1) + std::string(4, '\0'); // one table entry: palette index 1; one pixel
+    checkRows({
+        {"a brush of palette index 1",
+         [withPalette](WmfWriter& w) {
+             withPalette(w);
+             w.rec(kCreateBrush, {0, 0x0001, 0x0100, 0}).rec(kSelect, {1}).rec(kCreatePen, {5, 0, 0, 0, 0});
+             w.rec(kSelect, {2}).rec(kRectangle, {90, 90, 10, 10});
+         },
+         {{{50, 50}, kBlue}}},
+        {"a bitmap whose colour table indexes the palette",
+         [withPalette, indexedDib](WmfWriter& w) {
+             withPalette(w);
+             w.raw(0x0F43, WmfWriter::dword(0x00CC0020) + WmfWriter::word(1) + WmfWriter::word(1) +
+                               WmfWriter::word(1) + WmfWriter::word(0) + WmfWriter::word(0) +
+                               WmfWriter::word(100) + WmfWriter::word(100) + WmfWriter::word(0) +
+                               WmfWriter::word(0) + indexedDib);
+         },
+         {{{50, 50}, kBlue}}},
+    });
 }
 
 TEST(WmfPlayer, DrawsBitmapsTheRightWayUp) {
@@ -379,6 +415,17 @@ TEST(WmfPlayer, DrawsShiftJisText) {
     const QImage image = renderMetafile(w.build(), false);
     EXPECT_GT(darkPixels(image, QRect(10, 20, 80, 40)), 100);
     EXPECT_EQ(darkPixels(image, QRect(0, 70, 100, 30)), 0);
+
+    // Advances come a byte at a time; a double-byte character takes the sum of its two.
+    WmfWriter spaced = picture();
+    spaced.raw(0x02FB, font).rec(kSelect, {0}).rec(0x0102, {1});
+    spaced.raw(0x0A32, WmfWriter::word(20) + WmfWriter::word(0) + WmfWriter::word(4) + WmfWriter::word(0) +
+                           text + WmfWriter::word(35) + WmfWriter::word(35) + WmfWriter::word(5) +
+                           WmfWriter::word(5));
+    const QImage apart = renderMetafile(spaced.build(), false);
+    EXPECT_GT(darkPixels(apart, QRect(0, 20, 40, 40)), 100);  // 日 at 0
+    EXPECT_EQ(darkPixels(apart, QRect(45, 20, 24, 40)), 0);   // a gap
+    EXPECT_GT(darkPixels(apart, QRect(70, 20, 30, 40)), 100); // 本 at 70
 }
 
 TEST(WmfPlayer, PlacesTextByItsAlignment) {
@@ -505,4 +552,21 @@ TEST(WmfPlayer, SurvivesHostileObjectsAndStates) {
         plays(w.build(), &image);
         EXPECT_TRUE(near(image.pixel(25, 25), kRed)) << row.name << ": drawing goes on after it";
     }
+}
+
+TEST(WmfPlayer, StopsAFileThatWouldDrawForever) {
+    WmfWriter w = picture();
+    fillWith(w, kRed);
+    for (int i = 0; i < 40000; ++i) {
+        w.rec(kRectangle, {100, 100, 0, 0});
+    }
+    const std::string bytes = w.build();
+    const auto header = WmfPlayer::readHeader(bytes);
+    ASSERT_TRUE(header.has_value());
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    EXPECT_FALSE(WmfPlayer(bytes, *header).play(painter, QRectF(0, 0, 400, 400)));
+    painter.end();
+    EXPECT_TRUE(near(image.pixel(200, 200), kRed));
 }
