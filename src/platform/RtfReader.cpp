@@ -282,11 +282,7 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
     flushBytes();
     const bool starred = starred_;
     starred_ = false;
-    if (state_.destination == Destination::Skip) {
-        return;
-    }
-    if (skipFallback_ > 0) {
-        --skipFallback_;
+    if (dropsThisToken()) {
         return;
     }
     if (destinationWord(word, starred)) {
@@ -502,6 +498,18 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
     return true;
 }
 
+bool RtfReader::dropsThisToken() {
+    if (state_.destination == Destination::Skip) {
+        return true;
+    }
+    // A Unicode escape's fallback characters are counted down token by token.
+    if (skipFallback_ > 0) {
+        --skipFallback_;
+        return true;
+    }
+    return false;
+}
+
 void RtfReader::controlSymbol(char symbol) {
     if (symbol == '\\' || symbol == '{' || symbol == '}') {
         // Escaped characters may be the second byte of a two-byte character: no flush here.
@@ -519,11 +527,7 @@ void RtfReader::controlSymbol(char symbol) {
         return;
     }
     starred_ = false;
-    if (state_.destination == Destination::Skip) {
-        return;
-    }
-    if (skipFallback_ > 0) {
-        --skipFallback_;
+    if (dropsThisToken()) {
         return;
     }
     switch (symbol) {

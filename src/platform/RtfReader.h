@@ -44,6 +44,9 @@ class RtfReader {
     static constexpr std::int64_t kMaxPictureBytes = std::int64_t{256} << 20;
 
   private:
+    // True when the token just read is dropped: inside a skipped destination, or as one of the
+    // fallback characters that follow a Unicode escape.
+    bool dropsThisToken();
     enum class Destination { Text, Skip, FontTable, ColourTable, Picture };
     enum class VerticalAlign { Normal, Super, Sub };
 

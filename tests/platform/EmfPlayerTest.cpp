@@ -97,45 +97,11 @@ std::string pixels2x2(int alpha) {
     return s;
 }
 
-struct Sample {
-    QPoint at;
-    QColor colour;
-};
+using DrawRow = ::DrawRow<EmfWriter>;
 
-struct DrawRow {
-    const char* name;
-    std::function<void(EmfWriter&)> records;
-    std::vector<Sample> samples;
-};
+void checkRows(const std::vector<DrawRow>& rows) { checkDrawRows(rows, &picture, true); }
 
-void checkRows(const std::vector<DrawRow>& rows) {
-    for (const auto& row : rows) {
-        EmfWriter w = picture();
-        row.records(w);
-        const QImage image = renderMetafile(w.build(), true);
-        for (const Sample& s : row.samples) {
-            EXPECT_TRUE(near(image.pixel(s.at), s.colour))
-                << row.name << " at " << s.at.x() << "," << s.at.y() << ": " << std::hex << image.pixel(s.at);
-        }
-    }
-}
-
-bool plays(const std::string& bytes, QImage* out = nullptr) {
-    const auto header = EmfPlayer::readHeader(bytes);
-    EXPECT_TRUE(header.has_value());
-    if (!header) {
-        return false;
-    }
-    QImage image(100, 100, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    const bool complete = EmfPlayer(bytes, *header).play(painter, QRectF(0, 0, 100, 100));
-    painter.end();
-    if (out) {
-        *out = image;
-    }
-    return complete;
-}
+bool plays(const std::string& bytes, QImage* out = nullptr) { return playsToEnd<EmfPlayer>(bytes, out); }
 
 } // namespace
 

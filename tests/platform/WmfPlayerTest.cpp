@@ -57,45 +57,13 @@ std::string dib24(int width, int height, const std::vector<QColor>& bottomUpPixe
     return d;
 }
 
-struct Sample {
-    QPoint at;
-    QColor colour;
-};
-
-struct DrawRow {
-    const char* name;
-    std::function<void(WmfWriter&)> records;
-    std::vector<Sample> samples;
-};
+using DrawRow = ::DrawRow<WmfWriter>;
 
 void checkRows(const std::vector<DrawRow>& rows, QSize size = QSize(100, 100)) {
-    for (const auto& row : rows) {
-        WmfWriter w = picture();
-        row.records(w);
-        const QImage image = renderMetafile(w.build(), false, size);
-        for (const Sample& s : row.samples) {
-            EXPECT_TRUE(near(image.pixel(s.at), s.colour))
-                << row.name << " at " << s.at.x() << "," << s.at.y() << ": " << std::hex << image.pixel(s.at);
-        }
-    }
+    checkDrawRows(rows, &picture, false, size);
 }
 
-bool plays(const std::string& bytes, QImage* out = nullptr) {
-    const auto header = WmfPlayer::readHeader(bytes);
-    EXPECT_TRUE(header.has_value());
-    if (!header) {
-        return false;
-    }
-    QImage image(100, 100, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    const bool complete = WmfPlayer(bytes, *header).play(painter, QRectF(0, 0, 100, 100));
-    painter.end();
-    if (out) {
-        *out = image;
-    }
-    return complete;
-}
+bool plays(const std::string& bytes, QImage* out = nullptr) { return playsToEnd<WmfPlayer>(bytes, out); }
 
 } // namespace
 
