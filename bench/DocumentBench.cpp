@@ -20,18 +20,6 @@
 using namespace velmoa;
 
 namespace {
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "velmoa_bench";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app;
-    if (!QCoreApplication::instance()) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        app = std::make_unique<QApplication>(argc, argv);
-    }
-    return *static_cast<QApplication*>(QCoreApplication::instance());
-}
-
 // A file removed again when the benchmarks end.
 struct TemporaryFile {
     std::string path;
@@ -76,7 +64,6 @@ template <typename Widget> void showAt640(Widget& w) {
 }
 
 void BM_PlainTextFile10MB_RichTextControl(benchmark::State& state) {
-    application();
     const std::string& path = csvPath();
     RichTextControl control;
     control.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
@@ -94,7 +81,6 @@ BENCHMARK(BM_PlainTextFile10MB_RichTextControl)->Unit(benchmark::kMillisecond)->
 
 // Baseline: Qt's plain-text editor given the same decoded text.
 void BM_PlainTextFile10MB_QPlainTextEdit(benchmark::State& state) {
-    application();
     const std::string& path = csvPath();
     QPlainTextEdit edit;
     showAt640(edit);
@@ -108,7 +94,6 @@ BENCHMARK(BM_PlainTextFile10MB_QPlainTextEdit)->Unit(benchmark::kMillisecond)->U
 
 // Baseline: reading and decoding alone, the floor of any load.
 void BM_PlainTextFile10MB_ReadAndDecodeOnly(benchmark::State& state) {
-    application();
     const std::string& path = csvPath();
     for (auto _ : state) {
         benchmark::DoNotOptimize(bytesToDisplayText(readAll(path)));
@@ -136,7 +121,6 @@ QStringList dumpLines(const std::string& bytes) {
 }
 
 void BM_HexDump16KB_AppendLines(benchmark::State& state) {
-    application();
     const std::string bytes = binaryBytes();
     RichTextControl control;
     control.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
@@ -151,7 +135,6 @@ BENCHMARK(BM_HexDump16KB_AppendLines)->Unit(benchmark::kMillisecond)->UseRealTim
 
 // Baseline: one append per line, as the dump is described.
 void BM_HexDump16KB_AppendLineEach(benchmark::State& state) {
-    application();
     const std::string bytes = binaryBytes();
     RichTextControl control;
     control.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
