@@ -26,11 +26,12 @@ void setTextColour(QWidget* widget, const QColor& colour) {
 }
 } // namespace
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+// A fixed dialog frame: caption and close button only, no minimise or maximise button.
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
     setModal(false);
     setFixedSize(273, 195);
     setFont(pixelFont(kGothic, 12));

@@ -182,7 +182,6 @@ private:
     TAboutBox* AboutBox = nullptr;
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;
-    bool fitDone_ = false;
 };
 
 } // namespace velmoa
