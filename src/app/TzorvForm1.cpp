@@ -367,7 +367,8 @@ void TzorvForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        runReported([this] { FormShow(); });
+        // Queued, so that the window is on screen behind any message the opening reports.
+        QMetaObject::invokeMethod(this, [this] { runReported([this] { FormShow(); }); }, Qt::QueuedConnection);
     }
 }
 
