@@ -9,6 +9,8 @@ namespace velmoa {
 ToolButton::ToolButton(QWidget* parent, const QString& name, QAction* action, QSize size) : QToolButton(parent) {
     setObjectName(name);
     setDefaultAction(action);
+    // Screen readers read the hint; the action's own text is only its name.
+    setAccessibleName(action->toolTip());
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
     setToolButtonStyle(Qt::ToolButtonIconOnly);

@@ -289,6 +289,7 @@ void TzorvForm1::createPictureView() {
     SpinEdit1 = new SecondsBox(ToolBar1, QStringLiteral("SpinEdit1"));
     SpinEdit1->resize(50, 26);
     SpinEdit1->setToolTip(QStringLiteral("表示時間（秒）"));
+    SpinEdit1->setAccessibleName(SpinEdit1->toolTip());
     SpinEdit1->setCursor(Qt::ArrowCursor);
     SpinEdit1->setFocusPolicy(Qt::ClickFocus);
     SpinEdit1->setFont(pixelFont(kGothic, 16, true));

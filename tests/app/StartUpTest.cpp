@@ -81,6 +81,12 @@ TEST_F(StartUp, ActionsCarryTheirHintsAndShortcuts) {
         EXPECT_EQ(row.action->toolTip().toStdString(), row.hint);
         EXPECT_EQ(row.action->shortcut().toString().toStdString(), row.shortcut);
     }
+    // Screen readers get the hints of the buttons, not the actions' names.
+    for (auto* button : form->findChildren<ToolButton*>()) {
+        EXPECT_EQ(button->accessibleName(), button->defaultAction()->toolTip())
+            << button->objectName().toStdString();
+    }
+    EXPECT_EQ(form->findChild<ToolButton*>(QStringLiteral("NextButton"))->accessibleName(), QStringLiteral("次へ"));
 }
 
 TEST_F(StartUp, ShortcutsRunOnlyEnabledActionsAndWorkWithTheToolBarHidden) {
