@@ -4,13 +4,13 @@
 #include "platform/Failure.h"
 #include "platform/PrintDialog.h"
 #include "platform/RichTextControl.h"
+#include "print/PaperText.h"
 #include "print/PrintGeometry.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QPainter>
 #include <QPrinter>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
 
@@ -20,23 +20,6 @@ namespace {
 void startPainting(QPainter& painter, QPrinter& printer) {
     if (!painter.begin(&printer)) {
         throw Failure("印刷を開始できません");
-    }
-}
-
-// White text would vanish on paper: it prints in black.
-void makeWhiteTextBlack(QTextDocument& document) {
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            QTextCharFormat format = fragment.charFormat();
-            if (!format.hasProperty(QTextFormat::ForegroundBrush) || format.foreground().color() == Qt::white) {
-                format.setForeground(Qt::black);
-                QTextCursor cursor(&document);
-                cursor.setPosition(fragment.position());
-                cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-                cursor.setCharFormat(format);
-            }
-        }
     }
 }
 
@@ -78,7 +61,7 @@ void TzorvForm1::ActCharPrintExecute() {
     }
     printer().setDocName(windowTitle());
     std::unique_ptr<QTextDocument> document(RichEdit1->document()->clone());
-    makeWhiteTextBlack(*document);
+    makeTextReadableOnPaper(*document);
     QPainter painter;
     startPainting(painter, printer());
     // The whole printable area, without margins; each page starts where the last one ended.

@@ -2,6 +2,7 @@
 
 #include "platform/PrintDialog.h"
 #include "platform/RichTextControl.h"
+#include "print/PaperText.h"
 #include "print/PrintGeometry.h"
 
 #include <QAction>
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
 
 using namespace velmoa;
 using namespace velmoa::testing;
@@ -32,6 +35,32 @@ TEST(PrintGeometry, ScalesThePictureToOneSideOfThePage) {
     EXPECT_EQ(mulDiv(5, 1, 2), 3);
     EXPECT_EQ(mulDiv(-5, 1, 2), -3);
     EXPECT_EQ(mulDiv(2000000000, 3, 4), 1500000000);
+}
+
+TEST(PaperText, WhiteAndUncolouredTextTurnBlackOtherColoursStay) {
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    const auto insert = [&](const QString& text, const QColor* colour) {
+        QTextCharFormat format;
+        if (colour) {
+            format.setForeground(*colour);
+        }
+        cursor.insertText(text, format);
+    };
+    const QColor white(Qt::white), red(Qt::red);
+    insert(QStringLiteral("plain "), nullptr);
+    insert(QStringLiteral("white "), &white);
+    insert(QStringLiteral("red"), &red);
+    makeTextReadableOnPaper(document);
+    const auto colourAt = [&](int position) {
+        QTextCursor at(&document);
+        at.setPosition(position + 1);
+        return at.charFormat().foreground().color();
+    };
+    EXPECT_EQ(colourAt(0), QColor(Qt::black));
+    EXPECT_EQ(colourAt(6), QColor(Qt::black));
+    EXPECT_EQ(colourAt(12), QColor(Qt::red));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("plain white red"));
 }
 
 namespace {
