@@ -39,7 +39,8 @@ QImage decodePng(std::string_view data) {
     }
     const std::int64_t w = be32(data, 16);
     const std::int64_t h = be32(data, 20);
-    if (w <= 0 || h <= 0 || w * h > kMaxIconPixels) {
+    // Divided, not multiplied: two 32-bit sides overflow a signed 64-bit product.
+    if (w <= 0 || h <= 0 || w > kMaxIconPixels / h) {
         throw Failure(IconPictureData::kBadIconMessage);
     }
     QImage image;

@@ -25,6 +25,10 @@ constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_ARGB;
 // Hostile progressive files can hold thousands of tiny scans, each costing a pass over the
 // coefficients; real encoders write a dozen or so.
 constexpr int kMaxScans = 1000;
+// A scan visits every block of its components even when it holds almost no data, so a few
+// kilobytes of scans over a large picture would take minutes within kMaxScans. Real encoders
+// pass over each block ten times or so; at libjpeg's memory limit this still allows thirty.
+constexpr std::int64_t kMaxScanBlocks = std::int64_t{1} << 27;
 // libjpeg's own working memory (a progressive picture keeps all its coefficients: 72 MB for a
 // 24-megapixel one). A header claiming 65500 x 65500 pixels fails here instead of exhausting memory.
 constexpr long kMaxLibjpegMemory = 512L << 20;
@@ -40,9 +44,23 @@ void onErrorExit(j_common_ptr cinfo) {
 void onEmitMessage(j_common_ptr, int) {}
 void onOutputMessage(j_common_ptr) {}
 
+struct Progress {
+    jpeg_progress_mgr pub{};
+    int scan = 0;
+    std::int64_t blocks = 0; // blocks visited by the scans so far
+};
+
 void onProgress(j_common_ptr cinfo) {
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > kMaxScans) {
+    auto* p = reinterpret_cast<Progress*>(d->progress);
+    if (d->input_scan_number != p->scan) {
+        p->scan = d->input_scan_number;
+        for (int i = 0; i < d->comps_in_scan; ++i) {
+            const jpeg_component_info* c = d->cur_comp_info[i];
+            p->blocks += std::int64_t{c->width_in_blocks} * c->height_in_blocks;
+        }
+    }
+    if (d->input_scan_number > kMaxScans || p->blocks > kMaxScanBlocks) {
         cinfo->err->msg_code = JERR_BAD_PROGRESSION;
         cinfo->err->error_exit(cinfo);
     }
@@ -53,7 +71,7 @@ void onProgress(j_common_ptr cinfo) {
 struct Session {
     ErrorManager err{};
     jpeg_decompress_struct cinfo{};
-    jpeg_progress_mgr progress{};
+    Progress progress;
     bool created = false;
     std::string exif;
     QImage image;
@@ -65,7 +83,7 @@ struct Session {
         err.pub.error_exit = onErrorExit;
         err.pub.emit_message = onEmitMessage;
         err.pub.output_message = onOutputMessage;
-        progress.progress_monitor = onProgress;
+        progress.pub.progress_monitor = onProgress;
     }
     ~Session() {
         if (created) {
@@ -79,7 +97,7 @@ struct Session {
         jpeg_create_decompress(&cinfo);
         created = true;
         cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
-        cinfo.progress = &progress;
+        cinfo.progress = &progress.pub;
         jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
                      static_cast<unsigned long>(bytes.size()));
     }

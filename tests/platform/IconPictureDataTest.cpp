@@ -157,6 +157,8 @@ TEST(IconPictureData, RefusesBrokenFilesWithTheirMessages) {
     badHeader.replace(6 + 16, 4, le32(20));
     std::string hugePng = pngImage(1, kBlue);
     hugePng.replace(16, 8, std::string("\0\1\0\0\0\1\0\0", 8));
+    std::string widestPng = hugePng;
+    widestPng.replace(16, 8, std::string(8, '\xFF'));
     const struct {
         const char* name;
         std::string bytes;
@@ -171,6 +173,7 @@ TEST(IconPictureData, RefusesBrokenFilesWithTheirMessages) {
         {"image past the end", good.substr(0, good.size() - 1), kStream},
         {"image with a bad bitmap header", badHeader, kIcon},
         {"PNG image with huge dimensions", icoFile({hugePng}), kIcon},
+        {"PNG image whose sides' product overflows", icoFile({widestPng}), kIcon},
         {"PNG image that does not decode",
          icoFile({std::string("\x89PNG\r\n\x1a\n", 8) + std::string(24, '\1')}), kIcon},
         {"good", good, "(loaded)"},

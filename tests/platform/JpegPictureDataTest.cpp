@@ -46,6 +46,30 @@ std::string headerMessage(const std::string& bytes) {
     return "(loaded)";
 }
 
+// A grey progressive picture of side x side whose scans hold no coded data: a DC scan, then the
+// same AC band again and again (libjpeg only warns about the repeats).
+std::string emptyScans(int side, int scans) {
+    auto segment = [](int marker, const std::string& payload) {
+        const auto length = static_cast<unsigned>(payload.size() + 2);
+        return std::string{'\xFF', static_cast<char>(marker), static_cast<char>(length >> 8),
+                           static_cast<char>(length & 0xFF)} +
+               payload;
+    };
+    const std::string sideBytes{static_cast<char>(side >> 8), static_cast<char>(side & 0xFF)};
+    // One Huffman code, of one bit, for symbol 0.
+    const std::string oneCode = std::string(1, '\1') + std::string(15, '\0') + std::string(1, '\0');
+    std::string out = "\xFF\xD8";
+    out += segment(0xDB, std::string(1, '\0') + std::string(64, '\1'));
+    out += segment(0xC2, "\x08" + sideBytes + sideBytes + std::string("\x01\x01\x11\x00", 4));
+    out += segment(0xC4, std::string(1, '\x00') + oneCode);
+    out += segment(0xC4, std::string(1, '\x10') + oneCode);
+    out += segment(0xDA, std::string("\x01\x01\x00\x00\x00\x00", 6)) + std::string(1, '\0');
+    for (int i = 1; i < scans; ++i) {
+        out += segment(0xDA, std::string("\x01\x01\x00\x01\x3F\x00", 6)) + std::string(1, '\0');
+    }
+    return out + "\xFF\xD9";
+}
+
 } // namespace
 
 TEST(JpegPictureData, TurnsThePictureUprightForEachExifOrientation) {
@@ -234,6 +258,25 @@ TEST(JpegPictureData, ReportsACodedDataErrorOnceAtDrawAndNeverThrows) {
     EXPECT_EQ(jpegData(picture).decodeCount(), 2);
     EXPECT_EQ(reporter.delivered(),
               QStringList{QString::fromStdString(JpegDecoder::errorMessage(JERR_BAD_PROGRESSION))});
+}
+
+// Each scan walks all the blocks of the picture, so a few kilobytes of empty scans over a large
+// picture would keep the decoder busy for many seconds.
+TEST(JpegPictureData, StopsDecodingScansWhoseBlockPassesAddUpBeyondAnyRealEncoder) {
+    const struct {
+        const char* name;
+        int side;
+        int scans;
+        int errorCode;
+    } rows[] = {
+        {"a few scans over a large picture", 4096, 40, 0},
+        {"many scans over a small picture", 64, 999, 0},
+        {"more scans than any encoder writes", 64, 1001, JERR_BAD_PROGRESSION},
+        {"many scans over a large picture", 4096, 999, JERR_BAD_PROGRESSION},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(JpegDecoder::decode(emptyScans(row.side, row.scans), 1).errorCode, row.errorCode) << row.name;
+    }
 }
 
 TEST(JpegPictureData, HeaderErrorsCarryLibjpegsMessageNumber) {
