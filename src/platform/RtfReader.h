@@ -39,7 +39,7 @@ class RtfReader {
 
     static constexpr int kMaxGroupDepth = 1000;
     // Paragraph breaks beyond this become blanks, keeping a hostile file's layout within memory.
-    static constexpr int kMaxParagraphs = 2'000'000;
+    static constexpr int kMaxParagraphs = 1'000'000;
     // Decoded pictures of one document together take at most this much memory; later ones are left out.
     static constexpr std::int64_t kMaxPictureBytes = std::int64_t{256} << 20;
 
