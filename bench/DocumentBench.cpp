@@ -1,9 +1,9 @@
 // Document view figures: a whole 10 MB plain-text file until its first screen is painted, and the
 // 16 KB hex dump into the control, each beside a baseline measured in the same run.
+#include "controls/RichTextControl.h"
 #include "document/HexDump.h"
+#include "formats/text/TextEncoding.h"
 #include "platform/ReadOnlyFile.h"
-#include "platform/RichTextControl.h"
-#include "platform/TextEncoding.h"
 
 #include <QApplication>
 #include <QDir>

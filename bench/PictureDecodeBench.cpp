@@ -2,7 +2,7 @@
 // usual way (Qt's reader, full decode, smooth scale) and against libjpeg's 1/8-scaled decode
 // alone, the floor for a single-threaded decoder. A summary with the ratios is printed at exit.
 
-#include "platform/Picture.h"
+#include "formats/image/Picture.h"
 
 #include <QImage>
 #include <QImageReader>

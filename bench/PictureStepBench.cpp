@@ -2,9 +2,9 @@
 // of the same file alone (the floor: each step reads and decodes its file anew).
 #include "CameraJpeg.h"
 
-#include "app/ImageControl.h"
 #include "app/TzorvForm1.h"
-#include "platform/JpegDecoder.h"
+#include "controls/ImageControl.h"
+#include "formats/image/JpegDecoder.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QTemporaryDir>
@@ -20,8 +20,8 @@ struct CameraFolder {
     std::vector<std::string> files;
     CameraFolder() {
         for (int i = 0; i < 3; ++i) {
-            files.push_back(writeCameraLikeJpeg(dir.path().toStdString() + "/DSC0000" + std::to_string(i) + ".JPG",
-                                                6000, 4000, i));
+            files.push_back(writeCameraLikeJpeg(
+                dir.path().toStdString() + "/DSC0000" + std::to_string(i) + ".JPG", 6000, 4000, i));
         }
     }
 };
@@ -56,7 +56,8 @@ void BM_NextPictureShown(benchmark::State& state) {
         const double step = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(step);
         stepSeconds += step;
-        decodeSeconds += decodeAloneSeconds(folder.files[static_cast<size_t>(form.CurrentIndex)], form.Image2->size());
+        decodeSeconds +=
+            decodeAloneSeconds(folder.files[static_cast<size_t>(form.CurrentIndex)], form.Image2->size());
     }
     state.counters["step_ms"] = 1000 * stepSeconds / static_cast<double>(state.iterations());
     state.counters["decode_alone_ms"] = 1000 * decodeSeconds / static_cast<double>(state.iterations());

@@ -44,9 +44,13 @@ void FormTest::showForm(std::vector<std::string> commandLine) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 }
 
-std::string FormTest::caption() const { return form->windowTitle().toStdString(); }
+std::string FormTest::caption() const {
+    return form->windowTitle().toStdString();
+}
 
-std::string FormTest::counter() const { return form->CounterPanel->text().toStdString(); }
+std::string FormTest::counter() const {
+    return form->CounterPanel->text().toStdString();
+}
 
 void FormTest::press(const char* keys) {
     const QKeySequence sequence(QString::fromLatin1(keys));

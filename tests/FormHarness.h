@@ -15,13 +15,13 @@
 namespace velmoa::testing {
 
 class RecordingReporter : public FailureReporter {
-public:
+  public:
     void report(const QString& message) override { messages << message; }
     QStringList messages;
 };
 
 class FakeChooser : public FileChooser {
-public:
+  public:
     std::optional<std::string> choose(QWidget*) override {
         ++calls;
         return answer;
@@ -32,7 +32,7 @@ public:
 
 // Records the task-bar calls and really changes the window state.
 class RecordingDesktop : public WindowManagerDesktop {
-public:
+  public:
     void hideTaskBar() override { calls << QStringLiteral("hide"); }
     void showTaskBar() override { calls << QStringLiteral("show"); }
     QStringList calls;
@@ -46,7 +46,7 @@ std::string writeJpeg(const QTemporaryDir& dir, const std::string& name, int wid
 
 // A main window on the offscreen platform with fake dialogs and a recording reporter.
 class FormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Shows the window (running the command-line files given before) and makes it active.

@@ -1,18 +1,19 @@
 // The three ways a file comes in (Open dialog, command line, drop) and the choice of view.
-#include "app/Alignment.h"
 #include "app/ApplicationCursor.h"
 #include "app/Captions.h"
 #include "app/Colours.h"
 #include "app/ExtensionTables.h"
-#include "app/ImageControl.h"
-#include "app/Panel.h"
 #include "app/TzorvForm1.h"
+#include "controls/Alignment.h"
+#include "controls/ImageControl.h"
+#include "controls/MediaPlayerStrip.h"
+#include "controls/Panel.h"
+// Choosing the view is the window's job, so the dispatch reaches into the view folders.
 #include "document/FileSize.h"
 #include "document/FileSizeText.h"
-#include "media/MediaPlayerStrip.h"
+#include "picture/FolderPictureList.h"
 #include "platform/FailureReporter.h"
 #include "platform/FileChooser.h"
-#include "picture/FolderPictureList.h"
 #include "platform/Paths.h"
 
 #include <QCheckBox>
@@ -44,7 +45,8 @@ void TzorvForm1::OpenButtonClick() {
     const bool pictureModeBefore = PictureMode;
     Timer1.stop();
     PictureMode = true;
-    const std::optional<std::string> chosen = services_.openDialog ? services_.openDialog->choose(this) : std::nullopt;
+    const std::optional<std::string> chosen =
+        services_.openDialog ? services_.openDialog->choose(this) : std::nullopt;
     // Cancelling changes nothing: no second opening of the current file, and a slideshow that
     // was running goes on.
     if (!chosen) {

@@ -5,10 +5,14 @@
 namespace velmoa {
 
 void installFontSubstitutes() {
-    QFont::insertSubstitutions(kGothic, QStringList() << QStringLiteral("IPAPGothic") << QStringLiteral("IPAGothic"));
-    QFont::insertSubstitutions(kMincho, QStringList() << QStringLiteral("IPAPMincho") << QStringLiteral("IPAMincho"));
-    QFont::insertSubstitutions(kBrush, QStringList() << QStringLiteral("AoyagiKouzanFontT") << QStringLiteral("IPAMincho"));
-    QFont::insertSubstitutions(kFixed, QStringList() << QStringLiteral("IPAGothic") << QStringLiteral("Monospace"));
+    QFont::insertSubstitutions(kGothic, QStringList()
+                                            << QStringLiteral("IPAPGothic") << QStringLiteral("IPAGothic"));
+    QFont::insertSubstitutions(kMincho, QStringList()
+                                            << QStringLiteral("IPAPMincho") << QStringLiteral("IPAMincho"));
+    QFont::insertSubstitutions(kBrush, QStringList() << QStringLiteral("AoyagiKouzanFontT")
+                                                     << QStringLiteral("IPAMincho"));
+    QFont::insertSubstitutions(kFixed, QStringList()
+                                           << QStringLiteral("IPAGothic") << QStringLiteral("Monospace"));
 }
 
 QFont pixelFont(const QString& face, int pixels, bool bold, bool italic) {

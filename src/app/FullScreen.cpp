@@ -1,7 +1,7 @@
 // Full-screen mode, refitting on resize, and the desktop restore at the end.
-#include "app/ToolBar.h"
-#include "app/ToolImages.h"
 #include "app/TzorvForm1.h"
+#include "controls/ToolBar.h"
+#include "controls/ToolImages.h"
 #include "platform/Desktop.h"
 
 namespace velmoa {

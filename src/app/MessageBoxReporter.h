@@ -11,10 +11,10 @@ namespace velmoa {
 // Shows each failure in a message box titled "Velmoa" and writes it to standard error as one
 // line. While a box is open, further failures are counted in it rather than stacked.
 class MessageBoxReporter : public FailureReporter {
-public:
+  public:
     void report(const QString& message) override;
 
-private:
+  private:
     QPointer<QMessageBox> openBox_;
     QString firstMessage_;
     int repeats_ = 0;

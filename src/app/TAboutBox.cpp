@@ -2,8 +2,8 @@
 
 #include "app/Colours.h"
 #include "app/Fonts.h"
-#include "app/Panel.h"
-#include "app/ToolImages.h"
+#include "controls/Panel.h"
+#include "controls/ToolImages.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -60,12 +60,14 @@ TAboutBox::TAboutBox(QWidget* parent)
     setTextColour(Version, clGreen);
     Version->adjustSize();
 
-    Copyright = makeLabel(Panel1, QStringLiteral("Copyright"), QStringLiteral("Copyright (C) Velmoa の開発者"), {23, 77});
+    Copyright = makeLabel(Panel1, QStringLiteral("Copyright"),
+                          QStringLiteral("Copyright (C) Velmoa の開発者"), {23, 77});
     Copyright->adjustSize();
 
-    Comments = makeLabel(Panel1, QStringLiteral("Comments"),
-                         QStringLiteral("デジカメ画像や、その他の画像を連続で閲覧する事ができます【スライドショー】"),
-                         {23, 104});
+    Comments = makeLabel(
+        Panel1, QStringLiteral("Comments"),
+        QStringLiteral("デジカメ画像や、その他の画像を連続で閲覧する事ができます【スライドショー】"),
+        {23, 104});
     Comments->setWordWrap(true);
     Comments->resize(202, 24);
 
@@ -89,6 +91,8 @@ void TAboutBox::showCentred() {
     activateWindow();
 }
 
-void TAboutBox::OKButtonClick() { hide(); }
+void TAboutBox::OKButtonClick() {
+    hide();
+}
 
 } // namespace velmoa

@@ -12,7 +12,7 @@ class Panel;
 // The About box: product, version and purpose. Modeless; closing only hides it.
 class TAboutBox : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
     // Shows the box centred on the screen; nothing changes when it is already shown.

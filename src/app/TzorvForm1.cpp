@@ -1,20 +1,20 @@
 #include "app/TzorvForm1.h"
 
-#include "app/Alignment.h"
 #include "app/ApplicationCursor.h"
 #include "app/Captions.h"
 #include "app/Colours.h"
 #include "app/Fonts.h"
-#include "app/ImageControl.h"
-#include "app/Panel.h"
-#include "app/SecondsBox.h"
 #include "app/TAboutBox.h"
-#include "app/ToolBar.h"
-#include "app/ToolImages.h"
-#include "media/MediaPlayerStrip.h"
+#include "controls/Alignment.h"
+#include "controls/ImageControl.h"
+#include "controls/MediaPlayerStrip.h"
+#include "controls/Panel.h"
+#include "controls/RichTextControl.h"
+#include "controls/SecondsBox.h"
+#include "controls/ToolBar.h"
+#include "controls/ToolImages.h"
+#include "formats/text/TextEncoding.h"
 #include "platform/FailureReporter.h"
-#include "platform/RichTextControl.h"
-#include "platform/TextEncoding.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,7 +24,9 @@
 #include <QSlider>
 
 // The built-in pictures live in the core library, whose resources must be registered by hand.
-static void registerBuiltInResources() { Q_INIT_RESOURCE(resources); }
+static void registerBuiltInResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace velmoa {
 namespace {
@@ -43,8 +45,8 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QSi
     return label;
 }
 
-// The substitute fonts run wider than the originals: a caption that would be cut at its fixed
-// width is drawn slightly condensed instead.
+// The substitute fonts run wider than the fonts these fixed widths were made for: a caption that would be cut
+// at its fixed width is drawn slightly condensed instead.
 void condenseToFit(QLabel* label) {
     const int advance = label->fontMetrics().horizontalAdvance(label->text());
     if (advance > label->width() && advance > 0) {
@@ -97,10 +99,12 @@ TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidge
     runReported([this] { FormCreate(); });
 }
 
-TzorvForm1::~TzorvForm1() { FormDestroy(); }
+TzorvForm1::~TzorvForm1() {
+    FormDestroy();
+}
 
-QAction* TzorvForm1::makeAction(const QString& name, const QString& hint, const QKeySequence& shortcut, int image,
-                                void (TzorvForm1::*handler)()) {
+QAction* TzorvForm1::makeAction(const QString& name, const QString& hint, const QKeySequence& shortcut,
+                                int image, void (TzorvForm1::*handler)()) {
     auto* action = new QAction(name, this);
     action->setObjectName(name);
     action->setToolTip(hint);
@@ -112,32 +116,35 @@ QAction* TzorvForm1::makeAction(const QString& name, const QString& hint, const 
         action->setIcon(toolIcon(image));
     }
     addAction(action);
-    connect(action, &QAction::triggered, this, [this, handler] { runReported([this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this,
+            [this, handler] { runReported([this, handler] { (this->*handler)(); }); });
     return action;
 }
 
 void TzorvForm1::createActions() {
-    ActOpen = makeAction(QStringLiteral("ActOpen"), QStringLiteral("開く"), QKeySequence(QStringLiteral("Ctrl+O")),
-                         ImageOpen, &TzorvForm1::OpenButtonClick);
-    ActClose = makeAction(QStringLiteral("ActClose"), QStringLiteral("終了"), QKeySequence(QStringLiteral("Ctrl+X")),
-                          ImageClose, &TzorvForm1::EndButtonClick);
+    ActOpen = makeAction(QStringLiteral("ActOpen"), QStringLiteral("開く"),
+                         QKeySequence(QStringLiteral("Ctrl+O")), ImageOpen, &TzorvForm1::OpenButtonClick);
+    ActClose = makeAction(QStringLiteral("ActClose"), QStringLiteral("終了"),
+                          QKeySequence(QStringLiteral("Ctrl+X")), ImageClose, &TzorvForm1::EndButtonClick);
     ActStart = makeAction(QStringLiteral("ActStart"), QStringLiteral("スタート"),
                           QKeySequence(QStringLiteral("Ctrl+S")), ImageStart, &TzorvForm1::StartButtonClick);
-    ActStop = makeAction(QStringLiteral("ActStop"), QStringLiteral("ストップ"), QKeySequence(QStringLiteral("Ctrl+P")),
-                         ImageStop, &TzorvForm1::ActStopExecute);
-    ActBack = makeAction(QStringLiteral("ActBack"), QStringLiteral("戻る"), QKeySequence(QStringLiteral("Ctrl+B")),
-                         ImageBack, &TzorvForm1::BackButtonClick);
-    ActNext = makeAction(QStringLiteral("ActNext"), QStringLiteral("次へ"), QKeySequence(QStringLiteral("Ctrl+N")),
-                         ImageNext, &TzorvForm1::NextButtonClick);
-    ActFullScreen = makeAction(QStringLiteral("ActFullScreen"), QStringLiteral("拡大・縮小"),
-                               QKeySequence(QStringLiteral("Ctrl+F")), ImageEnlarge, &TzorvForm1::FullScreenButtonClick);
+    ActStop = makeAction(QStringLiteral("ActStop"), QStringLiteral("ストップ"),
+                         QKeySequence(QStringLiteral("Ctrl+P")), ImageStop, &TzorvForm1::ActStopExecute);
+    ActBack = makeAction(QStringLiteral("ActBack"), QStringLiteral("戻る"),
+                         QKeySequence(QStringLiteral("Ctrl+B")), ImageBack, &TzorvForm1::BackButtonClick);
+    ActNext = makeAction(QStringLiteral("ActNext"), QStringLiteral("次へ"),
+                         QKeySequence(QStringLiteral("Ctrl+N")), ImageNext, &TzorvForm1::NextButtonClick);
+    ActFullScreen =
+        makeAction(QStringLiteral("ActFullScreen"), QStringLiteral("拡大・縮小"),
+                   QKeySequence(QStringLiteral("Ctrl+F")), ImageEnlarge, &TzorvForm1::FullScreenButtonClick);
     ActAbout = makeAction(QStringLiteral("ActAbout"), QStringLiteral("バージョン情報"),
                           QKeySequence(QStringLiteral("Ctrl+H")), ImageAbout, &TzorvForm1::ActAboutExecute);
-    ActMovS = makeAction(QStringLiteral("ActMovS"), QString(), QKeySequence(), -1, &TzorvForm1::ActMovSExecute);
+    ActMovS =
+        makeAction(QStringLiteral("ActMovS"), QString(), QKeySequence(), -1, &TzorvForm1::ActMovSExecute);
     ActPrint = makeAction(QStringLiteral("ActPrint"), QStringLiteral("印刷"), QKeySequence(), ImagePrint,
                           &TzorvForm1::ActPrintExecute);
-    ActCharPrint = makeAction(QStringLiteral("ActCharPrint"), QStringLiteral("印刷"), QKeySequence(), ImagePrint,
-                              &TzorvForm1::ActCharPrintExecute);
+    ActCharPrint = makeAction(QStringLiteral("ActCharPrint"), QStringLiteral("印刷"), QKeySequence(),
+                              ImagePrint, &TzorvForm1::ActCharPrintExecute);
 }
 
 void TzorvForm1::createControls() {
@@ -348,7 +355,9 @@ void TzorvForm1::FormCreate() {
     setCaption(kIdleCaption);
 }
 
-void TzorvForm1::EndButtonClick() { close(); }
+void TzorvForm1::EndButtonClick() {
+    close();
+}
 
 void TzorvForm1::ActAboutExecute() {
     if (AboutBox) {
@@ -356,20 +365,29 @@ void TzorvForm1::ActAboutExecute() {
     }
 }
 
-QColor TzorvForm1::counterColour() const { return CounterPanel->palette().color(QPalette::WindowText); }
+QColor TzorvForm1::counterColour() const {
+    return CounterPanel->palette().color(QPalette::WindowText);
+}
 
-void TzorvForm1::setCounterColour(const QColor& colour) { setTextColour(CounterPanel, colour); }
+void TzorvForm1::setCounterColour(const QColor& colour) {
+    setTextColour(CounterPanel, colour);
+}
 
-void TzorvForm1::setCaption(const std::string& captionBytes) { setWindowTitle(bytesToDisplayText(captionBytes)); }
+void TzorvForm1::setCaption(const std::string& captionBytes) {
+    setWindowTitle(bytesToDisplayText(captionBytes));
+}
 
-void TzorvForm1::setClientSize(int width, int height) { resize(width, height); }
+void TzorvForm1::setClientSize(int width, int height) {
+    resize(width, height);
+}
 
 void TzorvForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
         // Queued, so that the window is on screen behind any message the opening reports.
-        QMetaObject::invokeMethod(this, [this] { runReported([this] { FormShow(); }); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { runReported([this] { FormShow(); }); }, Qt::QueuedConnection);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+// The folder picture list is viewer state the window owns.
 #include "picture/PictureList.h"
 
 #include <QMainWindow>
@@ -37,10 +38,11 @@ struct FormServices {
 };
 
 // The main window: every control, every item of viewer state, and the handlers.
-// Handlers keep the names users of the original program's documentation know them by.
+// Controls and handlers are named as the rest of the code names them (BP1, Timer1Timer, ...), so a
+// name reads the same in every file; the view folders implement their handlers on this class.
 class TzorvForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     TzorvForm1(const FormServices& services, TAboutBox* aboutBox = nullptr, QWidget* parent = nullptr);
     ~TzorvForm1() override;
 
@@ -153,13 +155,13 @@ public:
     // Text colour of the counter (aqua while no slideshow runs, red while one runs).
     QColor counterColour() const;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void createControls();
     void createPictureView();
     void createMediaView();

@@ -1,13 +1,13 @@
 // The document view: rich text, whole plain text, or the first bytes as text or hex dump.
-#include "app/ExtensionTables.h"
-#include "app/Panel.h"
-#include "app/TzorvForm1.h"
 #include "app/Colours.h"
+#include "app/ExtensionTables.h"
 #include "app/Fonts.h"
+#include "app/TzorvForm1.h"
+#include "controls/Panel.h"
+#include "controls/RichTextControl.h"
 #include "document/HexDump.h"
 #include "document/TextTest.h"
 #include "platform/Failure.h"
-#include "platform/RichTextControl.h"
 #include "platform/ReadOnlyFile.h"
 
 namespace velmoa {

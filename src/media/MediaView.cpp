@@ -1,10 +1,10 @@
 // The media view's layout, the video area's size, and the media bar's pointer rule.
 #include "app/ApplicationCursor.h"
 #include "app/ExtensionTables.h"
-#include "app/ImageControl.h"
-#include "app/Panel.h"
 #include "app/TzorvForm1.h"
-#include "media/MediaPlayerStrip.h"
+#include "controls/ImageControl.h"
+#include "controls/MediaPlayerStrip.h"
+#include "controls/Panel.h"
 #include "media/VideoSizing.h"
 
 #include <QCheckBox>
@@ -26,7 +26,8 @@ void TzorvForm1::ShowMedia(const std::string& upperExtension) {
         Image3->show();
         // Placed by the window's outer size, frame and caption bar included.
         const QSize outer = frameGeometry().size();
-        Label3->move((outer.width() - Label3->width()) / 2 - 10, (outer.height() - Label3->height()) / 2 + 30);
+        Label3->move((outer.width() - Label3->width()) / 2 - 10,
+                     (outer.height() - Label3->height()) / 2 + 30);
         Label4->move((outer.width() - Label4->width()) / 2, (outer.height() - Label4->height()) / 2 - 55);
         Label3->show();
         Label4->show();
@@ -45,8 +46,10 @@ void TzorvForm1::ShowMedia(const std::string& upperExtension) {
 }
 
 void TzorvForm1::ActMovSExecute() {
-    const int screenWidth = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size().width() : 0;
-    const VideoArea area = videoAreaFor(FullScreenOn, Wide->isChecked(), screenWidth, client->width(), client->height());
+    const int screenWidth =
+        QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size().width() : 0;
+    const VideoArea area =
+        videoAreaFor(FullScreenOn, Wide->isChecked(), screenWidth, client->width(), client->height());
     MovieWidth = area.width;
     MovieHeight = area.height;
     DisplayPanel->resize(MovieWidth, MovieHeight);
@@ -55,7 +58,9 @@ void TzorvForm1::ActMovSExecute() {
     DisplayPanel->move(MovieLeft, MovieTop);
 }
 
-void TzorvForm1::DisplayPanelMouseDown(Qt::MouseButton button) { BackPanelMouseDown(button); }
+void TzorvForm1::DisplayPanelMouseDown(Qt::MouseButton button) {
+    BackPanelMouseDown(button);
+}
 
 void TzorvForm1::BackPanelMouseDown(Qt::MouseButton button) {
     // A right press shows or hides the media bar, and the pointer with it.
@@ -65,6 +70,8 @@ void TzorvForm1::BackPanelMouseDown(Qt::MouseButton button) {
     }
 }
 
-void TzorvForm1::UpdateCursorForMediaBar() { setApplicationCursorHidden(CoolBar1->isHidden()); }
+void TzorvForm1::UpdateCursorForMediaBar() {
+    setApplicationCursorHidden(CoolBar1->isHidden());
+}
 
 } // namespace velmoa

@@ -1,12 +1,12 @@
 // Showing the current picture, stepping, the slideshow and fitting the picture to the window.
-#include "app/Alignment.h"
 #include "app/ApplicationCursor.h"
 #include "app/Captions.h"
 #include "app/Colours.h"
-#include "app/ImageControl.h"
-#include "app/Panel.h"
-#include "app/SecondsBox.h"
 #include "app/TzorvForm1.h"
+#include "controls/Alignment.h"
+#include "controls/ImageControl.h"
+#include "controls/Panel.h"
+#include "controls/SecondsBox.h"
 #include "picture/FitPicture.h"
 #include "picture/FolderPictureList.h"
 #include "platform/Paths.h"
@@ -126,7 +126,9 @@ void TzorvForm1::BackButtonClick() {
     stepInto(-1);
 }
 
-void TzorvForm1::Image2MouseDown(Qt::MouseButton button) { BP1MouseDown(button); }
+void TzorvForm1::Image2MouseDown(Qt::MouseButton button) {
+    BP1MouseDown(button);
+}
 
 void TzorvForm1::BP1MouseDown(Qt::MouseButton button) {
     if (button == Qt::LeftButton) {
@@ -138,6 +140,8 @@ void TzorvForm1::BP1MouseDown(Qt::MouseButton button) {
     }
 }
 
-void TzorvForm1::UpdateCursorForButtonBar() { setApplicationCursorHidden(ButtonPanel1->isHidden()); }
+void TzorvForm1::UpdateCursorForButtonBar() {
+    setApplicationCursorHidden(ButtonPanel1->isHidden());
+}
 
 } // namespace velmoa

@@ -7,7 +7,7 @@ namespace velmoa {
 // What the desktop does for full screen. On Linux the window manager keeps panels below a
 // full-screen window, so the task bar needs no hiding of ours; other desktops can add it here.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     virtual void hideTaskBar() = 0;
     virtual void showTaskBar() = 0;
@@ -16,7 +16,7 @@ public:
 };
 
 class WindowManagerDesktop : public Desktop {
-public:
+  public:
     void hideTaskBar() override {}
     void showTaskBar() override {}
     void setFullScreen(QWidget* window, bool on) override;

@@ -18,14 +18,19 @@ void reportNow(const QString& message) {
 }
 } // namespace
 
-void installFailureReporter(FailureReporter* reporter) { currentReporter = reporter; }
+void installFailureReporter(FailureReporter* reporter) {
+    currentReporter = reporter;
+}
 
-FailureReporter* installedFailureReporter() { return currentReporter; }
+FailureReporter* installedFailureReporter() {
+    return currentReporter;
+}
 
 void postFailure(const std::string& message) {
     const QString text = QString::fromStdString(message);
     if (auto* app = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(app, [text] { reportNow(text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [text] { reportNow(text); }, Qt::QueuedConnection);
     } else {
         reportNow(text);
     }

@@ -8,7 +8,7 @@ namespace velmoa {
 
 // Where failures end up: the application shows them in a message box, tests record them.
 class FailureReporter {
-public:
+  public:
     virtual ~FailureReporter() = default;
     virtual void report(const QString& message) = 0;
 };

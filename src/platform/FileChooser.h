@@ -9,7 +9,7 @@ namespace velmoa {
 
 // The Open dialog: the chosen path, or nothing when the user cancels.
 class FileChooser {
-public:
+  public:
     virtual ~FileChooser() = default;
     virtual std::optional<std::string> choose(QWidget* parent) = 0;
 };
@@ -17,11 +17,11 @@ public:
 // Qt's file dialog with one filter that matches every file. It starts from the path last
 // chosen in it (kept in memory only; nothing is saved).
 class QtFileChooser : public FileChooser {
-public:
+  public:
     QtFileChooser();
     std::optional<std::string> choose(QWidget* parent) override;
 
-private:
+  private:
     std::string lastChosen_;
 };
 

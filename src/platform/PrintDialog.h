@@ -7,14 +7,14 @@ namespace velmoa {
 
 // The print dialog: lets the user choose the printer and its settings; true on OK.
 class PrintDialog {
-public:
+  public:
     virtual ~PrintDialog() = default;
     virtual bool execute(QPrinter& printer, QWidget* parent) = 0;
 };
 
 // Qt's print dialog, without page ranges, selection or printing to a file.
 class QtPrintDialog : public PrintDialog {
-public:
+  public:
     bool execute(QPrinter& printer, QWidget* parent) override;
 };
 

@@ -8,7 +8,7 @@ namespace velmoa {
 // A file opened for reading only. Only regular files are opened: a folder, FIFO, socket or
 // device is refused at once (opening a FIFO for reading would block until a writer comes).
 class ReadOnlyFile {
-public:
+  public:
     enum class Error { None, NotFound, InvalidName, TooManyOpenFiles, AccessDenied, NotRegularFile, Other };
 
     explicit ReadOnlyFile(const std::string& path);
@@ -28,7 +28,7 @@ public:
     std::string read(std::size_t maxBytes);
     std::string readAll() { return read(static_cast<std::size_t>(size_)); }
 
-private:
+  private:
     int fd_ = -1;
     Error error_ = Error::None;
     int errno_ = 0;

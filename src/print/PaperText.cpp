@@ -20,7 +20,8 @@ void makeTextReadableOnPaper(QTextDocument& document) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             QTextCharFormat format = fragment.charFormat();
-            if (!format.hasProperty(QTextFormat::ForegroundBrush) || format.foreground().color() == Qt::white) {
+            if (!format.hasProperty(QTextFormat::ForegroundBrush) ||
+                format.foreground().color() == Qt::white) {
                 format.setForeground(Qt::black);
                 ranges.push_back({fragment.position(), fragment.length(), format});
             }

@@ -1,9 +1,9 @@
 // Printing the shown picture on one page and the document page by page.
-#include "app/ImageControl.h"
 #include "app/TzorvForm1.h"
+#include "controls/ImageControl.h"
+#include "controls/RichTextControl.h"
 #include "platform/Failure.h"
 #include "platform/PrintDialog.h"
-#include "platform/RichTextControl.h"
 #include "print/PaperText.h"
 #include "print/PrintGeometry.h"
 

@@ -2,9 +2,9 @@
 
 #include "app/ApplicationCursor.h"
 #include "app/Colours.h"
-#include "app/ImageControl.h"
-#include "app/Panel.h"
-#include "app/ToolBar.h"
+#include "controls/ImageControl.h"
+#include "controls/Panel.h"
+#include "controls/ToolBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,14 +41,17 @@ TEST_F(FileOpening, DispatchesByExtension) {
         Panel* TzorvForm1::*view;
     };
     const Row rows[] = {
-        {"a.JPG", &TzorvForm1::BP1},       {"b.jpg", &TzorvForm1::BP1},       {"c.Jpg", &TzorvForm1::BP1},
-        {"d.jpe", &TzorvForm1::MojiPanel}, {"e.tif", &TzorvForm1::MojiPanel}, {"noext", &TzorvForm1::MojiPanel},
-        {"f.mp3", &TzorvForm1::BackPanel}, {"g.Mpe", &TzorvForm1::BackPanel}, {"h.wax", &TzorvForm1::BackPanel},
+        {"a.JPG", &TzorvForm1::BP1},       {"b.jpg", &TzorvForm1::BP1},
+        {"c.Jpg", &TzorvForm1::BP1},       {"d.jpe", &TzorvForm1::MojiPanel},
+        {"e.tif", &TzorvForm1::MojiPanel}, {"noext", &TzorvForm1::MojiPanel},
+        {"f.mp3", &TzorvForm1::BackPanel}, {"g.Mpe", &TzorvForm1::BackPanel},
+        {"h.wax", &TzorvForm1::BackPanel},
     };
     showForm();
     for (const Row& row : rows) {
-        std::string path = row.name[1] == '.' && std::string(row.name).find("jp") == 2 ? writeJpeg(dir, row.name, 40, 30)
-                                                                                       : writeFile(dir, row.name, "x");
+        std::string path = row.name[1] == '.' && std::string(row.name).find("jp") == 2
+                               ? writeJpeg(dir, row.name, 40, 30)
+                               : writeFile(dir, row.name, "x");
         chooser.answer = path;
         form->ActOpen->trigger();
         QWidget* expected = form.get()->*row.view;
@@ -156,7 +159,8 @@ TEST_F(FileOpening, DropOpensTheFirstFileWholeAndBringsTheWindowForward) {
     const std::string second = writeFile(dir, "second.ini", "2");
     showForm();
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(deep)), QUrl::fromLocalFile(QString::fromStdString(second))});
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(deep)),
+                  QUrl::fromLocalFile(QString::fromStdString(second))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());

@@ -1,14 +1,14 @@
 #include "FormHarness.h"
 
 #include "app/Colours.h"
-#include "app/ImageControl.h"
 #include "app/MessageBoxReporter.h"
-#include "app/Panel.h"
-#include "app/SecondsBox.h"
 #include "app/TAboutBox.h"
-#include "app/ToolBar.h"
+#include "controls/ImageControl.h"
+#include "controls/Panel.h"
+#include "controls/RichTextControl.h"
+#include "controls/SecondsBox.h"
+#include "controls/ToolBar.h"
 #include "platform/Failure.h"
-#include "platform/RichTextControl.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,9 +29,9 @@ TEST_F(StartUp, ShowsThePictureViewWithTheWelcomePicture) {
         QWidget* widget;
         bool visible;
     };
-    for (const Row& row : {Row{form->BP1, true}, Row{form->P1, true}, Row{form->Image2, true},
-                           Row{form->ButtonPanel1, true}, Row{form->Image1, false}, Row{form->MojiPanel, false},
-                           Row{form->BackPanel, false}}) {
+    for (const Row& row :
+         {Row{form->BP1, true}, Row{form->P1, true}, Row{form->Image2, true}, Row{form->ButtonPanel1, true},
+          Row{form->Image1, false}, Row{form->MojiPanel, false}, Row{form->BackPanel, false}}) {
         EXPECT_EQ(row.widget->isVisible(), row.visible) << row.widget->objectName().toStdString();
     }
     EXPECT_EQ(caption(), " Velmoa       ");
@@ -71,11 +71,16 @@ TEST_F(StartUp, ActionsCarryTheirHintsAndShortcuts) {
         const char* shortcut;
     };
     const Row rows[] = {
-        {form->ActOpen, "開く", "Ctrl+O"},           {form->ActClose, "終了", "Ctrl+X"},
-        {form->ActStart, "スタート", "Ctrl+S"},      {form->ActStop, "ストップ", "Ctrl+P"},
-        {form->ActBack, "戻る", "Ctrl+B"},           {form->ActNext, "次へ", "Ctrl+N"},
-        {form->ActFullScreen, "拡大・縮小", "Ctrl+F"}, {form->ActAbout, "バージョン情報", "Ctrl+H"},
-        {form->ActPrint, "印刷", ""},                {form->ActCharPrint, "印刷", ""},
+        {form->ActOpen, "開く", "Ctrl+O"},
+        {form->ActClose, "終了", "Ctrl+X"},
+        {form->ActStart, "スタート", "Ctrl+S"},
+        {form->ActStop, "ストップ", "Ctrl+P"},
+        {form->ActBack, "戻る", "Ctrl+B"},
+        {form->ActNext, "次へ", "Ctrl+N"},
+        {form->ActFullScreen, "拡大・縮小", "Ctrl+F"},
+        {form->ActAbout, "バージョン情報", "Ctrl+H"},
+        {form->ActPrint, "印刷", ""},
+        {form->ActCharPrint, "印刷", ""},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(row.action->toolTip().toStdString(), row.hint);
@@ -86,7 +91,8 @@ TEST_F(StartUp, ActionsCarryTheirHintsAndShortcuts) {
         EXPECT_EQ(button->accessibleName(), button->defaultAction()->toolTip())
             << button->objectName().toStdString();
     }
-    EXPECT_EQ(form->findChild<ToolButton*>(QStringLiteral("NextButton"))->accessibleName(), QStringLiteral("次へ"));
+    EXPECT_EQ(form->findChild<ToolButton*>(QStringLiteral("NextButton"))->accessibleName(),
+              QStringLiteral("次へ"));
 }
 
 TEST_F(StartUp, ShortcutsRunOnlyEnabledActionsAndWorkWithTheToolBarHidden) {
@@ -99,8 +105,9 @@ TEST_F(StartUp, ShortcutsRunOnlyEnabledActionsAndWorkWithTheToolBarHidden) {
     // Nothing is listed yet: stepping reaches its handler and reports the index.
     press("Ctrl+N");
     press("Ctrl+B");
-    EXPECT_EQ(reporter.messages, QStringList({QStringLiteral("リストのインデックスが範囲を超えています (0)"),
-                                              QStringLiteral("リストのインデックスが範囲を超えています (-1)")}));
+    EXPECT_EQ(reporter.messages,
+              QStringList({QStringLiteral("リストのインデックスが範囲を超えています (0)"),
+                           QStringLiteral("リストのインデックスが範囲を超えています (-1)")}));
     EXPECT_EQ(counter(), "0/0");
 
     form->ButtonPanel1->hide();
@@ -203,8 +210,9 @@ TEST(MessageBoxReporter, CountsFailuresWhileItsBoxIsOpen) {
 }
 
 TEST(SecondsBox, ReadsTypedTextIntoRange) {
-    const std::pair<const char*, int> rows[] = {{"3", 3}, {"60", 60}, {"61", 60}, {"0", 1}, {"-5", 1},
-                                                {"abc", 1}, {"", 1}, {" 7 ", 7}, {"99999999999", 60}};
+    const std::pair<const char*, int> rows[] = {{"3", 3}, {"60", 60}, {"61", 60},
+                                                {"0", 1}, {"-5", 1},  {"abc", 1},
+                                                {"", 1},  {" 7 ", 7}, {"99999999999", 60}};
     for (const auto& [text, seconds] : rows) {
         EXPECT_EQ(secondsFromText(QString::fromLatin1(text)), seconds) << text;
     }

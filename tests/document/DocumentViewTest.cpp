@@ -1,8 +1,8 @@
 #include "FormHarness.h"
 
 #include "app/Colours.h"
-#include "app/Panel.h"
-#include "platform/RichTextControl.h"
+#include "controls/Panel.h"
+#include "controls/RichTextControl.h"
 
 #include <QAction>
 #include <QLabel>
@@ -14,7 +14,7 @@ using namespace velmoa::testing;
 
 namespace {
 class DocumentView : public FormTest {
-protected:
+  protected:
     QString shownText() const { return form->RichEdit1->toPlainText(); }
     QColor background() const { return form->RichEdit1->palette().color(QPalette::Base); }
 };
@@ -34,7 +34,8 @@ TEST_F(DocumentView, ChoosesRichPlainTextOrHexDumpByExtensionAndContent) {
         {"a.rtf", rtf, QStringLiteral("Hello bold."), clWhite},
         {"b.RTF", "plain words", QStringLiteral("plain words"), clWhite},
         {"c.htm", "<p>x</p>\n", QStringLiteral("<p>x</p>\n"), clBlack},
-        {"d.csv", "a,b\x0c\n", QStringLiteral("a,b\x0c\n"), clBlack}, // listed: shown whole, control bytes too
+        {"d.csv", "a,b\x0c\n", QStringLiteral("a,b\x0c\n"),
+         clBlack}, // listed: shown whole, control bytes too
         {"e.txt", "日本語\n", QStringLiteral("日本語\n"), clBlack},
         {"f.txt", "\x93\xfa\x96\x7b", QStringLiteral("日本"), clBlack}, // Shift-JIS
         {"g.dat", "", QString(), clBlack},

@@ -2,10 +2,10 @@
 
 #include "app/ApplicationCursor.h"
 #include "app/Colours.h"
-#include "app/ImageControl.h"
-#include "app/Panel.h"
-#include "app/SecondsBox.h"
-#include "platform/JpegPictureData.h"
+#include "controls/ImageControl.h"
+#include "controls/Panel.h"
+#include "controls/SecondsBox.h"
+#include "formats/image/JpegPictureData.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -17,7 +17,7 @@ using namespace velmoa::testing;
 
 namespace {
 class PictureNavigation : public FormTest {
-protected:
+  protected:
     // A folder of n JPEGs p1.jpg … pn.jpg, listed in that (natural) order.
     std::vector<std::string> makeFolder(int n) {
         std::vector<std::string> paths;
@@ -44,8 +44,10 @@ TEST_F(PictureNavigation, OpeningMakesTheOpenedFileCurrentAndSteppingWraps) {
         const char* counter;
         int width;
     };
-    const Step steps[] = {{&TzorvForm1::ActNext, "1/3", 41}, {&TzorvForm1::ActBack, "3/3", 43},
-                          {&TzorvForm1::ActBack, "2/3", 42}, {&TzorvForm1::ActNext, "3/3", 43}};
+    const Step steps[] = {{&TzorvForm1::ActNext, "1/3", 41},
+                          {&TzorvForm1::ActBack, "3/3", 43},
+                          {&TzorvForm1::ActBack, "2/3", 42},
+                          {&TzorvForm1::ActNext, "3/3", 43}};
     for (const Step& step : steps) {
         (form.get()->*step.action)->trigger();
         EXPECT_EQ(counter(), step.counter);

@@ -15,7 +15,8 @@ namespace {
 void whenDialogOpens(const std::function<void(QFileDialog*)>& answer) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, answer] {
-        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            dialog && dialog->isVisible()) {
             poll->stop();
             poll->deleteLater();
             answer(dialog);
@@ -24,7 +25,6 @@ void whenDialogOpens(const std::function<void(QFileDialog*)>& answer) {
     poll->start(20);
 }
 } // namespace
-
 
 TEST(QtFileChooser, ReturnsTheChosenFileAndStartsThereNextTime) {
     QTemporaryDir dir;

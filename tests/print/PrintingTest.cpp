@@ -1,7 +1,7 @@
 #include "FormHarness.h"
 
+#include "controls/RichTextControl.h"
 #include "platform/PrintDialog.h"
-#include "platform/RichTextControl.h"
 #include "print/PaperText.h"
 #include "print/PrintGeometry.h"
 
@@ -21,11 +21,10 @@ TEST(PrintGeometry, ScalesThePictureToOneSideOfThePage) {
         int w, h, pageW, pageH, destW, destH;
     };
     const Row rows[] = {
-        {640, 480, 4960, 7016, 4960, 3720}, // wider than the portrait page: fills its width
-        {640, 480, 7016, 4960, 6613, 4960}, // landscape: fills the height, 6613.33 rounded
+        {640, 480, 4960, 7016, 4960, 3720},    // wider than the portrait page: fills its width
+        {640, 480, 7016, 4960, 6613, 4960},    // landscape: fills the height, 6613.33 rounded
         {700, 1000, 7000, 10000, 7000, 10000}, // equal proportions take the height branch
-        {32, 32, 4960, 7016, 4960, 4960},
-        {3, 2, 100, 100, 100, 67}, // 66.67 rounds up
+        {32, 32, 4960, 7016, 4960, 4960},      {3, 2, 100, 100, 100, 67}, // 66.67 rounds up
     };
     for (const Row& r : rows) {
         const PrintSize size = pictureOnPage(r.w, r.h, r.pageW, r.pageH);
@@ -66,7 +65,7 @@ TEST(PaperText, WhiteAndUncolouredTextTurnBlackOtherColoursStay) {
 namespace {
 // Chooses a PDF file as the printer, or cancels.
 class PdfPrintDialog : public PrintDialog {
-public:
+  public:
     bool execute(QPrinter& printer, QWidget*) override {
         ++calls;
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -84,11 +83,12 @@ int pdfPageCount(const QString& path) {
         return -1;
     }
     const QByteArray bytes = file.readAll();
-    return static_cast<int>(QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+    return static_cast<int>(
+        QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
 }
 
 class Printing : public FormTest {
-protected:
+  protected:
     void SetUp() override {
         installFailureReporter(&reporter);
         dialog.path = dir.path() + QStringLiteral("/out.pdf");

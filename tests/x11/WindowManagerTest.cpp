@@ -1,7 +1,7 @@
 // Full screen and maximising under a real X server and window manager.
 #include "FormHarness.h"
 
-#include "app/ToolBar.h"
+#include "controls/ToolBar.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -27,10 +27,12 @@ TEST_F(WindowManager, FullScreenFillsTheScreenAndLeavingGives640By480) {
     EXPECT_EQ(form->centralWidget()->size(), screen);
 
     form->ActFullScreen->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->size() == QSize(640, 480) && !form->isFullScreen(); }, 10000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return form->size() == QSize(640, 480) && !form->isFullScreen(); }, 10000))
         << form->width() << "x" << form->height();
     EXPECT_EQ(form->centralWidget()->size(), QSize(640, 480));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->frameGeometry().height() > form->geometry().height(); }, 10000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return form->frameGeometry().height() > form->geometry().height(); }, 10000))
         << "caption bar back";
 }
 
@@ -40,6 +42,7 @@ TEST_F(WindowManager, MaximiseKeepsTheCaptionBarAndWindowedMode) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->width() > 1000; }, 10000));
     EXPECT_FALSE(form->isFullScreen());
     EXPECT_TRUE(form->Windowed);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->frameGeometry().height() > form->geometry().height(); }, 10000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return form->frameGeometry().height() > form->geometry().height(); }, 10000));
     EXPECT_EQ(form->FullScreenButton->imageIndex(), 6);
 }

@@ -1,0 +1,283 @@
+#include "formats/image/JpegDecoder.h"
+
+#include "platform/Failure.h"
+
+#include <QTransform>
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+#include <libexif/exif-data.h>
+
+namespace velmoa {
+namespace {
+
+// QImage::Format_RGB32 is 0xAARRGGBB in native order; the A variants make libjpeg-turbo set the
+// fourth byte to 0xFF, as RGB32 needs.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_BGRA;
+#else
+constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_ARGB;
+#endif
+
+// Hostile progressive files can hold thousands of tiny scans, each costing a pass over the
+// coefficients; real encoders write a dozen or so.
+constexpr int kMaxScans = 1000;
+// A scan visits every block of its components even when it holds almost no data, so a few
+// kilobytes of scans over a large picture would take minutes within kMaxScans. Real encoders
+// pass over each block ten times or so; at libjpeg's memory limit this still allows thirty.
+constexpr std::int64_t kMaxScanBlocks = std::int64_t{1} << 27;
+// libjpeg's own working memory (a progressive picture keeps all its coefficients: 72 MB for a
+// 24-megapixel one). A header claiming 65500 x 65500 pixels fails here instead of exhausting memory.
+constexpr long kMaxLibjpegMemory = 512L << 20;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+void onErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+void onEmitMessage(j_common_ptr, int) {}
+void onOutputMessage(j_common_ptr) {}
+
+struct Progress {
+    jpeg_progress_mgr pub{};
+    int scan = 0;
+    std::int64_t blocks = 0; // blocks visited by the scans so far
+};
+
+void onProgress(j_common_ptr cinfo) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto* p = reinterpret_cast<Progress*>(d->progress);
+    if (d->input_scan_number != p->scan) {
+        p->scan = d->input_scan_number;
+        for (int i = 0; i < d->comps_in_scan; ++i) {
+            const jpeg_component_info* c = d->cur_comp_info[i];
+            p->blocks += std::int64_t{c->width_in_blocks} * c->height_in_blocks;
+        }
+    }
+    if (d->input_scan_number > kMaxScans || p->blocks > kMaxScanBlocks) {
+        cinfo->err->msg_code = JERR_BAD_PROGRESSION;
+        cinfo->err->error_exit(cinfo);
+    }
+}
+
+// Everything a libjpeg run touches lives here, outside the frame that calls setjmp, so that a
+// longjmp skips no destructor and leaves no clobbered local behind.
+struct Session {
+    ErrorManager err{};
+    jpeg_decompress_struct cinfo{};
+    Progress progress;
+    bool created = false;
+    std::string exif;
+    QImage image;
+    std::vector<unsigned char> row;
+    int rowsDone = 0;
+
+    Session() {
+        cinfo.err = jpeg_std_error(&err.pub);
+        err.pub.error_exit = onErrorExit;
+        err.pub.emit_message = onEmitMessage;
+        err.pub.output_message = onOutputMessage;
+        progress.pub.progress_monitor = onProgress;
+    }
+    ~Session() {
+        if (created) {
+            jpeg_destroy_decompress(&cinfo);
+        }
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void begin(std::string_view bytes) {
+        jpeg_create_decompress(&cinfo);
+        created = true;
+        cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
+        cinfo.progress = &progress.pub;
+        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
+                     static_cast<unsigned long>(bytes.size()));
+    }
+};
+
+bool runHeader(Session& s, std::string_view bytes) {
+    if (setjmp(s.err.jump)) {
+        return false;
+    }
+    s.begin(bytes);
+    jpeg_save_markers(&s.cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&s.cinfo, TRUE);
+    for (jpeg_saved_marker_ptr m = s.cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+            std::string_view(reinterpret_cast<const char*>(m->data), 6) == std::string_view("Exif\0\0", 6)) {
+            s.exif.assign(reinterpret_cast<const char*>(m->data), m->data_length);
+            break;
+        }
+    }
+    return true;
+}
+
+void cmykToRgb32(const unsigned char* in, QRgb* out, unsigned width, bool inverted) {
+    for (unsigned x = 0; x < width; ++x, in += 4) {
+        int c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        // Adobe's files store the inks inverted: 255 is no ink.
+        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+bool runDecode(Session& s, std::string_view bytes, int eighths) {
+    if (setjmp(s.err.jump)) {
+        return false;
+    }
+    s.begin(bytes);
+    jpeg_read_header(&s.cinfo, TRUE);
+    s.cinfo.scale_num = static_cast<unsigned>(eighths);
+    s.cinfo.scale_denom = 8;
+    const bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
+    s.cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
+    jpeg_calc_output_dimensions(&s.cinfo);
+    const std::int64_t w = s.cinfo.output_width;
+    const std::int64_t h = s.cinfo.output_height;
+    if (w * h > JpegDecoder::kMaxDecodedPixels) {
+        s.err.pub.msg_code = JERR_IMAGE_TOO_BIG;
+        return false;
+    }
+    // Start first: libjpeg reserves its own memory there (and refuses past its limit) before
+    // the picture's pixels are allocated.
+    jpeg_start_decompress(&s.cinfo);
+    s.image = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    if (s.image.isNull()) {
+        s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
+        return false;
+    }
+    if (cmyk) {
+        s.row.resize(static_cast<std::size_t>(w) * 4);
+    }
+    const bool inverted = s.cinfo.saw_Adobe_marker;
+    while (s.cinfo.output_scanline < s.cinfo.output_height) {
+        const int y = static_cast<int>(s.cinfo.output_scanline);
+        JSAMPROW target = cmyk ? s.row.data() : s.image.scanLine(y);
+        if (jpeg_read_scanlines(&s.cinfo, &target, 1) != 1) {
+            break;
+        }
+        if (cmyk) {
+            cmykToRgb32(s.row.data(), reinterpret_cast<QRgb*>(s.image.scanLine(y)), s.cinfo.output_width,
+                        inverted);
+        }
+        s.rowsDone = y + 1;
+    }
+    // No jpeg_finish_decompress: every row is out, and what follows the last scan does not matter.
+    return true;
+}
+
+} // namespace
+
+std::string JpegDecoder::errorMessage(int code) {
+    return "JPEG エラー #" + std::to_string(code);
+}
+
+JpegHeader JpegDecoder::readHeader(std::string_view bytes) {
+    Session s;
+    if (!runHeader(s, bytes)) {
+        throw Failure(errorMessage(s.err.pub.msg_code));
+    }
+    JpegHeader header;
+    header.width = static_cast<int>(s.cinfo.image_width);
+    header.height = static_cast<int>(s.cinfo.image_height);
+    if (!s.exif.empty()) {
+        header.orientation =
+            exifOrientation(reinterpret_cast<const unsigned char*>(s.exif.data()), s.exif.size());
+    }
+    return header;
+}
+
+QSize JpegDecoder::scaledSize(const QSize& stored, int eighths) {
+    auto side = [eighths](int n) { return static_cast<int>((std::int64_t{n} * eighths + 7) / 8); };
+    return {side(stored.width()), side(stored.height())};
+}
+
+int JpegDecoder::chooseScale(const QSize& stored, const QSize& target) {
+    int eighths = 8;
+    for (int n = 1; n <= 8; ++n) {
+        const QSize out = scaledSize(stored, n);
+        if (out.width() >= target.width() && out.height() >= target.height()) {
+            eighths = n;
+            break;
+        }
+    }
+    while (eighths > 1) {
+        const QSize out = scaledSize(stored, eighths);
+        if (std::int64_t{out.width()} * out.height() <= kMaxDecodedPixels) {
+            break;
+        }
+        --eighths;
+    }
+    return eighths;
+}
+
+JpegDecoder::Decoded JpegDecoder::decode(std::string_view bytes, int eighths) {
+    Session s;
+    Decoded result;
+    if (!runDecode(s, bytes, eighths)) {
+        result.errorCode = s.err.pub.msg_code;
+        // Keep the rows decoded so far; the rest shows grey.
+        for (int y = s.rowsDone; y < s.image.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(s.image.scanLine(y));
+            std::fill(row, row + s.image.width(), qRgb(128, 128, 128));
+        }
+    }
+    result.image = std::move(s.image);
+    return result;
+}
+
+int JpegDecoder::exifOrientation(const unsigned char* data, std::size_t size) {
+    ExifData* exif = exif_data_new();
+    if (!exif) {
+        return 1;
+    }
+    // Only one tag is wanted: no maker notes, no "fixing" of the data.
+    exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_set_option(exif, EXIF_DATA_OPTION_DONT_CHANGE_MAKER_NOTE);
+    exif_data_load_data(exif, data, static_cast<unsigned int>(size));
+    int orientation = 1;
+    if (ExifEntry* entry = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+        entry && entry->format == EXIF_FORMAT_SHORT && entry->components >= 1 && entry->data &&
+        entry->size >= 2) {
+        orientation = exif_get_short(entry->data, exif_data_get_byte_order(exif));
+    }
+    exif_data_unref(exif);
+    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+}
+
+QImage JpegDecoder::oriented(const QImage& stored, int orientation) {
+    const QTransform clockwise = QTransform().rotate(90);
+    switch (orientation) {
+    case 2:
+        return stored.mirrored(true, false);
+    case 3:
+        return stored.mirrored(true, true);
+    case 4:
+        return stored.mirrored(false, true);
+    case 5: // transpose
+        return stored.transformed(clockwise).mirrored(true, false);
+    case 6:
+        return stored.transformed(clockwise);
+    case 7: // transverse
+        return stored.transformed(clockwise).mirrored(false, true);
+    case 8:
+        return stored.transformed(QTransform().rotate(270));
+    default:
+        return stored;
+    }
+}
+
+} // namespace velmoa

@@ -1,0 +1,105 @@
+#include "formats/image/Picture.h"
+
+#include "formats/image/BitmapPictureData.h"
+#include "formats/image/IconPictureData.h"
+#include "formats/image/JpegPictureData.h"
+#include "formats/metafile/MetafileLoader.h"
+#include "formats/text/TextEncoding.h"
+#include "platform/ByteBuffer.h"
+#include "platform/Failure.h"
+#include "platform/ReadOnlyFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace velmoa {
+namespace {
+
+// No picture file we show comes near this; past it a file would only exhaust memory.
+constexpr std::int64_t kMaxPictureFileBytes = std::int64_t{1} << 30;
+
+// The extension as written, without its dot: the part of the file name after its last dot.
+std::string extensionOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart) {
+        return {};
+    }
+    return path.substr(dot + 1);
+}
+
+// Only ASCII letters are letters here: the names are bytes in whatever encoding.
+std::string asciiLower(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return s;
+}
+
+// Read in pieces into one buffer: no second copy of the whole file, and no page-by-page faults.
+ByteBuffer readWhole(ReadOnlyFile& file) {
+    ByteBuffer buffer(static_cast<std::size_t>(file.size()));
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+        const std::string piece = file.read(std::min<std::size_t>(buffer.size() - got, std::size_t{1} << 16));
+        if (piece.empty()) {
+            break;
+        }
+        std::memcpy(buffer.data() + got, piece.data(), piece.size());
+        got += piece.size();
+    }
+    buffer.truncate(got);
+    return buffer;
+}
+
+std::string cannotOpenMessage(const std::string& path, const std::string& reason) {
+    return "ファイル \"" + bytesToDisplayText(path).toStdString() + "\" は開けません。" + reason;
+}
+
+} // namespace
+
+Picture Picture::loadFromFile(const std::string& path) {
+    const std::string extension = extensionOf(path);
+    const std::string lower = asciiLower(extension);
+    const bool known = lower == "bmp" || lower == "ico" || lower == "wmf" || lower == "emf" ||
+                       lower == "jpg" || lower == "jpeg";
+    if (!known) {
+        throw Failure("拡張子 ." + bytesToDisplayText(extension).toStdString() +
+                      " の画像形式は処理できません");
+    }
+
+    ReadOnlyFile file(path);
+    if (!file.isOpen()) {
+        throw Failure(cannotOpenMessage(path, file.reasonText()));
+    }
+    if (file.size() > kMaxPictureFileBytes) {
+        throw Failure(cannotOpenMessage(path, std::strerror(EFBIG)));
+    }
+    if (lower == "wmf" || lower == "emf") {
+        return loadMetafilePicture(file.readAll(), lower == "emf");
+    }
+    if (lower == "bmp") {
+        return Picture(Kind::Bitmap, BitmapPictureData::load(file));
+    }
+    ByteBuffer bytes = readWhole(file);
+    if (lower == "ico") {
+        return Picture(Kind::Icon, IconPictureData::fromFileBytes(bytes.view()));
+    }
+    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(std::move(bytes)));
+}
+
+Picture Picture::fromJpegBytes(std::string bytes) {
+    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes)));
+}
+
+void Picture::draw(QPainter& painter, const QRect& target) const {
+    if (data_) {
+        data_->draw(painter, target);
+    }
+}
+
+} // namespace velmoa

@@ -1,0 +1,37 @@
+#include "formats/image/ScaledImageCache.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace velmoa {
+
+const QImage& ScaledImageCache::scaled(const QImage& source, const QSize& size, qreal devicePixelRatio) {
+    if (result_.isNull() || sourceKey_ != source.cacheKey() || size_ != size ||
+        devicePixelRatio_ != devicePixelRatio) {
+        result_ = source.size() == size
+                      ? source
+                      : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        sourceKey_ = source.cacheKey();
+        size_ = size;
+        devicePixelRatio_ = devicePixelRatio;
+        result_.setDevicePixelRatio(devicePixelRatio);
+    }
+    return result_;
+}
+
+qreal ScaledImageCache::devicePixelRatio(const QPainter& painter) {
+    const QPaintDevice* device = painter.device();
+    return device ? device->devicePixelRatio() : 1.0;
+}
+
+QSize ScaledImageCache::deviceSize(const QPainter& painter, const QRect& target) {
+    return (QSizeF(target.size()) * devicePixelRatio(painter)).toSize();
+}
+
+void ScaledImageCache::clear() {
+    result_ = QImage();
+    sourceKey_ = 0;
+    size_ = QSize();
+}
+
+} // namespace velmoa

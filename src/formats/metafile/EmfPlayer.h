@@ -1,0 +1,40 @@
+#pragma once
+
+#include "formats/metafile/MetafileCanvas.h"
+
+#include <QRect>
+#include <optional>
+#include <string_view>
+
+namespace velmoa {
+
+class MetafileReader;
+
+// Plays an enhanced metafile onto a painter.
+class EmfPlayer {
+  public:
+    struct Header {
+        int frameLeft = 0, frameTop = 0, frameRight = 0, frameBottom = 0; // hundredths of a millimetre
+        int devicePixelsX = 0, devicePixelsY = 0;                         // the recording device
+        int deviceMillimetresX = 0, deviceMillimetresY = 0;
+        std::uint32_t handles = 0;
+    };
+
+    // The header record (type 1 with the " EMF" signature) whole within the file and with a
+    // usable frame and device size; nullopt otherwise.
+    static std::optional<Header> readHeader(std::string_view bytes);
+
+    EmfPlayer(std::string_view bytes, const Header& header) : bytes_(bytes), header_(header) {}
+
+    // Draws the picture scaled into target. False when a malformed record stopped the
+    // drawing (what came before it stays drawn).
+    bool play(QPainter& painter, const QRectF& target) const;
+
+  private:
+    bool playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r) const;
+
+    std::string_view bytes_;
+    Header header_;
+};
+
+} // namespace velmoa

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "formats/metafile/MetafileCanvas.h"
+
+#include <QRect>
+#include <optional>
+#include <string_view>
+
+namespace velmoa {
+
+class MetafileReader;
+
+// Plays a placeable Windows metafile onto a painter.
+class WmfPlayer {
+  public:
+    struct Header {
+        int left = 0, top = 0, right = 0, bottom = 0; // bounding box in the file's units
+        int unitsPerInch = 0;
+        std::uint16_t objects = 0;
+        std::size_t firstRecord = 0;
+    };
+
+    // The placeable header (key, checksum) and the standard header behind it, and a first
+    // record that lies within the file; nullopt otherwise.
+    static std::optional<Header> readHeader(std::string_view bytes);
+
+    WmfPlayer(std::string_view bytes, const Header& header) : bytes_(bytes), header_(header) {}
+
+    // Draws the picture scaled into target. False when a malformed record stopped the
+    // drawing (what came before it stays drawn).
+    bool play(QPainter& painter, const QRectF& target) const;
+
+  private:
+    bool playRecord(MetafileCanvas& canvas, std::uint16_t function, MetafileReader& r) const;
+
+    std::string_view bytes_;
+    Header header_;
+};
+
+} // namespace velmoa

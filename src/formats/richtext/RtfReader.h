@@ -1,0 +1,175 @@
+#pragma once
+
+#include "formats/text/CodePageDecoder.h"
+
+#include <QColor>
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QTextDocument;
+class QTextTable;
+
+namespace velmoa {
+
+// Reads rich text (RTF) into a QTextDocument: character and paragraph formats, fonts with their
+// character sets, colours, Unicode, tables and PNG/JPEG pictures. Destinations that carry no
+// visible text (style sheet, document information, headers, footers, lists, …) are skipped.
+// Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
+// read.
+class RtfReader {
+  public:
+    // Text without a colour of its own takes the automatic colour, black, as on the platform this
+    // file format comes from; text without a font takes defaultFormat's font.
+    RtfReader(QTextDocument& document, const QTextCharFormat& defaultFormat);
+    ~RtfReader();
+
+    // Replaces the document's content. False, leaving the document alone, when the bytes do not
+    // begin as rich text. A reader reads one file.
+    bool read(std::string_view bytes);
+
+    static bool looksLikeRtf(std::string_view bytes);
+
+    static constexpr int kMaxGroupDepth = 1000;
+    // Paragraph breaks beyond this become blanks, keeping a hostile file's layout within memory.
+    static constexpr int kMaxParagraphs = 1'000'000;
+    // Decoded pictures of one document together take at most this much memory; later ones are left out.
+    static constexpr std::int64_t kMaxPictureBytes = std::int64_t{256} << 20;
+
+  private:
+    // True when the token just read is dropped: inside a skipped destination, or as one of the
+    // fallback characters that follow a Unicode escape.
+    bool dropsThisToken();
+    enum class Destination { Text, Skip, FontTable, ColourTable, Picture };
+    enum class VerticalAlign { Normal, Super, Sub };
+
+    struct CharProps {
+        int font = -1;
+        int halfPoints = 24;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+        bool strike = false;
+        bool hidden = false;
+        VerticalAlign vertical = VerticalAlign::Normal;
+        int foreground = 0;
+        int background = 0;
+        bool operator==(const CharProps&) const = default;
+    };
+    struct ParaProps {
+        Qt::Alignment alignment = Qt::AlignLeft;
+        int leftTwips = 0;
+        int rightTwips = 0;
+        int firstTwips = 0;
+        int beforeTwips = 0;
+        int afterTwips = 0;
+        bool inTable = false;
+        int lineTwips = 0;         // \sl: 0 single, > 0 at least, < 0 exactly
+        bool lineMultiple = false; // \slmult1: \sl counts in 240ths of single spacing
+        std::vector<int> tabTwips;
+        bool operator==(const ParaProps&) const = default;
+    };
+    struct State {
+        CharProps chars;
+        ParaProps para;
+        Destination destination = Destination::Text;
+        int unicodeSkip = 1;
+        // After \dbch the associated properties (\ab, \ai) are those of the East Asian text.
+        bool eastAsianContext = false;
+        int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
+    };
+    struct Font {
+        QString name;
+        int charset = -1;
+        int family = 0; // 0 any, 1 roman, 2 swiss, 3 modern, 4 script, 5 decor
+        std::string nameBytes;
+    };
+    struct Colour {
+        bool isAuto = true;
+        int red = 0, green = 0, blue = 0;
+    };
+    struct PictureData {
+        enum class Kind { None, Png, Jpeg, Other } kind = Kind::None;
+        std::string bytes;
+        int pendingNibble = -1;
+        int width = 0, height = 0;         // \picw \pich, pixels
+        int goalWidth = 0, goalHeight = 0; // \picwgoal \pichgoal, twips
+        int scaleX = 100, scaleY = 100;
+    };
+
+    void openGroup();
+    void closeGroup();
+    void controlWord(const std::string& word, bool hasParam, int param);
+    void controlSymbol(char symbol);
+    void textByte(char byte);
+    void hexByte(unsigned char byte);
+    void binaryData(std::string_view data);
+
+    bool applyCharWord(const std::string& word, bool hasParam, int param);
+    bool applyParaWord(const std::string& word, bool hasParam, int param);
+    bool destinationWord(const std::string& word, bool starred);
+    void output(const QString& text);
+    void outputChar(char16_t c) { output(QString(QChar(c))); }
+    void textRun(std::string_view text);
+    bool needsTrailByte();
+    void syncTable();
+    void flushBytes();
+    void flushRun();
+    void paragraphBreak();
+    void endCell();
+    void endRow();
+    void enterTableIfNeeded();
+    void leaveTable();
+    void applyBlockFormat();
+    void finishPicture();
+    void finishFontEntry();
+    void finishColourEntry();
+    CodePageDecoder& decoderFor(int codePage);
+    int currentCodePage() const;
+    int currentCharset() const;
+    QTextCharFormat charFormat(const CharProps& props) const;
+    QTextBlockFormat blockFormat(const ParaProps& props) const;
+
+    QTextDocument& document_;
+    QTextCharFormat defaultFormat_;
+    QTextCursor cursor_;
+    std::vector<State> states_;
+    State state_;
+    int overflowDepth_ = 0; // groups opened beyond the nesting bound, ignored with their braces
+    int skipFallback_ = 0;  // characters still to skip after a \u
+    int documentCodePage_ = 1252;
+    int defaultFont_ = -1;
+    std::map<int, Font> fonts_;
+    int fontEntry_ = -1;
+    std::vector<Colour> colours_;
+    Colour colourEntry_;
+    PictureData picture_;
+    int pictureCount_ = 0;
+    std::int64_t pictureBytes_ = 0;
+    std::string pendingBytes_;
+    int pendingCodePage_ = 0;
+    QString run_;
+    CharProps runProps_;
+    std::map<int, std::unique_ptr<CodePageDecoder>> decoders_;
+    std::vector<int> rowCellEdges_; // \cellx of the row being defined, twips
+    QTextTable* table_ = nullptr;
+    int tableRow_ = 0;
+    int tableCell_ = 0;
+    bool rowEnded_ = false;
+    bool cellPending_ = false;
+    bool starred_ = false;
+    int paragraphs_ = 0;
+    bool finished_ = false; // the document's group has closed; what follows is not read
+};
+
+// Convenience for RtfReader(document, defaultFormat).read(bytes).
+bool readRtf(std::string_view bytes, QTextDocument& document, const QTextCharFormat& defaultFormat);
+
+} // namespace velmoa

@@ -1,0 +1,176 @@
+#include "controls/RichTextControl.h"
+#include "platform/Failure.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+using namespace velmoa;
+
+namespace {
+class RichTextControlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        control_.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
+    }
+
+    std::string write(const QString& name, const QByteArray& bytes) {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path.toStdString();
+    }
+
+    // The format of the character at a position of the shown text.
+    QTextCharFormat formatAt(int position) {
+        QTextCursor cursor(control_.document());
+        cursor.setPosition(position + 1);
+        return cursor.charFormat();
+    }
+
+    std::string failureOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const Failure& failure) {
+            return failure.what();
+        }
+        return "(no failure)";
+    }
+
+    QTemporaryDir dir_;
+    RichTextControl control_;
+};
+} // namespace
+
+TEST_F(RichTextControlTest, StartsBorderlessWrappedEditableWithoutMenu) {
+    EXPECT_EQ(control_.frameShape(), QFrame::NoFrame);
+    EXPECT_NE(control_.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_NE(control_.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(control_.lineWrapMode(), QTextEdit::WidgetWidth);
+    EXPECT_FALSE(control_.isReadOnly());
+
+    control_.resize(300, 200);
+    control_.show();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), control_.mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(control_.viewport(), &event);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(control_.viewport()->contextMenuPolicy(), Qt::PreventContextMenu);
+}
+
+TEST_F(RichTextControlTest, ClearEmptiesTextAndResetsModifiedFlag) {
+    control_.setTextBytes("something typed");
+    control_.document()->setModified(true);
+    control_.clearContent();
+    EXPECT_TRUE(control_.document()->isEmpty());
+    EXPECT_FALSE(control_.document()->isModified());
+}
+
+TEST_F(RichTextControlTest, SetTextBytesStopsAtZeroAndDecodes) {
+    const std::pair<std::string, QString> rows[] = {
+        {std::string("abc\0def", 7), QStringLiteral("abc")},
+        {std::string("\0abc", 4), QString()},
+        {"\x93\xFA\x96\x7B\x8C\xEA", QStringLiteral("日本語")},
+        {"\xE6\x97\xA5\xE6\x9C\xAC", QStringLiteral("日本")},
+        {"one\r\ntwo", QStringLiteral("one\ntwo")},
+    };
+    for (const auto& [bytes, text] : rows) {
+        control_.clearContent();
+        control_.setTextBytes(bytes);
+        EXPECT_EQ(control_.toPlainText(), text) << bytes;
+    }
+}
+
+TEST_F(RichTextControlTest, PlainTextTakesDefaultAttributes) {
+    control_.setTextBytes("text");
+    const QTextCharFormat format = formatAt(1);
+    EXPECT_EQ(format.foreground().color(), QColor(Qt::white));
+    EXPECT_EQ(format.fontPointSize(), 12);
+    EXPECT_EQ(format.fontFamilies().toStringList(), QStringList{QStringLiteral("FixedSys")});
+}
+
+TEST_F(RichTextControlTest, AppendedLinesFollowTheLast) {
+    control_.clearContent();
+    control_.appendLine(QStringLiteral("0000 : 41 "));
+    control_.appendLine(QStringLiteral("0010 : 42 "));
+    EXPECT_EQ(control_.toPlainText(), QStringLiteral("0000 : 41 \n0010 : 42 "));
+
+    RichTextControl together;
+    together.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
+    together.appendLines({QStringLiteral("0000 : 41 "), QStringLiteral("0010 : 42 ")});
+    together.appendLines(std::vector<std::string>{"0020 : 43 "});
+    EXPECT_EQ(together.toPlainText(), QStringLiteral("0000 : 41 \n0010 : 42 \n0020 : 43 "));
+    EXPECT_EQ(together.document()->blockCount(), 3);
+    QTextCursor cursor(together.document()->lastBlock());
+    cursor.movePosition(QTextCursor::NextCharacter);
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(Qt::white));
+}
+
+TEST_F(RichTextControlTest, LoadsWholeFilesByMode) {
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Hello {\\b bold}\\par}";
+    struct Row {
+        const char* name;
+        QByteArray bytes;
+        bool plainMode;
+        QString text;
+        QColor colour; // of the first character
+    };
+    const Row rows[] = {
+        {"data.csv", "a,b\r\n1,2\r\n", true, QStringLiteral("a,b\n1,2\n"), Qt::white},
+        {"page.htm", "\xEF\xBB\xBF<p>\xE6\x97\xA5</p>", true, QStringLiteral("<p>日</p>"), Qt::white},
+        {"letter.rtf", rtf, false, QStringLiteral("Hello bold\n"), Qt::black},
+        {"letter2.rtf", rtf, true, QString::fromLatin1(rtf), Qt::white},
+        // Not rich text: shown as plain text, dark on the white background.
+        {"fake.rtf", "just words\n\x93\xFA", false, QStringLiteral("just words\n日"), Qt::black},
+        {"empty.rtf", "", false, QString(), Qt::black},
+    };
+    for (const auto& row : rows) {
+        const std::string path = write(QString::fromLatin1(row.name), row.bytes);
+        control_.clearContent();
+        control_.setPlainTextMode(row.plainMode);
+        control_.loadWholeFile(path);
+        EXPECT_EQ(control_.toPlainText(), row.text) << row.name;
+        EXPECT_FALSE(control_.document()->isModified()) << row.name;
+        EXPECT_EQ(control_.document()->defaultTextOption().tabStopDistance(), 48) << row.name;
+        if (!row.text.isEmpty()) {
+            EXPECT_EQ(formatAt(0).foreground().color(), row.colour) << row.name;
+        }
+    }
+}
+
+TEST_F(RichTextControlTest, RichLoadKeepsFormats) {
+    const std::string path = write("f.rtf", "{\\rtf1 plain {\\b bold}}");
+    control_.setPlainTextMode(false);
+    control_.loadWholeFile(path);
+    EXPECT_EQ(formatAt(0).fontWeight(), QFont::Normal);
+    EXPECT_EQ(formatAt(6).fontWeight(), QFont::Bold);
+}
+
+TEST_F(RichTextControlTest, UnloadableFilesGiveClearMessages) {
+    const std::string missing = dir_.filePath("missing.csv").toStdString();
+    EXPECT_EQ(failureOf([&] {
+                  control_.loadWholeFile(missing);
+              }).rfind("ファイル \"" + missing + "\" は開けません。", 0),
+              0u);
+    const std::string folder = dir_.path().toStdString();
+    EXPECT_EQ(failureOf([&] {
+                  control_.loadWholeFile(folder);
+              }).rfind("ファイル \"" + folder + "\" は開けません。", 0),
+              0u);
+
+    // Too big: a sparse file costs no disk space.
+    const std::string huge = write("huge.ini", QByteArray());
+    QFile(QString::fromStdString(huge)).resize(RichTextControl::kMaxWholeFileBytes + 1);
+    control_.setPlainTextMode(true);
+    EXPECT_NE(failureOf([&] { control_.loadWholeFile(huge); }).find("大きすぎて"), std::string::npos);
+
+    const std::string lines = write("lines.csv", QByteArray(RichTextControl::kMaxLines, '\n'));
+    EXPECT_NE(failureOf([&] { control_.loadWholeFile(lines); }).find("行が多すぎて"), std::string::npos);
+}

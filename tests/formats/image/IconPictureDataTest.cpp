@@ -1,0 +1,184 @@
+#include "formats/image/IconPictureData.h"
+
+#include "PictureFixtures.h"
+#include "formats/image/Picture.h"
+#include "platform/Failure.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace velmoa;
+using namespace fixtures;
+
+namespace {
+
+const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255);
+
+// An icon image as a bitmap: colour rows then the AND mask, both bottom-up, and the header
+// giving twice the height. maskedPixel (x, y from the top) is transparent in the mask.
+std::string dibImage(int size, int bitCount, QRgb colour, QPoint maskedPixel = {-1, -1},
+                     int alphaAtOrigin = 255) {
+    Dib dib{40, size, size * 2, bitCount};
+    for (int row = 0; row < size; ++row) {
+        std::string bytes;
+        for (int x = 0; x < size; ++x) {
+            bytes += bgr({colour});
+            if (bitCount == 32) {
+                const bool origin = x == 0 && row == size - 1;
+                bytes += static_cast<char>(origin ? alphaAtOrigin : 255);
+            }
+        }
+        dib.rows.push_back(bytes);
+    }
+    const int maskStride = (size + 31) / 32 * 4;
+    for (int row = 0; row < size; ++row) {
+        std::string mask(static_cast<std::size_t>(maskStride), '\0');
+        if (maskedPixel.y() == size - 1 - row) {
+            mask[static_cast<std::size_t>(maskedPixel.x() / 8)] =
+                static_cast<char>(0x80 >> (maskedPixel.x() % 8));
+        }
+        dib.rows.push_back(mask);
+    }
+    return dibBytes(dib);
+}
+
+std::string pngImage(int size, QRgb colour) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+// Directory entries leave size, colours, planes and bit count 0, as some writers do.
+std::string icoFile(const std::vector<std::string>& images, int type = 1) {
+    std::string out =
+        le16(0) + le16(static_cast<std::uint32_t>(type)) + le16(static_cast<std::uint32_t>(images.size()));
+    std::size_t offset = 6 + 16 * images.size();
+    for (const std::string& image : images) {
+        out += std::string(8, '\0') + le32(static_cast<std::uint32_t>(image.size())) +
+               le32(static_cast<std::uint32_t>(offset));
+        offset += image.size();
+    }
+    for (const std::string& image : images) {
+        out += image;
+    }
+    return out;
+}
+
+QImage drawn(const Picture& picture, int size) {
+    QImage canvas(size, size, QImage::Format_ARGB32);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    picture.draw(painter, QRect(0, 0, size, size));
+    return canvas;
+}
+
+std::string messageOf(const std::string& bytes) {
+    try {
+        IconPictureData::fromFileBytes(bytes);
+    } catch (const Failure& f) {
+        return f.what();
+    }
+    return "(loaded)";
+}
+
+} // namespace
+
+TEST(IconPictureData, ReportsTheStandardSizeUntilADrawChoosesAnImage) {
+    const Picture shown(Picture::Kind::Icon,
+                        IconPictureData::fromFileBytes(icoFile(
+                            {dibImage(16, 32, kRed), dibImage(48, 24, kGreen), pngImage(32, kBlue)})));
+    const Picture copy = shown;
+    EXPECT_EQ(shown.width(), 32);
+    EXPECT_EQ(shown.height(), 32);
+    const struct {
+        int drawnSize;
+        int chosenSize;
+        QRgb colour;
+    } rows[] = {{100, 48, kGreen}, {20, 32, kBlue}, {40, 48, kGreen}, {10, 16, kRed}, {32, 32, kBlue}};
+    for (const auto& row : rows) {
+        const QImage canvas = drawn(shown, row.drawnSize);
+        EXPECT_EQ(canvas.pixel(row.drawnSize / 2, row.drawnSize / 2), row.colour) << row.drawnSize;
+        EXPECT_EQ(copy.width(), row.chosenSize) << row.drawnSize;
+        EXPECT_EQ(copy.height(), row.chosenSize) << row.drawnSize;
+    }
+}
+
+TEST(IconPictureData, ChoosesTheSmallestImageCoveringTheTargetElseTheLargest) {
+    const std::vector<QSize> sizes = {{48, 48}, {16, 16}, {256, 256}, {32, 32}};
+    const std::pair<QSize, std::size_t> rows[] = {
+        {{16, 16}, 1}, {{17, 17}, 3},   {{32, 32}, 3},   {{33, 10}, 0},
+        {{20, 40}, 0}, {{256, 256}, 2}, {{300, 300}, 2}, {{1, 1}, 1},
+    };
+    for (const auto& [target, index] : rows) {
+        EXPECT_EQ(IconPictureData::chooseImage(sizes, target), index)
+            << target.width() << "x" << target.height();
+    }
+}
+
+TEST(IconPictureData, DrawsWithMaskAndAlphaTransparency) {
+    const Picture masked(Picture::Kind::Icon,
+                         IconPictureData::fromFileBytes(icoFile({dibImage(48, 24, kGreen, QPoint(0, 0))})));
+    const QImage maskedCanvas = drawn(masked, 48);
+    EXPECT_EQ(qAlpha(maskedCanvas.pixel(0, 0)), 0);
+    EXPECT_EQ(maskedCanvas.pixel(1, 0), kGreen);
+
+    // With alpha present the mask is not used, even where it marks a pixel.
+    const Picture alpha(Picture::Kind::Icon,
+                        IconPictureData::fromFileBytes(icoFile({dibImage(16, 32, kRed, QPoint(5, 5), 0)})));
+    const QImage alphaCanvas = drawn(alpha, 16);
+    EXPECT_EQ(qAlpha(alphaCanvas.pixel(0, 0)), 0);
+    EXPECT_EQ(alphaCanvas.pixel(5, 5), kRed);
+
+    // A 32-bit image whose alpha is all zero falls back to the mask.
+    const Picture noAlpha(Picture::Kind::Icon, IconPictureData::fromFileBytes(icoFile({[] {
+                              std::string dib = dibImage(16, 32, kRed, QPoint(3, 3));
+                              for (std::size_t i = 40 + 3; i < 40 + 16 * 16 * 4; i += 4) {
+                                  dib[i] = 0;
+                              }
+                              return dib;
+                          }()})));
+    const QImage noAlphaCanvas = drawn(noAlpha, 16);
+    EXPECT_EQ(qAlpha(noAlphaCanvas.pixel(3, 3)), 0);
+    EXPECT_EQ(noAlphaCanvas.pixel(4, 3), kRed);
+}
+
+TEST(IconPictureData, RefusesBrokenFilesWithTheirMessages) {
+    const std::string kIcon = "アイコンイメージが不正です";
+    const std::string kStream = "ストリームからの読み込みエラー";
+    const std::string good = icoFile({dibImage(16, 24, kRed)});
+    std::string reserved = good;
+    reserved[0] = 1;
+    std::string badHeader = good;
+    badHeader.replace(6 + 16, 4, le32(20));
+    std::string hugePng = pngImage(1, kBlue);
+    hugePng.replace(16, 8, std::string("\0\1\0\0\0\1\0\0", 8));
+    std::string widestPng = hugePng;
+    widestPng.replace(16, 8, std::string(8, '\xFF'));
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string message;
+    } rows[] = {
+        {"empty file", "", kIcon},
+        {"header cut short", good.substr(0, 4), kIcon},
+        {"a cursor", icoFile({dibImage(16, 24, kRed)}, 2), kIcon},
+        {"reserved word set", reserved, kIcon},
+        {"no images", icoFile({}), kIcon},
+        {"directory past the end", good.substr(0, 6 + 8), kStream},
+        {"image past the end", good.substr(0, good.size() - 1), kStream},
+        {"image with a bad bitmap header", badHeader, kIcon},
+        {"PNG image with huge dimensions", icoFile({hugePng}), kIcon},
+        {"PNG image whose sides' product overflows", icoFile({widestPng}), kIcon},
+        {"PNG image that does not decode",
+         icoFile({std::string("\x89PNG\r\n\x1a\n", 8) + std::string(24, '\1')}), kIcon},
+        {"good", good, "(loaded)"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(messageOf(row.bytes), row.message) << row.name;
+    }
+}

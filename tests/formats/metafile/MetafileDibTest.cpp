@@ -1,0 +1,73 @@
+#include "formats/metafile/MetafileDib.h"
+
+#include "EmfWriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmoa;
+
+namespace {
+
+std::string header(int width, int height, int bits, int colours = 0) {
+    return EmfWriter::u32(40) + EmfWriter::i32(width) + EmfWriter::i32(height) + EmfWriter::i16(1) +
+           EmfWriter::i16(bits) + EmfWriter::u32(0) + std::string(12, '\0') + EmfWriter::u32(colours) +
+           EmfWriter::u32(0);
+}
+
+std::string palette(std::initializer_list<QRgb> colours) {
+    std::string s;
+    for (QRgb c : colours) {
+        s += std::string{static_cast<char>(qBlue(c)), static_cast<char>(qGreen(c)),
+                         static_cast<char>(qRed(c)), 0};
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(MetafileDib, DecodesEachDepthWithRowsBottomFirst) {
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+    const struct {
+        const char* name;
+        std::string dib;
+        QRgb topLeft, topRight, bottomLeft;
+    } rows[] = {
+        {"1 bit", header(2, 2, 1) + palette({red, blue}) + std::string("\x80\0\0\0\x40\0\0\0", 8), red, blue,
+         blue},
+        {"4 bits", header(2, 2, 4, 2) + palette({red, blue}) + std::string("\x10\0\0\0\x01\0\0\0", 8), red,
+         blue, blue},
+        {"8 bits", header(2, 2, 8, 2) + palette({red, blue}) + std::string("\x01\x00\0\0\x00\x01\0\0", 8),
+         red, blue, blue},
+        {"24 bits", header(2, 2, 24) + std::string("\xFF\0\0\0\0\0\0\0\0\0\xFF\xFF\0\0\0\0", 16), red, blue,
+         blue},
+        {"top-down rows", header(2, -2, 24) + std::string("\0\0\xFF\xFF\0\0\0\0\xFF\0\0\0\0\0\0\0", 16), red,
+         blue, blue},
+    };
+    for (const auto& row : rows) {
+        const QImage image = decodePackedMetafileDib(row.dib);
+        ASSERT_EQ(image.size(), QSize(2, 2)) << row.name;
+        EXPECT_EQ(image.pixel(0, 0), row.topLeft) << row.name;
+        EXPECT_EQ(image.pixel(1, 0), row.topRight) << row.name;
+        EXPECT_EQ(image.pixel(0, 1), row.bottomLeft) << row.name;
+    }
+}
+
+TEST(MetafileDib, RefusesWhatCannotBeDecoded) {
+    const struct {
+        const char* name;
+        std::string dib;
+    } rows[] = {
+        {"rows missing", header(4, 4, 24) + std::string(20, '\0')},
+        {"too many pixels", header(100000, 100000, 1) + std::string(64, '\0')},
+        {"zero width", header(0, 4, 24) + std::string(64, '\0')},
+        {"unknown depth", header(2, 2, 7) + std::string(64, '\0')},
+        {"compressed", EmfWriter::u32(40) + EmfWriter::i32(2) + EmfWriter::i32(2) + EmfWriter::i16(1) +
+                           EmfWriter::i16(8) + EmfWriter::u32(1) + std::string(1100, '\0')},
+        {"odd header size", EmfWriter::u32(20) + std::string(64, '\0')},
+        {"header cut short", header(2, 2, 24).substr(0, 20)},
+        {"colour table past the end", header(2, 2, 8)},
+    };
+    for (const auto& row : rows) {
+        EXPECT_TRUE(decodePackedMetafileDib(row.dib).isNull()) << row.name;
+    }
+}

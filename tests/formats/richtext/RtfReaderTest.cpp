@@ -1,0 +1,314 @@
+#include "formats/richtext/RtfReader.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextFrame>
+#include <QTextImageFormat>
+#include <QTextTable>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace velmoa;
+
+namespace {
+QTextCharFormat defaultFormat() {
+    QTextCharFormat format;
+    format.setFontFamilies({QStringLiteral("FixedSys")});
+    format.setFontPointSize(12);
+    format.setForeground(QColor(Qt::white));
+    return format;
+}
+
+QString textOf(const std::string& rtf) {
+    QTextDocument document;
+    EXPECT_TRUE(readRtf(rtf, document, defaultFormat())) << rtf;
+    return document.toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+// The format of the first character of the first occurrence of a word.
+QTextCharFormat formatOf(QTextDocument& document, const QString& word) {
+    QTextCursor cursor = document.find(word);
+    EXPECT_FALSE(cursor.isNull()) << word.toStdString();
+    cursor.setPosition(cursor.selectionStart() + 1);
+    return cursor.charFormat();
+}
+
+std::string hexOf(const QByteArray& bytes) {
+    return bytes.toHex().toStdString();
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+// The start of a PNG file whose header claims a size; no pixel data follows.
+QByteArray pngHeaderClaiming(quint32 width, quint32 height) {
+    QByteArray chunk("IHDR");
+    for (const quint32 v : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            chunk.append(char(v >> shift));
+        }
+    }
+    chunk.append("\x08\x02\x00\x00\x00", 5);
+    quint32 crc = 0xFFFFFFFF;
+    for (const char c : chunk) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+    }
+    crc ^= 0xFFFFFFFF;
+    QByteArray png("\x89PNG\r\n\x1a\n\x00\x00\x00\x0d", 12);
+    png.append(chunk);
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        png.append(char(crc >> shift));
+    }
+    return png;
+}
+} // namespace
+
+TEST(RtfReader, RefusesWhatIsNotRichTextAndLeavesTheDocument) {
+    for (const std::string bytes : {"", "plain text", "{\\rt", "{rtf1}", "\\rtf1", "RTF {\\rtf1}"}) {
+        QTextDocument document(QStringLiteral("kept"));
+        EXPECT_FALSE(readRtf(bytes, document, defaultFormat())) << bytes;
+        EXPECT_EQ(document.toPlainText(), QStringLiteral("kept"));
+    }
+}
+
+TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1 Hello\\par World}", QStringLiteral("Hello\nWorld")},
+        {"{\\rtf1 a\\line b\\tab c\\page d}", QStringLiteral("a\u2028b\tc\nd")},
+        {"{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote\\~\\{\\}\\\\}",
+         QStringLiteral("—–•‘’“”\u00A0{}\\")},
+        {"{\\rtf1 line\r\nbreaks\r\n ignored\\\r\nnext}", QStringLiteral("linebreaks ignored\nnext")},
+        {"{\\rtf1{\\info{\\title T}{\\author A}}{\\stylesheet{\\s0 Normal;}}{\\*\\unknown junk}"
+         "{\\header H}{\\footerr F}{\\*\\listtable{\\list x}}Body}",
+         QStringLiteral("Body")},
+        {"{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}}", QStringLiteral("link")},
+        {"{\\rtf1 {\\listtext 1.\\tab}Item}", QStringLiteral("1.\tItem")},
+        {"{\\rtf1 shown \\v secret\\v0 too}", QStringLiteral("shown too")},
+        {"{\\rtf1 a{\\*\\blob\\bin3 }}}}b}", QStringLiteral("ab")},
+        {"{\\rtf1\\ansi caf\\'e9}", QStringLiteral("café")},
+        // Unicode, with its fallback characters skipped by the \uc count
+        {"{\\rtf1\\uc1\\u26085?\\u26412?}", QStringLiteral("日本")},
+        {"{\\rtf1\\uc2\\u26085\\'93\\'fa\\uc0\\u26412 x}", QStringLiteral("日本x")},
+        {"{\\rtf1{\\uc3\\u26085 abcd}e}", QStringLiteral("日de")},
+        {"{\\rtf1\\u-10179?\\u-8704?}", QStringLiteral("😀")},
+        // List bullets in symbol fonts, as bytes and as the fonts' private code points
+        {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Symbol;}}{\\f3\\'b7\\u-3913?}\\'b7}", QStringLiteral("••·")},
+        // Japanese bytes: in a Shift-JIS font, in the document code page, and with a literal trail byte
+        {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fnil\\fcharset128 MS Mincho;}}\\f0 "
+         "\\'93\\'fa\\'96\\'7b}",
+         QStringLiteral("日本")},
+        {"{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'82\\'a2}", QStringLiteral("あい")},
+        {"{\\rtf1\\ansi\\ansicpg932 \\'95\\\\\\'83\\\\}", QStringLiteral("表ソ")},
+        {"{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset128 Gothic;}}"
+         "\\f0 caf\\'e9 \\f1\\'93\\'fa}",
+         QStringLiteral("café 日")},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 Century;}{\\f1\\fcharset128 Mincho;}}"
+         "\\f0\\loch\\af0\\hich\\af0\\dbch\\af1 \\'93\\'fa\\loch caf\\'e9}",
+         QStringLiteral("日café")},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 SimSun;}}\\f0 \\'d6\\'d0}", QStringLiteral("中")},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 \\'c4\\'e0}", QStringLiteral("Да")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+}
+
+TEST(RtfReader, AppliesFontsColoursAndCharacterFormats) {
+    const std::string rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 "
+        "\\'96\\'be\\'92\\'a9;}}{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+        "Auto \\fs40\\b\\cf1 Big\\b0\\cf0\\fs24\\f1\\i\\ul\\highlight2 Mincho\\plain Plain\\super "
+        "Up\\nosupersub "
+        "\\strike Struck\\strike0\\sub Down\\nosupersub{\\dbch\\ab Asian}{\\rtlch\\ab\\ltrch Latin}{\\up6 "
+        "Raised}}";
+    QTextDocument document;
+    ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
+
+    const QTextCharFormat automatic = formatOf(document, QStringLiteral("Auto"));
+    EXPECT_EQ(automatic.fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
+    EXPECT_EQ(automatic.fontPointSize(), 12);
+    EXPECT_EQ(automatic.foreground().color(), QColor(Qt::black)); // never the white default
+
+    const QTextCharFormat big = formatOf(document, QStringLiteral("Big"));
+    EXPECT_EQ(big.fontPointSize(), 20);
+    EXPECT_EQ(big.fontWeight(), QFont::Bold);
+    EXPECT_EQ(big.foreground().color(), QColor(255, 0, 0));
+
+    const QTextCharFormat mincho = formatOf(document, QStringLiteral("Mincho"));
+    EXPECT_EQ(mincho.fontFamilies().toStringList(), QStringList{QStringLiteral("ＭＳ 明朝")});
+    EXPECT_EQ(mincho.fontWeight(), QFont::Normal);
+    EXPECT_TRUE(mincho.fontItalic());
+    EXPECT_TRUE(mincho.fontUnderline());
+    EXPECT_EQ(mincho.foreground().color(), QColor(Qt::black));
+    EXPECT_EQ(mincho.background().color(), QColor(0, 0, 255));
+
+    const QTextCharFormat plain = formatOf(document, QStringLiteral("Plain"));
+    EXPECT_FALSE(plain.fontItalic());
+    EXPECT_FALSE(plain.fontUnderline());
+    EXPECT_EQ(plain.fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
+    EXPECT_EQ(plain.background().style(), Qt::NoBrush);
+
+    EXPECT_EQ(formatOf(document, QStringLiteral("Up")).verticalAlignment(),
+              QTextCharFormat::AlignSuperScript);
+    EXPECT_TRUE(formatOf(document, QStringLiteral("Struck")).fontStrikeOut());
+    EXPECT_EQ(formatOf(document, QStringLiteral("Struck")).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(formatOf(document, QStringLiteral("Down")).verticalAlignment(),
+              QTextCharFormat::AlignSubScript);
+}
+
+TEST(RtfReader, AppliesParagraphFormats) {
+    const std::string rtf = "{\\rtf1\\pard\\qc\\li720\\ri360\\fi-360\\sb120\\sa240 Centred\\par"
+                            "\\qr Right\\par\\pard Left\\par\\qj Justified\\par"
+                            "\\pard\\li720\\fi-360\\tx720\\tx2160 \\bullet\\tab Item\\par"
+                            "\\pard\\sl360\\slmult1 Wide\\par\\sl-300\\slmult0 Exact}";
+    QTextDocument document;
+    ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
+    const QTextBlockFormat centred = document.findBlockByNumber(0).blockFormat();
+    EXPECT_EQ(centred.alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(centred.leftMargin(), 48);
+    EXPECT_EQ(centred.rightMargin(), 24);
+    EXPECT_EQ(centred.textIndent(), -24);
+    EXPECT_EQ(centred.topMargin(), 8);
+    EXPECT_EQ(centred.bottomMargin(), 16);
+    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().alignment(), Qt::AlignRight);
+    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().leftMargin(), 48); // kept until \pard
+    EXPECT_EQ(document.findBlockByNumber(2).blockFormat().alignment(), Qt::AlignLeft);
+    EXPECT_EQ(document.findBlockByNumber(2).blockFormat().leftMargin(), 0);
+    EXPECT_EQ(document.findBlockByNumber(3).blockFormat().alignment(), Qt::AlignJustify);
+    // A hanging list item: the text after the bullet lines up with the indent of the lines below.
+    QList<qreal> tabs;
+    for (const auto& tab : document.findBlockByNumber(4).blockFormat().tabPositions()) {
+        tabs.append(tab.position);
+    }
+    EXPECT_EQ(tabs, (QList<qreal>{24, 120}));
+
+    const QTextBlockFormat wide = document.findBlockByNumber(5).blockFormat();
+    EXPECT_EQ(wide.lineHeightType(), QTextBlockFormat::ProportionalHeight);
+    EXPECT_EQ(wide.lineHeight(), 150);
+    const QTextBlockFormat exact = document.findBlockByNumber(6).blockFormat();
+    EXPECT_EQ(exact.lineHeightType(), QTextBlockFormat::FixedHeight);
+    EXPECT_EQ(exact.lineHeight(), 20);
+}
+
+TEST(RtfReader, ShowsTablesAsRowsOfCells) {
+    const std::string rtf = "{\\rtf1 Before\\par"
+                            "\\trowd\\cellx1500\\cellx3000\\pard\\intbl A\\cell B\\cell\\row"
+                            "\\trowd\\cellx1500\\cellx3000\\pard\\intbl C\\cell\\cell\\row"
+                            "\\pard After\\par}";
+    QTextDocument document;
+    ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        table = qobject_cast<QTextTable*>(frame);
+    }
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rows(), 2);
+    ASSERT_EQ(table->columns(), 2);
+    const auto cellText = [&](int row, int column) {
+        const QTextTableCell cell = table->cellAt(row, column);
+        QTextCursor cursor = cell.firstCursorPosition();
+        cursor.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+        return cursor.selectedText();
+    };
+    EXPECT_EQ(cellText(0, 0), QStringLiteral("A"));
+    EXPECT_EQ(cellText(0, 1), QStringLiteral("B"));
+    EXPECT_EQ(cellText(1, 0), QStringLiteral("C"));
+    EXPECT_EQ(cellText(1, 1), QString());
+    EXPECT_EQ(table->format().columnWidthConstraints().value(0).rawValue(), 100);
+    EXPECT_LT(document.find(QStringLiteral("Before")).position(), table->firstPosition());
+    EXPECT_GT(document.find(QStringLiteral("After")).position(), table->lastPosition());
+}
+
+TEST(RtfReader, AddsPngAndJpegPicturesAtTheirSize) {
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(QColor(200, 0, 0));
+    struct Row {
+        std::string pict;
+        int width, height;
+    };
+    const Row rows[] = {
+        {"\\pngblip\\picw4\\pich3\\picwgoal600\\pichgoal300 " + hexOf(encoded(picture, "PNG")), 40, 20},
+        {"\\jpegblip\\picscalex200 " + hexOf(encoded(picture, "JPEG")), 8, 3},
+    };
+    for (const auto& row : rows) {
+        QTextDocument document;
+        ASSERT_TRUE(readRtf("{\\rtf1 x{\\*\\shppict{\\pict" + row.pict +
+                                "}}{\\nonshppict{\\pict\\wmetafile8 0100}}y}",
+                            document, defaultFormat()));
+        EXPECT_EQ(document.toPlainText(), QStringLiteral("x\uFFFCy"));
+        QTextCursor cursor(&document);
+        cursor.setPosition(2);
+        const QTextImageFormat format = cursor.charFormat().toImageFormat();
+        ASSERT_TRUE(format.isValid());
+        EXPECT_EQ(format.width(), row.width);
+        EXPECT_EQ(format.height(), row.height);
+        const QImage stored =
+            document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+        ASSERT_EQ(stored.size(), QSize(4, 3));
+        EXPECT_NEAR(qRed(stored.pixel(1, 1)), 200, 8);
+    }
+}
+
+TEST(RtfReader, SurvivesHostileInput) {
+    const std::string deep = "{\\rtf1 " + std::string(10000, '{') + "x" + std::string(10000, '}') + " y}";
+    EXPECT_EQ(textOf(deep), QStringLiteral("x y"));
+
+    QTextDocument document;
+    ASSERT_TRUE(readRtf("{\\rtf1\\fs99999999999999 \\li-99999999999 z"
+                        "\\cf4294967296 \\f-5 w\\uc99999999 \\u99999999999 \\bin99999999999",
+                        document, defaultFormat()));
+    EXPECT_LE(formatOf(document, QStringLiteral("w")).fontPointSize(), 1638);
+
+    // Fonts beyond the table's bound are not kept: their text takes the default font.
+    std::string manyFonts = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 10000; ++i) {
+        manyFonts += "{\\f" + std::to_string(i) + " Face" + std::to_string(i) + ";}";
+    }
+    manyFonts += "}\\f1 one \\f9999 last}";
+    QTextDocument fonts;
+    ASSERT_TRUE(readRtf(manyFonts, fonts, defaultFormat()));
+    EXPECT_EQ(formatOf(fonts, QStringLiteral("one")).fontFamilies().toStringList(), QStringList{"Face1"});
+    EXPECT_EQ(formatOf(fonts, QStringLiteral("last")).fontFamilies().toStringList(), QStringList{"FixedSys"});
+
+    const std::string hostile[] = {
+        "{\\rtf1 \\'",
+        "{\\rtf1 \\'9",
+        "{\\rtf1 \\",
+        "{\\rtf1}}}}} more",
+        "{\\rtf1\\cell\\cell\\row\\row\\intbl\\cell x\\row\\nestcell\\nestrow}",
+        "{\\rtf1{\\pict\\pngblip 89504e470d0a1a0a0000}}",
+        "{\\rtf1{\\pict\\jpegblip\\picwgoal99999999 ffd8ffe0}}",
+        "{\\rtf1{\\colortbl\\red999;;;}\\cf2 \\cb-1 x\\highlight99999 y}",
+        "{\\rtf1{\\pict\\pngblip " + hexOf(pngHeaderClaiming(60000, 60000)) + "}}",
+        "{\\rtf1\\ansicpg99999\\'80\\'ff{\\fonttbl{\\f0\\fcharset128 \\'81}}\\f0\\'81",
+    };
+    for (const auto& rtf : hostile) {
+        QTextDocument d;
+        EXPECT_TRUE(readRtf(rtf, d, defaultFormat())) << rtf;
+    }
+}
+
+TEST(RtfReader, ReadsEveryCutOffPrefixOfADocument) {
+    QImage picture(2, 2, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const std::string full =
+        "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fcharset128 \\'82\\'6c\\'82\\'72;}}"
+        "{\\colortbl;\\red0\\green128\\blue0;}{\\*\\generator x;}\\pard\\qc\\b\\cf1 \\'93\\'fa\\'96\\'7b\\par"
+        "\\trowd\\cellx1000\\intbl\\uc1\\u26085?\\cell\\row\\pard{\\pict\\pngblip " +
+        hexOf(encoded(picture, "PNG")) + "}\\bin2 ab}";
+    ASSERT_EQ(textOf(full).left(3), QStringLiteral("日本\n"));
+    for (std::size_t cut = 5; cut < full.size(); ++cut) {
+        QTextDocument document;
+        ASSERT_TRUE(readRtf(full.substr(0, cut), document, defaultFormat())) << cut;
+    }
+}
