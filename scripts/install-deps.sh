@@ -7,7 +7,8 @@ packages=(
   libjpeg62-turbo-dev libexif-dev libmpv-dev libfluidsynth-dev timgm6mb-soundfont
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-aoyagi-kouzan-t
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth openbox xdotool x11-utils
+  xvfb xauth openbox xdotool x11-utils strace
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

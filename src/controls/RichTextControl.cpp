@@ -1,6 +1,7 @@
 #include "controls/RichTextControl.h"
 
 #include "formats/richtext/RtfReader.h"
+#include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
 #include "platform/Failure.h"
 #include "platform/ReadOnlyFile.h"
@@ -142,19 +143,28 @@ QString RichTextControl::plainTextOf(const std::string& path, std::string_view b
     return bytesToDisplayText(bytes);
 }
 
-void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format) {
+bool RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format) {
     QTextDocument* fresh = newDocument();
-    QTextCursor cursor(fresh);
-    cursor.setBlockCharFormat(format);
-    cursor.insertText(text, format);
+    const bool whole = PlainTextDocument::fill(*fresh, text, format);
     adoptDocument(fresh);
     setCurrentCharFormat(format);
+    return whole;
+}
+
+void RichTextControl::reportShownInPart(const std::string& path) const {
+    throw Failure(shownInPartMessage(displayPath(path)));
+}
+
+std::string RichTextControl::shownInPartMessage(const std::string& displayedPath) {
+    return "ファイル \"" + displayedPath + "\" は大きすぎるため、途中までを表示しています。";
 }
 
 void RichTextControl::loadWholeFile(const std::string& path) {
     std::string bytes = readWholeFile(path);
     if (plainTextMode_) {
-        showPlainText(plainTextOf(path, bytes), defaultFormat_);
+        if (!showPlainText(plainTextOf(path, bytes), defaultFormat_)) {
+            reportShownInPart(path);
+        }
         return;
     }
     if (RtfReader::looksLikeRtf(bytes)) {
@@ -174,7 +184,9 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     }
     QTextCharFormat readable = defaultFormat_;
     readable.setForeground(QColor(Qt::black));
-    showPlainText(plainTextOf(path, again), readable);
+    if (!showPlainText(plainTextOf(path, again), readable)) {
+        reportShownInPart(path);
+    }
 }
 
 void RichTextControl::setTextBytes(std::string_view bytes) {

@@ -39,8 +39,10 @@ class RichTextControl : public QTextEdit {
 
     // Replaces the content with the file: as rich text when plain-text mode is off (a file that is
     // not rich text is read again as plain text, in black so that it shows on the white background),
-    // as plain text when it is on. Throws Failure when the file cannot be opened or read.
+    // as plain text when it is on. Throws Failure when the file cannot be opened or read, and, after
+    // showing its beginning, when the file is more than the control lays out (shownInPartMessage).
     void loadWholeFile(const std::string& path);
+    static std::string shownInPartMessage(const std::string& displayedPath);
     // Replaces the content with bytes shown as text; they end at the first zero byte.
     void setTextBytes(std::string_view bytes);
     // Adds one line after the last.
@@ -55,7 +57,9 @@ class RichTextControl : public QTextEdit {
     QString plainTextOf(const std::string& path, std::string_view bytes) const;
     QTextDocument* newDocument();
     void adoptDocument(QTextDocument* fresh);
-    void showPlainText(const QString& text, const QTextCharFormat& format);
+    // False when only the beginning of the text could be shown.
+    bool showPlainText(const QString& text, const QTextCharFormat& format);
+    [[noreturn]] void reportShownInPart(const std::string& path) const;
 
     bool plainTextMode_ = false;
     QTextCharFormat defaultFormat_;

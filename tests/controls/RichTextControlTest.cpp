@@ -1,4 +1,5 @@
 #include "controls/RichTextControl.h"
+#include "formats/text/PlainTextDocument.h"
 #include "platform/Failure.h"
 
 #include <QApplication>
@@ -173,4 +174,34 @@ TEST_F(RichTextControlTest, UnloadableFilesGiveClearMessages) {
 
     const std::string lines = write("lines.csv", QByteArray(RichTextControl::kMaxLines, '\n'));
     EXPECT_NE(failureOf([&] { control_.loadWholeFile(lines); }).find("行が多すぎて"), std::string::npos);
+}
+
+// Files whose layout would freeze the window: a long line without break opportunities shows whole in
+// pieces of bounded length, and text past what the control lays out shows its beginning with one
+// message that says so.
+TEST_F(RichTextControlTest, LongLinesAndOverlongTextStayWithinTheLayoutBudget) {
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool rich;
+        bool whole;
+    } rows[] = {
+        {"a megabyte of minified text", QByteArray(1 << 20, 'm'), false, true},
+        {"a megabyte on the white page of a false .rtf", QByteArray(1 << 20, 'r'), true, true},
+        {"more text than the budget",
+         QByteArray("12345 7 ").repeated(PlainTextDocument::kMaxShownChars / 8 + 2), false, false},
+    };
+    for (const auto& row : rows) {
+        const std::string path = write(QStringLiteral("long.csv"), row.bytes);
+        control_.setPlainTextMode(!row.rich);
+        const std::string failure = failureOf([&] { control_.loadWholeFile(path); });
+        EXPECT_EQ(failure, row.whole ? "(no failure)" : RichTextControl::shownInPartMessage(path))
+            << row.name;
+        QTextDocument* document = control_.document();
+        const qsizetype shown = document->characterCount() - document->blockCount();
+        EXPECT_EQ(shown, row.whole ? row.bytes.size() : PlainTextDocument::kMaxShownChars) << row.name;
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            ASSERT_LE(block.length(), PlainTextDocument::kMaxParagraphChars + 1) << row.name;
+        }
+    }
 }

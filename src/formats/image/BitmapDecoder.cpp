@@ -202,6 +202,13 @@ Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::
         } else {
             l.pixelEnd = static_cast<std::size_t>(total);
         }
+        // Run-length data cannot cover more pixels than its runs reach; a header that claims more
+        // would only make a tiny file fill a huge picture with black.
+        const auto dataBytes = static_cast<std::int64_t>(l.pixelEnd) - static_cast<std::int64_t>(pos);
+        if (l.width * l.height > std::max(BitmapDecoder::kRunLengthFreePixels,
+                                          BitmapDecoder::kRunLengthPixelsPerByte * dataBytes)) {
+            return bad();
+        }
     } else {
         const std::int64_t stride = (l.width * l.bitCount + 31) / 32 * 4;
         needTotal(total, static_cast<std::int64_t>(pos) + stride * l.height);

@@ -14,6 +14,11 @@ class BitmapDecoder {
   public:
     // Larger bitmaps are refused before anything is allocated (1 GiB of pixels at this size).
     static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
+    // A run-length bitmap may claim at most this many pixels for each byte of its data (a run of
+    // two bytes covers at most 255 pixels; the rest allows for rows ended early), or this many
+    // whatever its size.
+    static constexpr std::int64_t kRunLengthPixelsPerByte = 256;
+    static constexpr std::int64_t kRunLengthFreePixels = std::int64_t{1} << 22;
 
     static const char* const kBadBitmapMessage;
     static const char* const kStreamErrorMessage;

@@ -1,5 +1,7 @@
 #include "formats/metafile/MetafileData.h"
 
+#include <QPainter>
+
 namespace velmoa {
 
 MetafileData::MetafileData(std::string bytes, const WmfPlayer::Header& header, QSize size)
@@ -12,6 +14,33 @@ void MetafileData::draw(QPainter& painter, const QRect& target) const {
     if (target.isEmpty() || !painter.isActive()) {
         return;
     }
+    std::lock_guard lock(mutex_);
+    if (qint64{target.width()} * target.height() > kMaxCachedPixels) {
+        play(painter, target);
+        return;
+    }
+    if (drawn_.size() != target.size()) {
+        QImage image(target.size(), QImage::Format_RGB32);
+        if (image.isNull()) {
+            return;
+        }
+        image.fill(Qt::white);
+        QPainter onImage(&image);
+        play(onImage, QRectF(QPointF(0, 0), QSizeF(target.size())));
+        onImage.end();
+        drawn_ = std::move(image);
+    }
+    painter.drawImage(target.topLeft(), drawn_);
+}
+
+int MetafileData::playCount() const {
+    std::lock_guard lock(mutex_);
+    return playCount_;
+}
+
+// Called with mutex_ held.
+void MetafileData::play(QPainter& painter, const QRectF& target) const {
+    ++playCount_;
     try {
         if (const auto* wmf = std::get_if<WmfPlayer::Header>(&header_)) {
             WmfPlayer(bytes_, *wmf).play(painter, target);

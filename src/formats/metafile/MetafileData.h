@@ -4,6 +4,8 @@
 #include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/WmfPlayer.h"
 
+#include <QImage>
+#include <mutex>
 #include <string>
 #include <variant>
 
@@ -18,13 +20,25 @@ class MetafileData : public PictureData {
     int width() const override { return size_.width(); }
     int height() const override { return size_.height(); }
     // A malformed record stops the drawing where it is; nothing is reported, since the file
-    // passed its checks at load and what could be drawn is shown.
+    // passed its checks at load and what could be drawn is shown. The records are played once
+    // for a target size, onto white as the picture always stands; a repaint at that size (and
+    // every copy of the picture, as they share this data) draws the kept pixels.
     void draw(QPainter& painter, const QRect& target) const override;
+    // How often the records were played.
+    int playCount() const;
+
+    // Larger targets (printing at full resolution) are played straight onto the painter.
+    static constexpr qint64 kMaxCachedPixels = qint64{16} << 20;
 
   private:
+    void play(QPainter& painter, const QRectF& target) const;
+
     std::string bytes_;
     std::variant<WmfPlayer::Header, EmfPlayer::Header> header_;
     QSize size_;
+    mutable std::mutex mutex_;
+    mutable QImage drawn_; // at the size last drawn
+    mutable int playCount_ = 0;
 };
 
 } // namespace velmoa

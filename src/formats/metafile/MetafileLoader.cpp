@@ -5,6 +5,8 @@
 #include "formats/metafile/WmfPlayer.h"
 #include "platform/Failure.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,8 +18,10 @@ constexpr double kHundredthsPerInch = 2540;
 // Larger pictures would only be refused later by whatever tries to draw them at their size.
 constexpr int kMaxSide = 1 << 20;
 
+// Rounded to the nearest, and held within int: a hostile header's size would otherwise wrap
+// round into a plausible one.
 int roundedPixels(double value) {
-    return static_cast<int>(std::lround(value));
+    return static_cast<int>(std::clamp(std::round(value), double{INT_MIN}, double{INT_MAX}));
 }
 
 [[noreturn]] void refuse() {

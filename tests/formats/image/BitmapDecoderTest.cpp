@@ -210,8 +210,33 @@ TEST(BitmapDecoder, RefusesBrokenAndHostileFilesCleanly) {
         {"pixels cut short", good.substr(0, good.size() - 1), kStream},
         {"pixel offset past the end", patched(good, 10, le32(1u << 30)), kStream},
         {"32 bits in an OS/2 core header", bmpFile({12, 1, 1, 32, 0, {}, 0, {}, {"\0\0\0\0"s}}), kBad},
+        {"run-length header claiming 16384 x 16384 in a few bytes",
+         bmpFile({40, 16384, 16384, 8, 1, {K}, 1, {}, {}, std::string("\0\0\0\1", 4)}), kBad},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(messageOf(row.bytes), row.message) << row.name;
+    }
+}
+
+// A run-length bitmap's size is bounded by its data: a small file may claim only a small picture,
+// and more data allows more pixels.
+TEST(BitmapDecoder, BoundsRunLengthPicturesByTheirData) {
+    const auto rle = [](int width, int height, std::size_t dataBytes) {
+        std::string data(dataBytes, '\0'); // end-of-line codes: black rows
+        data[dataBytes - 1] = '\1';        // end of bitmap
+        return bmpFile({40, width, height, 8, 1, {W}, 1, {}, {}, data});
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool loads;
+    } rows[] = {
+        {"free size with a tiny file", rle(2048, 2048, 4), true},
+        {"just past the free size", rle(2048, 2049, 4), false},
+        {"larger picture backed by its data", rle(4096, 2048, 40000), true},
+        {"the same picture with too little data", rle(4096, 2048, 20000), false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(messageOf(row.bytes) == "(decoded)", row.loads) << row.name;
     }
 }

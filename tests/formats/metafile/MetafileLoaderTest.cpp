@@ -4,6 +4,7 @@
 #include "WmfWriter.h"
 #include "platform/Failure.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
@@ -127,6 +128,8 @@ TEST(MetafileLoader, MeasuresEmfInPixelsOfTheRecordingDevice) {
         {9855, 7209, 373, 273, 98, 72, {375, 273}},     // as LibreOffice writes it
         {2539, 2539, 96, 96, 25, 25, {98, 98}},         // the device's own rounding shows
         {0, 0, 100, 100, 100, 100, {0, 0}},
+        // Far past int: held at its largest (then refused by the loader), never wrapped round.
+        {INT_MAX, INT_MAX, INT_MAX, INT_MAX, 1, 1, {INT_MAX, INT_MAX}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(emfPixelSize(0, 0, row.right, row.bottom, row.pxX, row.pxY, row.mmX, row.mmY), row.expected)

@@ -1,0 +1,57 @@
+#include "FuzzSupport.h"
+
+#include "formats/image/PictureData.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTextDocument>
+#include <cstdlib>
+
+namespace velmoa {
+
+void ensureFuzzApplication() {
+    if (QCoreApplication::instance()) {
+        return;
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "velmoa_fuzz";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+}
+
+namespace {
+void dropPostedFailures() {
+    // Drawing posts decoding failures to the event loop; deliver them now so none pile up.
+    QCoreApplication::sendPostedEvents();
+}
+} // namespace
+
+void drawPictureForFuzzing(const PictureData& picture) {
+    QImage canvas(kFuzzTargetSize, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        picture.draw(painter, QRect(QPoint(0, 0), kFuzzTargetSize));
+        picture.draw(painter, QRect(QPoint(4, 4), kFuzzTargetSize / 2));
+    }
+    dropPostedFailures();
+}
+
+void drawDocumentForFuzzing(QTextDocument& document) {
+    document.setTextWidth(kFuzzTargetSize.width() * 4);
+    QImage canvas(kFuzzTargetSize * 4, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        document.drawContents(&painter, QRectF(QPointF(0, 0), QSizeF(canvas.size())));
+    }
+    // The whole height, as the scroll bar asks for it.
+    (void)document.documentLayout()->documentSize();
+    dropPostedFailures();
+}
+
+} // namespace velmoa
