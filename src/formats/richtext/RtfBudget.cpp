@@ -1,0 +1,80 @@
+#include "formats/richtext/RtfBudget.h"
+
+#include <algorithm>
+
+namespace velmoa {
+namespace {
+// Text is assumed laid out this wide; a character takes about this share of its size in width,
+// and a line this multiple of it in height.
+constexpr double kReferenceWidth = 640;
+constexpr double kCharWidth = 0.6;
+constexpr double kLineHeight = 1.2;
+} // namespace
+
+double RtfBudget::pixelsOf(int halfPoints) {
+    const int points = std::clamp(halfPoints / 2, 1, kMaxPointSize);
+    return points * 96.0 / 72.0;
+}
+
+bool RtfBudget::add(double height) {
+    if (full()) {
+        leftOut_ = true;
+        return false;
+    }
+    paragraphHeight_ += height;
+    documentHeight_ += height;
+    return true;
+}
+
+std::int64_t RtfBudget::takeText(std::int64_t chars, int halfPoints) {
+    if (full()) {
+        leftOut_ = true;
+        return 0;
+    }
+    const double px = pixelsOf(halfPoints);
+    // The area the characters cover, spread over lines of the reference width.
+    const double each = (kCharWidth * px) * (kLineHeight * px) / kReferenceWidth;
+    const double room = std::min(kMaxParagraphHeight - paragraphHeight_, kMaxDocumentHeight - documentHeight_);
+    // A paragraph takes at least one character, or a huge font would never move on.
+    const auto fits = std::max<std::int64_t>(paragraphHeight_ == 0 ? 1 : 0,
+                                             static_cast<std::int64_t>(std::max(0.0, room) / each));
+    const std::int64_t taken = std::min(chars, fits);
+    paragraphHeight_ += static_cast<double>(taken) * each;
+    documentHeight_ += static_cast<double>(taken) * each;
+    return taken;
+}
+
+bool RtfBudget::takeRun() {
+    if (runs_ >= kMaxRunsPerParagraph) {
+        leftOut_ = true;
+        return false;
+    }
+    ++runs_;
+    return true;
+}
+
+bool RtfBudget::takeLine(int halfPoints) {
+    if (lines_ >= kMaxLinesPerParagraph) {
+        return false; // not a loss: the line goes on as a paragraph
+    }
+    ++lines_;
+    return add(kLineHeight * pixelsOf(halfPoints));
+}
+
+bool RtfBudget::takeParagraph(int halfPoints) {
+    paragraphHeight_ = 0;
+    runs_ = 0;
+    lines_ = 0;
+    return add(kLineHeight * pixelsOf(halfPoints));
+}
+
+bool RtfBudget::takeRow(int cells) {
+    if (tableCells_ > 0 && tableCells_ + cells > kMaxCellsPerTable) {
+        tableCells_ = cells; // not a loss: the rows go on in a table of their own
+        return false;
+    }
+    tableCells_ += cells;
+    return true;
+}
+
+} // namespace velmoa

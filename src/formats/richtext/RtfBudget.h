@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+
+namespace velmoa {
+
+// What one rich-text document may cost once laid out. The layout takes a paragraph, and a table,
+// in one go, and its time and memory grow with their size, the number of format runs and lines in
+// them, and the height they reach; so the reader asks here before it adds each of these. Long
+// paragraphs and tables go on as further ones (nothing is lost); format runs past a paragraph's
+// bound are merged into the run before, and text past the document's bound is left out. Heights
+// are estimates at a reference page width.
+class RtfBudget {
+  public:
+    // A paragraph is laid out in one go: at most this tall (pixels, estimated; some 500 lines of
+    // 12-point text) ...
+    static constexpr double kMaxParagraphHeight = 10'000;
+    // ... with at most this many format runs and forced line breaks.
+    static constexpr int kMaxRunsPerParagraph = 1000;
+    static constexpr int kMaxLinesPerParagraph = 1000;
+    // The whole document, estimated, well within what the layout can place.
+    static constexpr double kMaxDocumentHeight = 16'000'000;
+    // A table is laid out in one go too; longer tables go on as further tables.
+    static constexpr int kMaxCellsPerTable = 1000;
+    // Largest font size that is honoured (points), as on the platform the format comes from.
+    static constexpr int kMaxPointSize = 1638;
+
+    // Text of `chars` characters at a font size in half points: how many of them fit in the
+    // paragraph. When fewer than all, the rest goes on in a new paragraph, unless full().
+    std::int64_t takeText(std::int64_t chars, int halfPoints);
+    // A new format run in the paragraph. False when the text should keep the run it is in.
+    bool takeRun();
+    // A forced line break (\line). False when the paragraph has all its lines: the break should
+    // then start a new paragraph.
+    bool takeLine(int halfPoints);
+    // A paragraph break (or a table row). False when the document is full.
+    bool takeParagraph(int halfPoints);
+    // A new row of `cells` cells in the current table. False when the rows should go on in a new
+    // table.
+    bool takeRow(int cells);
+    void tableEnded() { tableCells_ = 0; }
+
+    // The document is full: nothing more is read.
+    bool full() const { return documentHeight_ > kMaxDocumentHeight; }
+    // Text or formats were left out to keep within the budget.
+    bool leftOut() const { return leftOut_; }
+
+    static double pixelsOf(int halfPoints);
+
+  private:
+    bool add(double height);
+
+    double paragraphHeight_ = 0;
+    double documentHeight_ = 0;
+    int runs_ = 0;
+    int lines_ = 0;
+    int tableCells_ = 0;
+    bool leftOut_ = false;
+};
+
+} // namespace velmoa
