@@ -5,6 +5,7 @@
 #include "MetafileRendering.h"
 #include "WmfWriter.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
@@ -15,7 +16,7 @@ namespace {
 std::string leftHalf(bool enhanced) {
     if (enhanced) {
         return EmfWriter(9999, 9999, 100, 100, 100, 100)
-            .rec(39, {0, 0, 0, 0})
+            .rec(39, {1, 0, 0, 0})
             .rec(37, {1})
             .rec(43, {0, 0, 50, 100})
             .build();
@@ -57,6 +58,22 @@ TEST(MetafileData, PlaysOnceForEachDrawnSize) {
                 << enhanced;
         }
     }
+}
+
+// A frame as wide as int allows, measured on a device of countless millimetres: the loader finds a
+// picture of 2 x 2 pixels, and the player must place it the same way rather than overflow.
+TEST(MetafileData, DrawsAFrameWiderThanIntSpans) {
+    std::string bytes = EmfWriter(INT_MAX, INT_MAX, 100, 100, INT_MAX, INT_MAX)
+                            .rec(39, {1, 0, 0, 0})
+                            .rec(37, {1})
+                            .rec(43, {-5, -5, 5, 5})
+                            .build();
+    bytes.replace(24, 4, EmfWriter::i32(INT_MIN)); // frame left
+    bytes.replace(28, 4, EmfWriter::i32(INT_MIN)); // frame top
+    const Picture picture = loadMetafilePicture(bytes, true);
+    EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(2, 2));
+    const QImage image = renderMetafile(bytes, true);
+    EXPECT_TRUE(near(image.pixel(50, 50), Qt::black)) << std::hex << image.pixel(50, 50);
 }
 
 } // namespace
