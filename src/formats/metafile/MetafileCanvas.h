@@ -18,6 +18,9 @@ namespace velmoa {
 // and the drawing calls of both metafile kinds, carried out on a QPainter in vectors.
 // Coordinates passed in are logical units; the canvas maps them through the world transform
 // (EMF), the mapping mode and the device-to-target transform given at construction.
+// The object table, the mapping and the clip combination are classes of their own; the
+// drawing calls are defined in MetafileCanvasShapes.cpp, MetafileCanvasText.cpp and
+// MetafileCanvasRaster.cpp.
 class MetafileCanvas {
   public:
     using Pen = MetafilePen;
