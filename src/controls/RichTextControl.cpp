@@ -169,8 +169,12 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     }
     if (RtfReader::looksLikeRtf(bytes)) {
         QTextDocument* fresh = newDocument();
-        RtfReader(*fresh, defaultFormat_).read(bytes);
+        RtfReader reader(*fresh, defaultFormat_);
+        reader.read(bytes);
         adoptDocument(fresh);
+        if (reader.leftOut()) {
+            reportShownInPart(path);
+        }
         return;
     }
     // Not rich text after all: read the file again as plain text, in black, since the rich-text

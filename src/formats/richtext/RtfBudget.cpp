@@ -34,7 +34,8 @@ std::int64_t RtfBudget::takeText(std::int64_t chars, int halfPoints) {
     const double px = pixelsOf(halfPoints);
     // The area the characters cover, spread over lines of the reference width.
     const double each = (kCharWidth * px) * (kLineHeight * px) / kReferenceWidth;
-    const double room = std::min(kMaxParagraphHeight - paragraphHeight_, kMaxDocumentHeight - documentHeight_);
+    const double room =
+        std::min(kMaxParagraphHeight - paragraphHeight_, kMaxDocumentHeight - documentHeight_);
     // A paragraph takes at least one character, or a huge font would never move on.
     const auto fits = std::max<std::int64_t>(paragraphHeight_ == 0 ? 1 : 0,
                                              static_cast<std::int64_t>(std::max(0.0, room) / each));

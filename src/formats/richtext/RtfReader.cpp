@@ -309,7 +309,7 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
     } else if (word == "par" || word == "page" || word == "sect") {
         paragraphBreak();
     } else if (word == "line" || word == "nestrow") {
-        outputChar(u'\u2028');
+        lineBreak();
     } else if (word == "tab" || word == "nestcell") {
         outputChar(u'\t');
     } else if (word == "cell") {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/richtext/RtfBudget.h"
 #include "formats/text/CodePageDecoder.h"
 
 #include <QColor>
@@ -35,11 +36,14 @@ class RtfReader {
     // Replaces the document's content. False, leaving the document alone, when the bytes do not
     // begin as rich text. A reader reads one file.
     bool read(std::string_view bytes);
+    // After read: text or formats were left out to keep the layout within its budget (RtfBudget).
+    bool leftOut() const { return budget_.leftOut(); }
 
     static bool looksLikeRtf(std::string_view bytes);
 
     static constexpr int kMaxGroupDepth = 1000;
-    // Paragraph breaks beyond this become blanks, keeping a hostile file's layout within memory.
+    // Paragraph and line breaks beyond this become blanks, keeping a hostile file's layout within
+    // memory.
     static constexpr int kMaxParagraphs = 1'000'000;
     // Decoded pictures of one document together take at most this much memory; later ones are left out.
     static constexpr std::int64_t kMaxPictureBytes = std::int64_t{256} << 20;
@@ -124,6 +128,8 @@ class RtfReader {
     void flushBytes();
     void flushRun();
     void paragraphBreak();
+    void lineBreak();
+    void startParagraph(); // a paragraph break the budget asks for, not counted as one of the file's
     void endCell();
     void endRow();
     void enterTableIfNeeded();
@@ -168,7 +174,9 @@ class RtfReader {
     bool cellPending_ = false;
     bool starred_ = false;
     int paragraphs_ = 0;
-    bool finished_ = false; // the document's group has closed; what follows is not read
+    bool finished_ =
+        false; // the document's group has closed (or the budget is spent); what follows is not read
+    RtfBudget budget_;
 };
 
 // Convenience for RtfReader(document, defaultFormat).read(bytes).

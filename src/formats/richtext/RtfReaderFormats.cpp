@@ -263,11 +263,20 @@ void RtfReader::output(const QString& text) {
         return;
     }
     syncTable();
-    if (!run_.isEmpty() && !(runProps_ == state_.chars)) {
+    // Past the paragraph's bound of runs, text keeps the run it is in.
+    if (!(runProps_ == state_.chars) && budget_.takeRun()) {
         flushRun();
+        runProps_ = state_.chars;
     }
-    runProps_ = state_.chars;
-    run_ += text;
+    for (qsizetype at = 0; at < text.size() && !finished_;) {
+        const auto taken = static_cast<qsizetype>(budget_.takeText(text.size() - at, runProps_.halfPoints));
+        run_ += QStringView(text).mid(at, taken);
+        at += taken;
+        if (at < text.size()) {
+            // The paragraph is as tall as one may be: the text goes on in the next.
+            startParagraph();
+        }
+    }
 }
 
 void RtfReader::flushRun() {
@@ -291,9 +300,31 @@ void RtfReader::paragraphBreak() {
         return;
     }
     syncTable();
+    startParagraph();
+}
+
+void RtfReader::startParagraph() {
+    if (!budget_.takeParagraph(state_.chars.halfPoints)) {
+        flushRun();
+        finished_ = true; // the document is as tall as the layout takes
+        return;
+    }
     flushRun();
     applyBlockFormat();
     cursor_.insertBlock(blockFormat(state_.para), charFormat(state_.chars));
+}
+
+void RtfReader::lineBreak() {
+    if (state_.destination != Destination::Text || state_.chars.hidden) {
+        return;
+    }
+    if (!budget_.takeLine(state_.chars.halfPoints)) {
+        paragraphBreak(); // the paragraph has all the lines it may have
+    } else if (++paragraphs_ > kMaxParagraphs) {
+        outputChar(u' ');
+    } else {
+        outputChar(u'\u2028');
+    }
 }
 
 QTextCharFormat RtfReader::charFormat(const CharProps& props) const {

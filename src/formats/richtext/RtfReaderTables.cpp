@@ -49,6 +49,7 @@ void RtfReader::enterTableIfNeeded() {
             format.setColumnWidthConstraints(widths);
         }
         table_ = cursor_.insertTable(1, columns, format);
+        budget_.takeRow(columns);
         tableRow_ = 0;
         tableCell_ = 0;
         rowEnded_ = false;
@@ -57,6 +58,16 @@ void RtfReader::enterTableIfNeeded() {
     }
     if (rowEnded_) {
         flushRun();
+        if (!budget_.takeParagraph(state_.chars.halfPoints)) {
+            finished_ = true;
+            return;
+        }
+        if (!budget_.takeRow(table_->columns())) {
+            // A table is laid out in one go: long ones go on as a table of their own.
+            leaveTable();
+            enterTableIfNeeded();
+            return;
+        }
         if (table_->rows() < kMaxRows) {
             table_->appendRows(1);
         }
@@ -105,6 +116,7 @@ void RtfReader::leaveTable() {
     flushRun();
     cursor_.setPosition(table_->lastPosition() + 1);
     table_ = nullptr;
+    budget_.tableEnded();
     rowEnded_ = false;
     cellPending_ = false;
 }

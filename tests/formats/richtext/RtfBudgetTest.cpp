@@ -23,7 +23,8 @@ TEST(RtfBudget, GrantsEachKindOfWorkUpToItsBound) {
         int expected;
         bool leftOut;
     } rows[] = {
-        {"format runs of one paragraph", [](RtfBudget& b) { return grantedInARow([&] { return b.takeRun(); }); },
+        {"format runs of one paragraph",
+         [](RtfBudget& b) { return grantedInARow([&] { return b.takeRun(); }); },
          RtfBudget::kMaxRunsPerParagraph, true},
         {"runs start again with a paragraph",
          [](RtfBudget& b) {
@@ -35,11 +36,14 @@ TEST(RtfBudget, GrantsEachKindOfWorkUpToItsBound) {
         {"forced line breaks of one paragraph (the rest go on as paragraphs)",
          [](RtfBudget& b) { return grantedInARow([&] { return b.takeLine(24); }); },
          RtfBudget::kMaxLinesPerParagraph, false},
-        {"rows of eight cells in one table", [](RtfBudget& b) { return grantedInARow([&] { return b.takeRow(8); }); },
+        {"rows of eight cells in one table",
+         [](RtfBudget& b) { return grantedInARow([&] { return b.takeRow(8); }); },
          RtfBudget::kMaxCellsPerTable / 8, false},
         {"a row wider than a table's budget still makes a table",
-         [](RtfBudget& b) { return grantedInARow([&] { return b.takeRow(RtfBudget::kMaxCellsPerTable * 2); }); }, 1,
-         false},
+         [](RtfBudget& b) {
+             return grantedInARow([&] { return b.takeRow(RtfBudget::kMaxCellsPerTable * 2); });
+         },
+         1, false},
         // A paragraph holds text up to its height, then the text goes on in a new paragraph.
         {"characters of a paragraph at 12 points",
          [](RtfBudget& b) { return static_cast<int>(b.takeText(1'000'000, 24)); }, 34'722, false},
