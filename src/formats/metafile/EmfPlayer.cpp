@@ -41,8 +41,8 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
                        double(header_.devicePixelsY) / header_.deviceMillimetresY);
     // The frame (inclusive, in hundredths of a millimetre) in device pixels fills the target.
     const QRectF frame(header_.frameLeft / 100.0 * perMm.width(), header_.frameTop / 100.0 * perMm.height(),
-                       (header_.frameRight - header_.frameLeft + 1) / 100.0 * perMm.width(),
-                       (header_.frameBottom - header_.frameTop + 1) / 100.0 * perMm.height());
+                       (double(header_.frameRight) - header_.frameLeft + 1) / 100.0 * perMm.width(),
+                       (double(header_.frameBottom) - header_.frameTop + 1) / 100.0 * perMm.height());
     const double sx = target.width() / frame.width();
     const double sy = target.height() / frame.height();
     const QTransform deviceToTarget(sx, 0, 0, sy, target.x() - frame.x() * sx, target.y() - frame.y() * sy);
@@ -52,6 +52,7 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
     std::size_t at = 0;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
         if (canvas.exhausted()) {
+            exhausted_ = true;
             return false;
         }
         MetafileReader head(bytes_.substr(at));

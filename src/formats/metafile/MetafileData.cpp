@@ -1,8 +1,12 @@
 #include "formats/metafile/MetafileData.h"
 
+#include "platform/FailureReporter.h"
+
 #include <QPainter>
 
 namespace velmoa {
+
+const char* const MetafileData::kTooComplexMessage = "メタファイルが複雑すぎるため、途中までを表示しています";
 
 MetafileData::MetafileData(std::string bytes, const WmfPlayer::Header& header, QSize size)
     : bytes_(std::move(bytes)), header_(header), size_(size) {}
@@ -42,10 +46,20 @@ int MetafileData::playCount() const {
 void MetafileData::play(QPainter& painter, const QRectF& target) const {
     ++playCount_;
     try {
+        bool exhausted = false;
         if (const auto* wmf = std::get_if<WmfPlayer::Header>(&header_)) {
-            WmfPlayer(bytes_, *wmf).play(painter, target);
+            const WmfPlayer player(bytes_, *wmf);
+            player.play(painter, target);
+            exhausted = player.exhausted();
         } else {
-            EmfPlayer(bytes_, std::get<EmfPlayer::Header>(header_)).play(painter, target);
+            const EmfPlayer player(bytes_, std::get<EmfPlayer::Header>(header_));
+            player.play(painter, target);
+            exhausted = player.exhausted();
+        }
+        if (exhausted && !exhaustionReported_) {
+            // What was reached is shown; say once that the rest is not.
+            exhaustionReported_ = true;
+            postFailure(kTooComplexMessage);
         }
     } catch (...) {
         // Only allocation failures can get here; a picture is not worth ending the program for.

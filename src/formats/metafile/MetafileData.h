@@ -20,7 +20,8 @@ class MetafileData : public PictureData {
     int width() const override { return size_.width(); }
     int height() const override { return size_.height(); }
     // A malformed record stops the drawing where it is; nothing is reported, since the file
-    // passed its checks at load and what could be drawn is shown. The records are played once
+    // passed its checks at load and what could be drawn is shown. A drawing that runs out of its
+    // work budget shows what it reached and posts kTooComplexMessage, once for the picture. The records are played once
     // for a target size, onto white as the picture always stands; a repaint at that size (and
     // every copy of the picture, as they share this data) draws the kept pixels.
     void draw(QPainter& painter, const QRect& target) const override;
@@ -29,6 +30,7 @@ class MetafileData : public PictureData {
 
     // Larger targets (printing at full resolution) are played straight onto the painter.
     static constexpr qint64 kMaxCachedPixels = qint64{16} << 20;
+    static const char* const kTooComplexMessage;
 
   private:
     void play(QPainter& painter, const QRectF& target) const;
@@ -39,6 +41,7 @@ class MetafileData : public PictureData {
     mutable std::mutex mutex_;
     mutable QImage drawn_; // at the size last drawn
     mutable int playCount_ = 0;
+    mutable bool exhaustionReported_ = false;
 };
 
 } // namespace velmoa

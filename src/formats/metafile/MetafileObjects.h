@@ -57,7 +57,12 @@ class MetafileObjectTable {
     const MetafileObject* find(std::size_t index) const;
 
   private:
+    void release(std::size_t index);
+
     std::vector<MetafileObject> objects_;
+    // Slots that may be free, lowest first (a min-heap; slots filled since are skipped when met),
+    // so that adding costs no scan of the table.
+    std::vector<std::size_t> free_;
 };
 
 } // namespace velmoa

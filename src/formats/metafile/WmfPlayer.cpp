@@ -163,6 +163,7 @@ bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
     std::size_t at = header_.firstRecord;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
         if (canvas.exhausted()) {
+            exhausted_ = true;
             return false;
         }
         MetafileReader head(bytes_.substr(at));

@@ -29,12 +29,15 @@ class WmfPlayer {
     // Draws the picture scaled into target. False when a malformed record stopped the
     // drawing (what came before it stays drawn).
     bool play(QPainter& painter, const QRectF& target) const;
+    // After play: the drawing stopped because it had done all the work one drawing may do.
+    bool exhausted() const { return exhausted_; }
 
   private:
     bool playRecord(MetafileCanvas& canvas, std::uint16_t function, MetafileReader& r) const;
 
     std::string_view bytes_;
     Header header_;
+    mutable bool exhausted_ = false;
 };
 
 } // namespace velmoa

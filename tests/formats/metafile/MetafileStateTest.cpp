@@ -2,6 +2,7 @@
 #include "formats/metafile/MetafileMapping.h"
 #include "formats/metafile/MetafileObjects.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -95,6 +96,46 @@ TEST(MetafileObjectTable, FillsTheLowestFreeSlotAndRefusesBadIndexes) {
 
     table.resize(std::size_t{1} << 40); // a header's claim is capped
     EXPECT_EQ(table.size(), 65536u);
+}
+
+// The shape of a hostile file: a table of 65 535 slots, then far more creates than slots, with
+// deletions and explicit placements between them. Each create takes the lowest free slot.
+TEST(MetafileObjectTable, TakesTheLowestFreeSlotThroughAFullTable) {
+    MetafileObjectTable table;
+    table.resize(65535);
+    int added = 0;
+    for (int i = 0; i < 150000; ++i) {
+        added += table.add(MetafilePen{}) ? 1 : 0;
+    }
+    EXPECT_EQ(added, 65535);
+    const struct {
+        const char* step;
+        std::function<bool()> action;
+        std::size_t expectFilled; // the slot that must hold an object afterwards
+        std::size_t expectFree;   // one that must not (or size() for none)
+    } rows[] = {
+        {"free two, the lower is taken first",
+         [&] { return table.remove(900) && table.remove(40) && table.add(MetafileFont{}); }, 40, 900},
+        {"then the higher", [&] { return table.add(MetafileFont{}); }, 900, table.size()},
+        {"a slot filled by place is not handed out again",
+         [&] {
+             return table.remove(5) && table.remove(6) && table.set(5, MetafileBrush{}) &&
+                    table.add(MetafileFont{});
+         },
+         6, table.size()},
+        {"emptied by place, it is free again",
+         [&] { return table.set(7, MetafileObject{}) && table.add(MetafileFont{}); }, 7, table.size()},
+        {"full again", [&] { return !table.add(MetafileFont{}); }, 0, table.size()},
+    };
+    for (const auto& row : rows) {
+        EXPECT_TRUE(row.action()) << row.step;
+        EXPECT_NE(table.find(row.expectFilled), nullptr) << row.step;
+        if (row.expectFree < table.size()) {
+            EXPECT_EQ(table.find(row.expectFree), nullptr) << row.step;
+        }
+    }
+    EXPECT_EQ(table.find(5)->index(), 2u);  // the brush placed there
+    EXPECT_EQ(table.find(40)->index(), 3u); // the font
 }
 
 QPainterPath band(double left, double right) {
