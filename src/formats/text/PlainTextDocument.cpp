@@ -8,8 +8,7 @@ namespace velmoa {
 namespace {
 
 bool isLineEnd(QChar c) {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator ||
-           c == QChar::LineSeparator;
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator;
 }
 
 // A cut at `at` must not fall between the halves of a surrogate pair.
@@ -17,42 +16,58 @@ qsizetype safeCut(const QString& text, qsizetype at) {
     return at > 0 && text.at(at).isLowSurrogate() && text.at(at - 1).isHighSurrogate() ? at - 1 : at;
 }
 
-} // namespace
-
-QString PlainTextDocument::withCuts(const QString& text) {
-    QString out;
-    out.reserve(text.size() + text.size() / kMaxUnbrokenRun + 1);
-    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
-    qsizetype start = 0;     // of the paragraph being built, in text
+// Appends one line (without its end) to out, cut where it runs too long.
+void appendCutLine(QString& out, const QString& line) {
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+    qsizetype start = 0;     // of the paragraph being built
     qsizetype lastBreak = 0; // the latest break opportunity after start (start when none)
     qsizetype nextBreak = breaks.toNextBoundary();
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = 0; i < line.size(); ++i) {
         while (nextBreak != -1 && nextBreak <= i) {
             if (nextBreak > start) {
                 lastBreak = nextBreak;
             }
             nextBreak = breaks.toNextBoundary();
         }
-        if (isLineEnd(text.at(i))) {
-            out.append(QStringView(text).mid(start, i + 1 - start));
-            start = lastBreak = i + 1;
-            continue;
-        }
         qsizetype cut = -1;
-        if (i - lastBreak >= kMaxUnbrokenRun && lastBreak == start) {
-            cut = safeCut(text, i);
-        } else if (i - start >= kMaxParagraphChars) {
-            cut = lastBreak > start ? lastBreak : safeCut(text, i);
-        } else if (i - lastBreak >= kMaxUnbrokenRun) {
-            cut = lastBreak;
+        if (lastBreak == start && i - start >= PlainTextDocument::kMaxUnbrokenRun) {
+            cut = safeCut(line, i); // a run without any break opportunity
+        } else if (i - start >= PlainTextDocument::kMaxParagraphChars) {
+            cut = lastBreak; // a long paragraph: cut between words
+        } else if (i - lastBreak >= PlainTextDocument::kMaxUnbrokenRun) {
+            cut = lastBreak; // an unbreakable run begins: it becomes a paragraph of its own
         }
         if (cut > start) {
-            out.append(QStringView(text).mid(start, cut - start));
+            out.append(QStringView(line).mid(start, cut - start));
             out.append(QLatin1Char('\n'));
             start = lastBreak = cut;
         }
     }
-    out.append(QStringView(text).mid(start));
+    out.append(QStringView(line).mid(start));
+}
+
+} // namespace
+
+QString PlainTextDocument::withCuts(const QString& text) {
+    QString out;
+    out.reserve(text.size() + text.size() / kMaxUnbrokenRun + 1);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !isLineEnd(text.at(end))) {
+            ++end;
+        }
+        // Only lines that could need a cut are looked at for break opportunities.
+        if (end - start > kMaxUnbrokenRun) {
+            appendCutLine(out, text.mid(start, end - start));
+        } else {
+            out.append(QStringView(text).mid(start, end - start));
+        }
+        if (end < text.size()) {
+            out.append(text.at(end));
+        }
+        start = end + 1;
+    }
     return out;
 }
 

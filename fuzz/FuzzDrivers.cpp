@@ -1,0 +1,86 @@
+#include "FuzzDrivers.h"
+
+#include "FuzzSupport.h"
+#include "document/HexDump.h"
+#include "document/TextTest.h"
+#include "formats/image/BitmapDecoder.h"
+#include "formats/image/BitmapPictureData.h"
+#include "formats/image/IconPictureData.h"
+#include "formats/image/JpegPictureData.h"
+#include "formats/image/Picture.h"
+#include "formats/metafile/MetafileLoader.h"
+#include "formats/richtext/RtfReader.h"
+#include "formats/text/PlainTextDocument.h"
+#include "formats/text/TextEncoding.h"
+#include "platform/Failure.h"
+
+#include <QTextDocument>
+
+namespace velmoa {
+namespace {
+
+template <class Load> void loadAndDraw(Load load) {
+    try {
+        drawPictureForFuzzing(*load());
+    } catch (const Failure&) {
+    }
+}
+
+void driveBitmap(std::string_view bytes) {
+    loadAndDraw([&] { return std::make_shared<BitmapPictureData>(BitmapDecoder::decodeFile(bytes)); });
+}
+
+void driveIcon(std::string_view bytes) {
+    loadAndDraw([&] { return IconPictureData::fromFileBytes(bytes); });
+}
+
+// EXIF orientation is read with the header and applied at the draw.
+void driveJpeg(std::string_view bytes) {
+    loadAndDraw([&] { return std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes)); });
+}
+
+template <bool enhanced> void driveMetafile(std::string_view bytes) {
+    try {
+        const Picture picture = loadMetafilePicture(std::string(bytes), enhanced);
+        drawPictureForFuzzing(*picture.data());
+    } catch (const Failure&) {
+    }
+}
+
+void driveRichText(std::string_view bytes) {
+    QTextDocument document;
+    QTextCharFormat format;
+    format.setFontPointSize(12);
+    if (RtfReader(document, format).read(bytes)) {
+        drawDocumentForFuzzing(document);
+    }
+}
+
+// Text of unknown encoding: judged as text or not, decoded (UTF-8, CP932 or Latin-1) or dumped as
+// hex, then filled in as the text control fills it.
+void driveText(std::string_view bytes) {
+    QString text;
+    if (isTextContent(bytes)) {
+        text = bytesToDisplayText(bytes);
+    } else {
+        for (const std::string& line : hexDumpLines(bytes)) {
+            text += QString::fromLatin1(line) + QLatin1Char('\n');
+        }
+    }
+    QTextDocument document;
+    PlainTextDocument::fill(document, text, QTextCharFormat());
+    drawDocumentForFuzzing(document);
+}
+
+} // namespace
+
+const std::vector<NamedFuzzDriver>& fuzzDrivers() {
+    static const std::vector<NamedFuzzDriver> drivers = {
+        {"bmp", driveBitmap},          {"ico", driveIcon},           {"jpeg", driveJpeg},
+        {"wmf", driveMetafile<false>}, {"emf", driveMetafile<true>}, {"rtf", driveRichText},
+        {"text", driveText},
+    };
+    return drivers;
+}
+
+} // namespace velmoa
