@@ -233,10 +233,11 @@ bool MetafileCanvas::prepare(bool forText) {
     return true;
 }
 
-void MetafileCanvas::charge(const QRectF& targetBounds) {
-    // Every call costs something even when it covers nothing.
-    work_ += 256 + targetBounds.normalized().intersected(target_).width() *
-                       targetBounds.normalized().intersected(target_).height();
+void MetafileCanvas::charge(const QRectF& targetBounds, int elements) {
+    // Every call costs something even when it covers nothing, and every element of its path
+    // (the rasteriser walks each edge whether it shows or not).
+    const QRectF covered = targetBounds.normalized().intersected(target_);
+    work_ += 256 + covered.width() * covered.height() + kElementWork * elements;
 }
 
 QPen MetafileCanvas::makePen(double widthFactor) const {

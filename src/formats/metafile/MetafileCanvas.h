@@ -172,7 +172,12 @@ class MetafileCanvas {
     void combineClip(const QPainterPath& path, int mode);
     void applyClip();
     bool prepare(bool forText = false);
-    void charge(const QRectF& targetBounds); // counts the area a drawing call covers
+    // Counts the work of a drawing call: the area it covers and the elements of its path.
+    void charge(const QRectF& targetBounds, int elements = 0);
+    // The path, or its part within reach of the drawable area when it runs far outside (kept in
+    // culled_ until the next call).
+    const QPainterPath& culledToTarget(const QPainterPath& logicalPath, const QTransform& t, const QPen& pen,
+                                       bool fill);
     void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke);
     void drawTargetPath(const QPainterPath& targetPath, bool fill, bool stroke);
     void appendToPath(const QPainterPath& logicalPath);
@@ -199,8 +204,11 @@ class MetafileCanvas {
     bool clipApplied_ = false;
     std::vector<QRgb> palette_;
     double work_ = 0;
+    QPainterPath culled_;
     // Pixels touched, about two hundred full 4K screens.
     static constexpr double kMaxWork = 2e9;
+    // An element of a drawn path counts as this many pixels: some four million elements a paint.
+    static constexpr double kElementWork = 500;
 };
 
 } // namespace velmoa

@@ -1,5 +1,8 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafilePathCulling.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace velmoa {
@@ -17,27 +20,42 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
         return;
     }
     const QTransform t = logicalToTarget();
-    charge(t.mapRect(logicalPath.controlPointRect()));
-    painter_.setTransform(t * origin_);
     const QPen pen = stroke ? makePen(1.0) : QPen(Qt::NoPen);
+    const QPainterPath& drawn = culledToTarget(logicalPath, t, pen, fill);
+    charge(t.mapRect(drawn.controlPointRect()), drawn.elementCount());
+    painter_.setTransform(t * origin_);
     if (fill) {
-        fillWithBrush(logicalPath, state_.brush);
+        fillWithBrush(drawn, state_.brush);
         // Shapes split into touching pieces (as converters write thick lines) would show
         // hairline seams where antialiased edges meet; a hairline of the fill closes them.
         if (pen.style() == Qt::NoPen && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
-            painter_.strokePath(logicalPath, QPen(state_.brush.color, 0));
+            painter_.strokePath(drawn, QPen(state_.brush.color, 0));
         }
     }
     if (pen.style() != Qt::NoPen) {
-        painter_.strokePath(logicalPath, pen);
+        painter_.strokePath(drawn, pen);
     }
+}
+
+const QPainterPath& MetafileCanvas::culledToTarget(const QPainterPath& logicalPath, const QTransform& t,
+                                                   const QPen& pen, bool fill) {
+    // The drawable area grown by more than the pen (with its joins) can reach, back in logical units.
+    const double penPixels =
+        pen.style() == Qt::NoPen ? 1 : pen.widthF() * std::sqrt(std::abs(t.determinant()));
+    const double margin = penPixels / 2 * std::max(2.0, state_.miterLimit) + 8;
+    const QRectF area = t.inverted().mapRect(target_.adjusted(-margin, -margin, margin, margin));
+    if (!t.isInvertible() || !MetafilePathCulling::worthCulling(logicalPath, area)) {
+        return logicalPath;
+    }
+    culled_ = MetafilePathCulling::culled(logicalPath, area, fill);
+    return culled_;
 }
 
 void MetafileCanvas::drawTargetPath(const QPainterPath& targetPath, bool fill, bool stroke) {
     if (!prepare()) {
         return;
     }
-    charge(targetPath.controlPointRect());
+    charge(targetPath.controlPointRect(), targetPath.elementCount());
     painter_.setTransform(origin_);
     if (fill) {
         QPainterPath filled = targetPath;

@@ -39,7 +39,13 @@ std::int64_t RtfBudget::takeText(std::int64_t chars, int halfPoints) {
     // A paragraph takes at least one character, or a huge font would never move on.
     const auto fits = std::max<std::int64_t>(paragraphHeight_ == 0 ? 1 : 0,
                                              static_cast<std::int64_t>(std::max(0.0, room) / each));
-    const std::int64_t taken = std::min(chars, fits);
+    std::int64_t taken = std::min(chars, fits);
+    if (taken > kMaxChars - chars_) {
+        taken = kMaxChars - chars_;
+        charsSpent_ = true;
+        leftOut_ = true;
+    }
+    chars_ += taken;
     paragraphHeight_ += static_cast<double>(taken) * each;
     documentHeight_ += static_cast<double>(taken) * each;
     return taken;

@@ -18,8 +18,10 @@ class RtfBudget {
     // ... with at most this many format runs and forced line breaks.
     static constexpr int kMaxRunsPerParagraph = 1000;
     static constexpr int kMaxLinesPerParagraph = 1000;
-    // The whole document, estimated, well within what the layout can place.
+    // The whole document, estimated, well within what the layout can place ...
     static constexpr double kMaxDocumentHeight = 16'000'000;
+    // ... and no more characters than plain text shows (laid out, each costs some 45 bytes).
+    static constexpr std::int64_t kMaxChars = std::int64_t{10} << 20;
     // A table is laid out in one go too; longer tables go on as further tables.
     static constexpr int kMaxCellsPerTable = 1000;
     // Largest font size that is honoured (points), as on the platform the format comes from.
@@ -41,7 +43,7 @@ class RtfBudget {
     void tableEnded() { tableCells_ = 0; }
 
     // The document is full: nothing more is read.
-    bool full() const { return documentHeight_ > kMaxDocumentHeight; }
+    bool full() const { return documentHeight_ > kMaxDocumentHeight || charsSpent_; }
     // Text or formats were left out to keep within the budget.
     bool leftOut() const { return leftOut_; }
 
@@ -52,6 +54,8 @@ class RtfBudget {
 
     double paragraphHeight_ = 0;
     double documentHeight_ = 0;
+    std::int64_t chars_ = 0;
+    bool charsSpent_ = false; // text was refused for want of characters
     int runs_ = 0;
     int lines_ = 0;
     int tableCells_ = 0;

@@ -67,6 +67,25 @@ TEST(RtfBudget, GrantsEachKindOfWorkUpToItsBound) {
     }
 }
 
+TEST(RtfBudget, StopsAtTheCharactersPlainTextWouldShow) {
+    RtfBudget budget;
+    std::int64_t taken = 0;
+    for (int i = 0; i < 2000 && !budget.full(); ++i) {
+        taken += budget.takeText(10'000, 24);
+        budget.takeParagraph(24);
+    }
+    EXPECT_EQ(taken, RtfBudget::kMaxChars);
+    EXPECT_TRUE(budget.full());
+    EXPECT_TRUE(budget.leftOut());
+
+    RtfBudget exact; // text that ends at the bound loses nothing
+    for (std::int64_t left = RtfBudget::kMaxChars; left > 0;) {
+        left -= exact.takeText(std::min<std::int64_t>(left, 10'000), 24);
+        exact.takeParagraph(24);
+    }
+    EXPECT_FALSE(exact.leftOut());
+}
+
 TEST(RtfBudget, AFullDocumentRefusesEverythingThatAddsHeight) {
     RtfBudget budget;
     grantedInARow([&] { return budget.takeParagraph(24); });
