@@ -143,9 +143,9 @@ QString RichTextControl::plainTextOf(const std::string& path, std::string_view b
     return bytesToDisplayText(bytes);
 }
 
-bool RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format) {
+bool RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines) {
     QTextDocument* fresh = newDocument();
-    const bool whole = PlainTextDocument::fill(*fresh, text, format);
+    const bool whole = PlainTextDocument::fill(*fresh, text, format, cutLongLines);
     adoptDocument(fresh);
     setCurrentCharFormat(format);
     return whole;
@@ -198,7 +198,8 @@ void RichTextControl::setTextBytes(std::string_view bytes) {
     if (zero != std::string_view::npos) {
         bytes = bytes.substr(0, zero);
     }
-    showPlainText(bytesToDisplayText(bytes), defaultFormat_);
+    // At most the 16384 judged bytes: shown exactly, uncut.
+    showPlainText(bytesToDisplayText(bytes), defaultFormat_, false);
 }
 
 void RichTextControl::appendLine(const QString& line) {

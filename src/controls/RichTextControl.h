@@ -58,7 +58,7 @@ class RichTextControl : public QTextEdit {
     QTextDocument* newDocument();
     void adoptDocument(QTextDocument* fresh);
     // False when only the beginning of the text could be shown.
-    bool showPlainText(const QString& text, const QTextCharFormat& format);
+    bool showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines = true);
     [[noreturn]] void reportShownInPart(const std::string& path) const;
 
     bool plainTextMode_ = false;

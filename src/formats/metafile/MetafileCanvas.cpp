@@ -233,11 +233,40 @@ bool MetafileCanvas::prepare(bool forText) {
     return true;
 }
 
-void MetafileCanvas::charge(const QRectF& targetBounds, int elements) {
-    // Every call costs something even when it covers nothing, and every element of its path
-    // (the rasteriser walks each edge whether it shows or not).
+void MetafileCanvas::charge(const QRectF& targetBounds) {
+    // Every call costs something even when it covers nothing.
     const QRectF covered = targetBounds.normalized().intersected(target_);
-    work_ += 256 + covered.width() * covered.height() + kElementWork * elements;
+    work_ += 256 + covered.width() * covered.height();
+}
+
+QPainterPath MetafileCanvas::withinBudget(const QPainterPath& path, const QRectF& targetBounds,
+                                          double penPixels) {
+    const QRectF covered = targetBounds.normalized().intersected(target_);
+    // A wide pen's joins are flattened into many edges each, over an area that grows with the
+    // square of the width.
+    const double perElement = kElementWork * (1 + penPixels / 2) + penPixels * penPixels / 8;
+    const double cost = 256 + covered.width() * covered.height() + perElement * path.elementCount();
+    if (work_ + cost <= kMaxWork || path.elementCount() == 0) {
+        work_ += cost;
+        return path;
+    }
+    // Only what the budget has left: the first elements, ending at a whole segment or curve.
+    const auto keep = static_cast<int>((kMaxWork - work_) / cost * path.elementCount());
+    work_ = kMaxWork + 1;
+    QPainterPath part;
+    part.setFillRule(path.fillRule());
+    for (int i = 0; i < keep && i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            part.moveTo(e);
+        } else if (e.isLineTo()) {
+            part.lineTo(e);
+        } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            part.cubicTo(e, path.elementAt(i + 1), path.elementAt(i + 2));
+            i += 2;
+        }
+    }
+    return part;
 }
 
 QPen MetafileCanvas::makePen(double widthFactor) const {

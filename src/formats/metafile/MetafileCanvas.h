@@ -172,12 +172,15 @@ class MetafileCanvas {
     void combineClip(const QPainterPath& path, int mode);
     void applyClip();
     bool prepare(bool forText = false);
-    // Counts the work of a drawing call: the area it covers and the elements of its path.
-    void charge(const QRectF& targetBounds, int elements = 0);
+    void charge(const QRectF& targetBounds); // counts the area a drawing call covers
     // The path, or its part within reach of the drawable area when it runs far outside (kept in
     // culled_ until the next call).
-    const QPainterPath& culledToTarget(const QPainterPath& logicalPath, const QTransform& t, const QPen& pen,
+    const QPainterPath& culledToTarget(const QPainterPath& logicalPath, const QTransform& t, double penPixels,
                                        bool fill);
+    // Charges drawing a path: the area it covers and its elements, each weighed by the pen's width
+    // (the stroke of a wide pen covers much for every element). Past the budget, only the elements
+    // that fit are drawn (and the drawing is then exhausted).
+    QPainterPath withinBudget(const QPainterPath& path, const QRectF& targetBounds, double penPixels);
     void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke);
     void drawTargetPath(const QPainterPath& targetPath, bool fill, bool stroke);
     void appendToPath(const QPainterPath& logicalPath);
@@ -206,8 +209,8 @@ class MetafileCanvas {
     double work_ = 0;
     QPainterPath culled_;
     // Pixels touched, about two hundred full 4K screens.
-    static constexpr double kMaxWork = 2e9;
-    // An element of a drawn path counts as this many pixels: some four million elements a paint.
+    static constexpr double kMaxWork = 1e9;
+    // An element of a drawn path counts as this many pixels, and more with a wide pen.
     static constexpr double kElementWork = 500;
 };
 

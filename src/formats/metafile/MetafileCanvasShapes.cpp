@@ -21,8 +21,10 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
     }
     const QTransform t = logicalToTarget();
     const QPen pen = stroke ? makePen(1.0) : QPen(Qt::NoPen);
-    const QPainterPath& drawn = culledToTarget(logicalPath, t, pen, fill);
-    charge(t.mapRect(drawn.controlPointRect()), drawn.elementCount());
+    const double penPixels =
+        pen.style() == Qt::NoPen ? 0 : pen.widthF() * std::sqrt(std::abs(t.determinant()));
+    const QPainterPath drawn = withinBudget(culledToTarget(logicalPath, t, penPixels, fill),
+                                            t.mapRect(logicalPath.controlPointRect()), penPixels);
     painter_.setTransform(t * origin_);
     if (fill) {
         fillWithBrush(drawn, state_.brush);
@@ -38,10 +40,8 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
 }
 
 const QPainterPath& MetafileCanvas::culledToTarget(const QPainterPath& logicalPath, const QTransform& t,
-                                                   const QPen& pen, bool fill) {
+                                                   double penPixels, bool fill) {
     // The drawable area grown by more than the pen (with its joins) can reach, back in logical units.
-    const double penPixels =
-        pen.style() == Qt::NoPen ? 1 : pen.widthF() * std::sqrt(std::abs(t.determinant()));
     const double margin = penPixels / 2 * std::max(2.0, state_.miterLimit) + 8;
     const QRectF area = t.inverted().mapRect(target_.adjusted(-margin, -margin, margin, margin));
     if (!t.isInvertible() || !MetafilePathCulling::worthCulling(logicalPath, area)) {
@@ -55,21 +55,20 @@ void MetafileCanvas::drawTargetPath(const QPainterPath& targetPath, bool fill, b
     if (!prepare()) {
         return;
     }
-    charge(targetPath.controlPointRect(), targetPath.elementCount());
+    const QPen pen = stroke ? makePen(averageScale()) : QPen(Qt::NoPen);
+    const QPainterPath drawn =
+        withinBudget(targetPath, targetPath.controlPointRect(), pen.style() == Qt::NoPen ? 0 : pen.widthF());
     painter_.setTransform(origin_);
     if (fill) {
-        QPainterPath filled = targetPath;
+        QPainterPath filled = drawn;
         filled.setFillRule(state_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill);
         fillWithBrush(filled, state_.brush);
         if (!stroke && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
             painter_.strokePath(filled, QPen(state_.brush.color, 0)); // closes seams, as in drawPath
         }
     }
-    if (stroke) {
-        const QPen pen = makePen(averageScale());
-        if (pen.style() != Qt::NoPen) {
-            painter_.strokePath(targetPath, pen);
-        }
+    if (pen.style() != Qt::NoPen) {
+        painter_.strokePath(drawn, pen);
     }
 }
 

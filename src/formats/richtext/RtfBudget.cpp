@@ -37,7 +37,7 @@ std::int64_t RtfBudget::takeText(std::int64_t chars, int halfPoints) {
     const double room =
         std::min(kMaxParagraphHeight - paragraphHeight_, kMaxDocumentHeight - documentHeight_);
     // A paragraph takes at least one character, or a huge font would never move on.
-    const auto fits = std::max<std::int64_t>(paragraphHeight_ == 0 ? 1 : 0,
+    const auto fits = std::max<std::int64_t>(paragraphChars_ == 0 ? 1 : 0,
                                              static_cast<std::int64_t>(std::max(0.0, room) / each));
     std::int64_t taken = std::min(chars, fits);
     if (taken > kMaxChars - chars_) {
@@ -46,6 +46,7 @@ std::int64_t RtfBudget::takeText(std::int64_t chars, int halfPoints) {
         leftOut_ = true;
     }
     chars_ += taken;
+    paragraphChars_ += taken;
     paragraphHeight_ += static_cast<double>(taken) * each;
     documentHeight_ += static_cast<double>(taken) * each;
     return taken;
@@ -70,6 +71,7 @@ bool RtfBudget::takeLine(int halfPoints) {
 
 bool RtfBudget::takeParagraph(int halfPoints) {
     paragraphHeight_ = 0;
+    paragraphChars_ = 0;
     runs_ = 0;
     lines_ = 0;
     return add(kLineHeight * pixelsOf(halfPoints));

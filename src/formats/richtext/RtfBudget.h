@@ -53,6 +53,7 @@ class RtfBudget {
     bool add(double height);
 
     double paragraphHeight_ = 0;
+    std::int64_t paragraphChars_ = 0;
     double documentHeight_ = 0;
     std::int64_t chars_ = 0;
     bool charsSpent_ = false; // text was refused for want of characters

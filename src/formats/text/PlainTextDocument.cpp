@@ -29,15 +29,19 @@ void appendCutLine(QString& out, const QString& line) {
             }
             nextBreak = breaks.toNextBoundary();
         }
-        qsizetype cut = -1;
-        if (lastBreak == start && i - start >= PlainTextDocument::kMaxUnbrokenRun) {
-            cut = safeCut(line, i); // a run without any break opportunity
-        } else if (i - start >= PlainTextDocument::kMaxParagraphChars) {
-            cut = lastBreak; // a long paragraph: cut between words
-        } else if (i - lastBreak >= PlainTextDocument::kMaxUnbrokenRun) {
-            cut = lastBreak; // an unbreakable run begins: it becomes a paragraph of its own
-        }
-        if (cut > start) {
+        // A cut before an unbreakable run can call for another within it at the same place.
+        for (;;) {
+            qsizetype cut = -1;
+            if (lastBreak == start && i - start >= PlainTextDocument::kMaxUnbrokenRun) {
+                cut = safeCut(line, i); // a run without any break opportunity
+            } else if (i - start >= PlainTextDocument::kMaxParagraphChars) {
+                cut = lastBreak; // a long paragraph: cut between words
+            } else if (i - lastBreak >= PlainTextDocument::kMaxUnbrokenRun) {
+                cut = lastBreak; // an unbreakable run begins: it becomes a paragraph of its own
+            }
+            if (cut <= start) {
+                break;
+            }
             out.append(QStringView(line).mid(start, cut - start));
             out.append(QLatin1Char('\n'));
             start = lastBreak = cut;
@@ -71,12 +75,14 @@ QString PlainTextDocument::withCuts(const QString& text) {
     return out;
 }
 
-bool PlainTextDocument::fill(QTextDocument& document, const QString& text, const QTextCharFormat& format) {
+bool PlainTextDocument::fill(QTextDocument& document, const QString& text, const QTextCharFormat& format,
+                             bool cutLongLines) {
     const bool whole = text.size() <= kMaxShownChars;
     document.clear();
     QTextCursor cursor(&document);
     cursor.setBlockCharFormat(format);
-    cursor.insertText(withCuts(whole ? text : text.left(safeCut(text, kMaxShownChars))), format);
+    const QString shown = whole ? text : text.left(safeCut(text, kMaxShownChars));
+    cursor.insertText(cutLongLines ? withCuts(shown) : shown, format);
     return whole;
 }
 

@@ -22,9 +22,11 @@ class PlainTextDocument {
 
     // The text with a line feed added at every cut.
     static QString withCuts(const QString& text);
-    // Replaces the document's content with the text (cut as above) in format. False when the text
-    // was longer than kMaxShownChars and only its beginning was filled in.
-    static bool fill(QTextDocument& document, const QString& text, const QTextCharFormat& format);
+    // Replaces the document's content with the text (cut as above unless told not to: a short text
+    // is shown exactly as it is) in format. False when the text was longer than kMaxShownChars and
+    // only its beginning was filled in.
+    static bool fill(QTextDocument& document, const QString& text, const QTextCharFormat& format,
+                     bool cutLongLines = true);
 };
 
 } // namespace velmoa

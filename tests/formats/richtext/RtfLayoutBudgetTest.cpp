@@ -76,7 +76,7 @@ TEST(RtfLayoutBudget, KeepsHostileShapesWithinWhatTheLayoutTakes) {
         {"a table of 8 x 5000 cells",
          "{\\rtf1" +
              repeated("\\trowd\\cellx1000\\cellx2000\\cellx3000\\cellx4000\\cellx5000\\cellx6000"
-                      "\\cellx7000\\cellx8000\\intbl" +
+                      "\\cellx7000\\cellx8000\\pard\\intbl " +
                           repeated("c\\cell ", 8) + "\\row",
                       5000) +
              "}",
