@@ -4,6 +4,7 @@
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
 #include "platform/Failure.h"
+#include "platform/FailureReporter.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QPalette>
@@ -118,6 +119,7 @@ QTextDocument* RichTextControl::newDocument() {
 }
 
 void RichTextControl::adoptDocument(QTextDocument* fresh) {
+    fill_.cancel(); // a fill still going belongs to the document being replaced
     // Filling a document that no view is attached to is many times faster for big files: the
     // view lays out only what it shows once the document is complete. The first document belongs
     // to the inner text control, which deletes it itself.
@@ -143,16 +145,27 @@ QString RichTextControl::plainTextOf(const std::string& path, std::string_view b
     return bytesToDisplayText(bytes);
 }
 
-bool RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines) {
+void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines,
+                                    const std::string& partOf) {
+    bool whole = true;
+    QString shown = PlainTextDocument::shownText(text, cutLongLines, whole);
     QTextDocument* fresh = newDocument();
-    const bool whole = PlainTextDocument::fill(*fresh, text, format, cutLongLines);
+    QTextCursor cursor(fresh);
+    cursor.setBlockCharFormat(format);
+    const qsizetype first = PlainTextDocument::pieceEnd(shown, 0, StepwiseTextFill::kPieceChars);
+    cursor.insertText(shown.left(first), format);
     adoptDocument(fresh);
     setCurrentCharFormat(format);
-    return whole;
-}
-
-void RichTextControl::reportShownInPart(const std::string& path) const {
-    throw Failure(shownInPartMessage(displayPath(path)));
+    std::function<void()> done;
+    if (!whole) {
+        const std::string message = shownInPartMessage(displayPath(partOf));
+        done = [message] { postFailure(message); };
+    }
+    if (first < shown.size()) {
+        fill_.start(fresh, std::move(shown), first, format, std::move(done));
+    } else if (done) {
+        done();
+    }
 }
 
 std::string RichTextControl::shownInPartMessage(const std::string& displayedPath) {
@@ -162,9 +175,7 @@ std::string RichTextControl::shownInPartMessage(const std::string& displayedPath
 void RichTextControl::loadWholeFile(const std::string& path) {
     std::string bytes = readWholeFile(path);
     if (plainTextMode_) {
-        if (!showPlainText(plainTextOf(path, bytes), defaultFormat_)) {
-            reportShownInPart(path);
-        }
+        showPlainText(plainTextOf(path, bytes), defaultFormat_, true, path);
         return;
     }
     if (RtfReader::looksLikeRtf(bytes)) {
@@ -173,7 +184,7 @@ void RichTextControl::loadWholeFile(const std::string& path) {
         reader.read(bytes);
         adoptDocument(fresh);
         if (reader.leftOut()) {
-            reportShownInPart(path);
+            throw Failure(shownInPartMessage(displayPath(path)));
         }
         return;
     }
@@ -188,9 +199,7 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     }
     QTextCharFormat readable = defaultFormat_;
     readable.setForeground(QColor(Qt::black));
-    if (!showPlainText(plainTextOf(path, again), readable)) {
-        reportShownInPart(path);
-    }
+    showPlainText(plainTextOf(path, again), readable, true, path);
 }
 
 void RichTextControl::setTextBytes(std::string_view bytes) {

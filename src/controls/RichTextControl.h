@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/StepwiseTextFill.h"
+
 #include <QColor>
 #include <QStringList>
 #include <QTextCharFormat>
@@ -39,9 +41,12 @@ class RichTextControl : public QTextEdit {
 
     // Replaces the content with the file: as rich text when plain-text mode is off (a file that is
     // not rich text is read again as plain text, in black so that it shows on the white background),
-    // as plain text when it is on. Throws Failure when the file cannot be opened or read, and, after
-    // showing its beginning, when the file is more than the control lays out (shownInPartMessage).
+    // as plain text when it is on. Throws Failure when the file cannot be opened or read. Long
+    // plain text shows its first screen at once and goes on filling in while the window stays
+    // responsive (fillingIn()); a file with more than the control lays out shows its beginning and
+    // says so with shownInPartMessage (thrown for rich text, posted once plain text is filled in).
     void loadWholeFile(const std::string& path);
+    bool fillingIn() const { return fill_.running(); }
     static std::string shownInPartMessage(const std::string& displayedPath);
     // Replaces the content with bytes shown as text; they end at the first zero byte.
     void setTextBytes(std::string_view bytes);
@@ -57,11 +62,12 @@ class RichTextControl : public QTextEdit {
     QString plainTextOf(const std::string& path, std::string_view bytes) const;
     QTextDocument* newDocument();
     void adoptDocument(QTextDocument* fresh);
-    // False when only the beginning of the text could be shown.
-    bool showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines = true);
-    [[noreturn]] void reportShownInPart(const std::string& path) const;
+    // partOf: the path to name, once the text is in, when only its beginning could be shown.
+    void showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines = true,
+                       const std::string& partOf = {});
 
     bool plainTextMode_ = false;
+    StepwiseTextFill fill_;
     QTextCharFormat defaultFormat_;
 };
 

@@ -1,4 +1,5 @@
 #include "controls/RichTextControl.h"
+#include "formats/image/PictureFixtures.h"
 #include "formats/text/PlainTextDocument.h"
 #include "platform/Failure.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -177,8 +179,8 @@ TEST_F(RichTextControlTest, UnloadableFilesGiveClearMessages) {
 }
 
 // Files whose layout would freeze the window: a long line without break opportunities shows whole in
-// pieces of bounded length, and text past what the control lays out shows its beginning with one
-// message that says so.
+// pieces of bounded length; long text shows its first screen at once and fills in while events are
+// handled; text past what the control lays out shows its beginning with one message that says so.
 TEST_F(RichTextControlTest, LongLinesAndOverlongTextStayWithinTheLayoutBudget) {
     const struct {
         const char* name;
@@ -189,19 +191,43 @@ TEST_F(RichTextControlTest, LongLinesAndOverlongTextStayWithinTheLayoutBudget) {
         {"a megabyte of minified text", QByteArray(1 << 20, 'm'), false, true},
         {"a megabyte on the white page of a false .rtf", QByteArray(1 << 20, 'r'), true, true},
         {"more text than the budget",
-         QByteArray("12345 7 ").repeated(PlainTextDocument::kMaxShownChars / 8 + 2), false, false},
+         (QByteArray(63, 'w') + '\n').repeated(PlainTextDocument::kMaxShownChars / 64 + 2), false, false},
     };
     for (const auto& row : rows) {
+        fixtures::RecordingReporter reporter;
         const std::string path = write(QStringLiteral("long.csv"), row.bytes);
         control_.setPlainTextMode(!row.rich);
-        const std::string failure = failureOf([&] { control_.loadWholeFile(path); });
-        EXPECT_EQ(failure, row.whole ? "(no failure)" : RichTextControl::shownInPartMessage(path))
-            << row.name;
+        EXPECT_EQ(failureOf([&] { control_.loadWholeFile(path); }), "(no failure)") << row.name;
+        // The first piece is there at once, the rest comes in with the event loop.
         QTextDocument* document = control_.document();
+        EXPECT_GT(document->characterCount(), 1) << row.name;
+        EXPECT_TRUE(control_.fillingIn()) << row.name;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !control_.fillingIn(); }, 50000)) << row.name;
+        EXPECT_EQ(reporter.delivered(),
+                  row.whole ? QStringList()
+                            : QStringList{QString::fromStdString(RichTextControl::shownInPartMessage(path))})
+            << row.name;
         const qsizetype shown = document->characterCount() - document->blockCount();
-        EXPECT_EQ(shown, row.whole ? row.bytes.size() : PlainTextDocument::kMaxShownChars) << row.name;
+        const qsizetype expected =
+            row.whole ? row.bytes.size()
+                      : PlainTextDocument::kMaxShownChars - PlainTextDocument::kMaxShownChars / 64;
+        EXPECT_EQ(shown, expected) << row.name; // less the line feeds
+        EXPECT_FALSE(document->isModified()) << row.name;
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
             ASSERT_LE(block.length(), PlainTextDocument::kMaxParagraphChars + 1) << row.name;
         }
     }
+}
+
+// Opening another document while one is still filling in stops the first.
+TEST_F(RichTextControlTest, ANewLoadStopsTheFillStillGoing) {
+    const std::string big = write(QStringLiteral("big.ini"), QByteArray("line of text\n").repeated(200000));
+    const std::string small = write(QStringLiteral("small.ini"), QByteArray("short\n"));
+    control_.setPlainTextMode(true);
+    control_.loadWholeFile(big);
+    ASSERT_TRUE(control_.fillingIn());
+    control_.loadWholeFile(small);
+    EXPECT_FALSE(control_.fillingIn());
+    QTest::qWait(50);
+    EXPECT_EQ(control_.document()->toPlainText(), QStringLiteral("short\n"));
 }

@@ -20,8 +20,9 @@ class RtfBudget {
     static constexpr int kMaxLinesPerParagraph = 1000;
     // The whole document, estimated, well within what the layout can place ...
     static constexpr double kMaxDocumentHeight = 16'000'000;
-    // ... and no more characters than plain text shows (laid out, each costs some 45 bytes).
-    static constexpr std::int64_t kMaxChars = std::int64_t{10} << 20;
+    // ... and fewer characters than plain text shows: rich text is read in one go, and each
+    // character costs some 45 bytes laid out.
+    static constexpr std::int64_t kMaxChars = std::int64_t{4} << 20;
     // A table is laid out in one go too; longer tables go on as further tables.
     static constexpr int kMaxCellsPerTable = 1000;
     // Largest font size that is honoured (points), as on the platform the format comes from.

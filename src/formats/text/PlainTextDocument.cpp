@@ -75,14 +75,36 @@ QString PlainTextDocument::withCuts(const QString& text) {
     return out;
 }
 
+QString PlainTextDocument::shownText(const QString& text, bool cutLongLines, bool& whole) {
+    whole = text.size() <= kMaxShownChars;
+    const QString shown = whole ? text : text.left(safeCut(text, kMaxShownChars));
+    return cutLongLines ? withCuts(shown) : shown;
+}
+
+qsizetype PlainTextDocument::pieceEnd(const QString& shown, qsizetype from, qsizetype size) {
+    if (shown.size() - from <= size) {
+        return shown.size();
+    }
+    const qsizetype lineEnd = shown.indexOf(QLatin1Char('\n'), from + size);
+    if (lineEnd != -1 && lineEnd - from <= 2 * size) {
+        return lineEnd + 1;
+    }
+    // A long line (uncut text): end inside it, but never between a CR and its LF or inside a pair.
+    qsizetype end = safeCut(shown, from + size);
+    if (shown.at(end - 1) == QLatin1Char('\r') && shown.at(end) == QLatin1Char('\n')) {
+        ++end;
+    }
+    return end;
+}
+
 bool PlainTextDocument::fill(QTextDocument& document, const QString& text, const QTextCharFormat& format,
                              bool cutLongLines) {
-    const bool whole = text.size() <= kMaxShownChars;
+    bool whole = true;
+    const QString shown = shownText(text, cutLongLines, whole);
     document.clear();
     QTextCursor cursor(&document);
     cursor.setBlockCharFormat(format);
-    const QString shown = whole ? text : text.left(safeCut(text, kMaxShownChars));
-    cursor.insertText(cutLongLines ? withCuts(shown) : shown, format);
+    cursor.insertText(shown, format);
     return whole;
 }
 

@@ -22,6 +22,12 @@ class PlainTextDocument {
 
     // The text with a line feed added at every cut.
     static QString withCuts(const QString& text);
+    // What fill() puts into the document: at most kMaxShownChars of the text (whole tells whether
+    // that is all of it), cut unless told not to.
+    static QString shownText(const QString& text, bool cutLongLines, bool& whole);
+    // Where a piece of the shown text that starts at `from` and is about `size` long ends: after a
+    // line end, so that pieces inserted one after the other give the same paragraphs as the whole.
+    static qsizetype pieceEnd(const QString& shown, qsizetype from, qsizetype size);
     // Replaces the document's content with the text (cut as above unless told not to: a short text
     // is shown exactly as it is) in format. False when the text was longer than kMaxShownChars and
     // only its beginning was filled in.
