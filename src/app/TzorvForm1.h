@@ -21,7 +21,8 @@ class BandBar;
 class Desktop;
 class FileChooser;
 class ImageControl;
-class MediaPlayerStrip;
+class MediaDevice;
+class MediaPlayer;
 class Panel;
 class PrintDialog;
 class RichTextControl;
@@ -35,6 +36,7 @@ struct FormServices {
     FileChooser* openDialog = nullptr;
     Desktop* desktop = nullptr;
     PrintDialog* printDialog = nullptr;
+    MediaDevice* media = nullptr;
 };
 
 // The main window: every control, every item of viewer state, and the handlers.
@@ -72,7 +74,7 @@ class TzorvForm1 : public QMainWindow {
     Panel* DisplayPanel = nullptr;
     BandBar* CoolBar1 = nullptr;
     Panel* Panel2 = nullptr;
-    MediaPlayerStrip* MediaPlayer1 = nullptr;
+    MediaPlayer* MediaPlayer1 = nullptr;
     QSlider* TrackBar1 = nullptr;
     Panel* Panel3 = nullptr;
     ToolBar* ToolBar2 = nullptr;
@@ -149,6 +151,9 @@ class TzorvForm1 : public QMainWindow {
     void ShowDocument(const std::string& upperExtension);
     void ShowMedia(const std::string& upperExtension);
     void ActMovSExecute();
+    void Timer3Timer();
+    void TrackBar1Change();
+    void MediaPlayer1Click();
     void ActPrintExecute();
     void ActCharPrintExecute();
 

@@ -75,7 +75,8 @@ bool Panel::eventFilter(QObject* watched, QEvent* event) {
 
 void Panel::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(event->button());
-    QFrame::mousePressEvent(event);
+    // Taken here: a panel inside another must not pass the same press on to its parent's handler.
+    event->accept();
 }
 
 BandBar::BandBar(QWidget* parent, const QString& name, int height) : Panel(parent, name) {
