@@ -4,6 +4,7 @@
 #include "app/TzorvForm1.h"
 #include "platform/Desktop.h"
 #include "platform/FileChooser.h"
+#include "platform/MpvEngine.h"
 #include "platform/PrintDialog.h"
 
 #include <QApplication>
@@ -13,6 +14,12 @@
 using namespace velmoa;
 
 int main(int argc, char** argv) {
+    // Video is drawn by mpv into a native child window, which needs X11: on a Wayland session the
+    // window runs through XWayland unless a platform is asked for.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
@@ -23,7 +30,8 @@ int main(int argc, char** argv) {
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
     QtPrintDialog printDialog;
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog});
+    MpvEngine media;
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &media});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 
