@@ -18,6 +18,8 @@ enum Observed : std::uint64_t { TimePos = 1, Duration, EofReached };
 
 // Longest wait for a file to load before the open gives up.
 constexpr int kOpenTimeoutMs = 10000;
+// Longest wait for mpv to unload a file.
+constexpr int kCloseTimeoutMs = 3000;
 
 std::int32_t toMilliseconds(double seconds) {
     const double ms = std::round(seconds * 1000.0);
@@ -113,7 +115,8 @@ void MpvEngine::setDisplay(QWidget* display) {
     QPalette pal = surface_->palette();
     pal.setColor(QPalette::Window, Qt::black);
     surface_->setPalette(pal);
-    surface_->hide();
+    // Kept shown (the display panel hides it with itself): a surface hidden and shown again loses
+    // mpv's window inside it.
 }
 
 void MpvEngine::ensureHandle() {
@@ -302,13 +305,23 @@ void MpvEngine::readLoadedFile() {
     if (surface_ && hasVideo_) {
         // The video's own size from the top-left corner, until a display rectangle is given.
         surface_->setGeometry(0, 0, static_cast<int>(width), static_cast<int>(height));
-        surface_->show();
     }
 }
 
 void MpvEngine::close() {
     if (mpv_ && open_) {
         command({"stop"});
+        // mpv takes its video window down before it reports idle; the display may go right after.
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            const double left = (kCloseTimeoutMs - waited.elapsed()) / 1000.0;
+            const mpv_event* event = mpv_wait_event(mpv_, std::max(left, 0.0));
+            handle(*event);
+            if (event->event_id == MPV_EVENT_IDLE || left <= 0) {
+                break;
+            }
+        }
     }
     open_ = false;
     playing_ = false;
@@ -316,9 +329,6 @@ void MpvEngine::close() {
     eof_ = false;
     timePos_ = 0;
     duration_ = 0;
-    if (surface_) {
-        surface_->hide();
-    }
 }
 
 void MpvEngine::play() {
