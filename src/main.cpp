@@ -4,6 +4,8 @@
 #include "app/TzorvForm1.h"
 #include "platform/Desktop.h"
 #include "platform/FileChooser.h"
+#include "platform/FluidSynthEngine.h"
+#include "platform/MediaDeviceSelector.h"
 #include "platform/MpvEngine.h"
 #include "platform/PrintDialog.h"
 
@@ -30,7 +32,9 @@ int main(int argc, char** argv) {
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
     QtPrintDialog printDialog;
-    MpvEngine media;
+    MpvEngine player;
+    FluidSynthEngine synthesizer;
+    MediaDeviceSelector media(player, synthesizer);
     TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &media});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
