@@ -1,6 +1,9 @@
 #include "platform/MpvEngine.h"
 
+#include "formats/playlist/XmlPlaylist.h"
 #include "platform/Failure.h"
+#include "platform/Paths.h"
+#include "platform/ReadOnlyFile.h"
 
 #include <QElapsedTimer>
 #include <QMetaObject>
@@ -15,6 +18,31 @@ namespace velmoa {
 namespace {
 
 enum Observed : std::uint64_t { TimePos = 1, Duration, EofReached };
+
+// XML playlists are small; a larger file is not one.
+constexpr std::int64_t kMaxPlaylistBytes = 4 * 1024 * 1024;
+
+// mpv does not read the XML playlists of Windows Media: their entries are handed over as an M3U
+// playlist held in memory. Other files go to mpv by name.
+std::string mpvTarget(const std::string& path) {
+    const std::string ext = asciiUpper(extension(path));
+    if (ext != ".ASX" && ext != ".WAX" && ext != ".WVX" && ext != ".WPL") {
+        return path;
+    }
+    ReadOnlyFile file(path);
+    if (!file.isOpen() || file.size() > kMaxPlaylistBytes) {
+        throw Failure("loading failed");
+    }
+    const std::vector<std::string> entries = readXmlPlaylist(file.readAll(), folderPart(path));
+    if (entries.empty()) {
+        throw Failure("unrecognized file format");
+    }
+    std::string list = "memory://#EXTM3U\n";
+    for (const std::string& entry : entries) {
+        list += entry + "\n";
+    }
+    return list;
+}
 
 // Longest wait for a file to load before the open gives up.
 constexpr int kOpenTimeoutMs = 10000;
@@ -246,11 +274,12 @@ void MpvEngine::command(std::initializer_list<const char*> words) {
 
 void MpvEngine::open(const std::string& path) {
     close();
+    const std::string target = mpvTarget(path);
     ensureHandle();
     pump();
     // Loaded standing still: playback starts with play().
     mpv_set_property_string(mpv_, "pause", "yes");
-    const char* args[] = {"loadfile", path.c_str(), "replace", nullptr};
+    const char* args[] = {"loadfile", target.c_str(), "replace", nullptr};
     mpv_node result{};
     if (mpv_command_ret(mpv_, args, &result) < 0) {
         throw Failure(kUnknownErrorMessage);

@@ -69,6 +69,13 @@ MediaFixtures::MediaFixtures(const QTemporaryDir& dir) : folder(dir.path().toStd
            ffmpeg(picture + tone + QStringList{"-c:v", "wmv2", "-c:a", "wmav2"}, path("clip.wmv"));
     QFile list(QString::fromStdString(path("list.m3u")));
     made = made && list.open(QIODevice::WriteOnly) && list.write("#EXTM3U\ntone.wav\n") > 0;
+    QFile asx(QString::fromStdString(path("list.asx")));
+    made = made && asx.open(QIODevice::WriteOnly) &&
+           asx.write("<ASX version=\"3.0\"><Entry><Ref href=\"clip.wmv\"/></Entry></ASX>") > 0;
+    QFile wpl(QString::fromStdString(path("list.wpl")));
+    made = made && wpl.open(QIODevice::WriteOnly) &&
+           wpl.write(
+               "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"tone.wma\"/></seq></body></smil>") > 0;
 }
 
 } // namespace velmoa::testing
