@@ -396,7 +396,7 @@ void MpvEngine::seekTo(double seconds) {
 }
 
 std::int32_t MpvEngine::position() {
-    pump();
+    // The values come from mpv's events, which the UI thread takes in as they come.
     if (!open_) {
         return 0;
     }
@@ -416,7 +416,6 @@ std::int32_t MpvEngine::length() {
     if (!open_) {
         throw Failure(kNoDeviceMessage);
     }
-    pump();
     return lengthMs();
 }
 
