@@ -1,5 +1,7 @@
 #include "media/MediaFixtures.h"
 
+#include "platform/Failure.h"
+
 #include <QFile>
 #include <QProcess>
 #include <cmath>
@@ -37,6 +39,15 @@ std::string wavBytes(int milliseconds) {
         put16(out, static_cast<int>(8000 * std::sin(2 * M_PI * 440 * i / rate)));
     }
     return out;
+}
+
+std::string failureOf(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    return "(none)";
 }
 
 bool ffmpeg(const QStringList& arguments, const std::string& path) {

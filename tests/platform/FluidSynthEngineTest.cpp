@@ -1,5 +1,6 @@
 #include "platform/FluidSynthEngine.h"
 #include "formats/midi/MidiWriter.h"
+#include "media/MediaFixtures.h"
 #include "platform/Failure.h"
 
 #include <QFile>
@@ -23,14 +24,6 @@ class FluidSynthEngineTest : public ::testing::Test {
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes.data(), static_cast<qint64>(bytes.size()));
         return path;
-    }
-    std::string failureOf(const std::function<void()>& operation) {
-        try {
-            operation();
-        } catch (const Failure& failure) {
-            return failure.what();
-        }
-        return "(none)";
     }
 
     QTemporaryDir dir;

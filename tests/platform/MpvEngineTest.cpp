@@ -33,14 +33,6 @@ class MpvEngineTest : public ::testing::Test {
         engine->play();
         return QTest::qWaitFor([&] { return ends > before; }, 20000);
     }
-    std::string failureOf(const std::function<void()>& operation) {
-        try {
-            operation();
-        } catch (const Failure& failure) {
-            return failure.what();
-        }
-        return "(none)";
-    }
 
     static QTemporaryDir* dir;
     static MediaFixtures* fixtures;
