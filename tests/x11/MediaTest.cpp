@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
@@ -99,4 +100,23 @@ TEST_F(MediaOnX, ASoundPlaysOnUnderAPictureAndStopsAtItsEnd) {
     EXPECT_TRUE(form->MediaPlayer1->isButtonEnabled(MediaButton::Play));
     EXPECT_FALSE(form->MediaPlayer1->isButtonEnabled(MediaButton::Stop));
     EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
+}
+
+TEST_F(MediaOnX, ARightClickOnThePlayingVideoShowsAndHidesTheMediaBar) {
+    const std::string clip = dir.path().toStdString() + "/blue.mpg";
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "color=c=blue:size=320x240:rate=25:duration=3", "-c:v",
+                        "mpeg1video", "-f", "mpeg"},
+                       clip));
+    open(clip);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->frameGeometry() != form->geometry(); }, 10000));
+    // A real press of the X server, on mpv's window inside the panel.
+    const QPoint centre = form->DisplayPanel->mapToGlobal(QPoint(100, 100));
+    auto rightClick = [&] {
+        QProcess::execute(QStringLiteral("xdotool"), {"mousemove", QString::number(centre.x()),
+                                                      QString::number(centre.y()), "click", "3"});
+    };
+    rightClick();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->CoolBar1->isVisible(); }, 10000));
+    rightClick();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->CoolBar1->isVisible(); }, 10000));
 }
