@@ -19,9 +19,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPrinter>
 #include <QSlider>
+#include <algorithm>
 
 // The built-in pictures live in the core library, whose resources must be registered by hand.
 static void registerBuiltInResources() {
@@ -94,6 +96,13 @@ TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidge
     Timer3.setObjectName(QStringLiteral("Timer3"));
     Timer3.setInterval(50);
     connect(&Timer1, &QTimer::timeout, this, [this] { runReported([this] { Timer1Timer(); }); });
+    // Keys and drops belong to the window: its shortcuts work whatever control has the focus, and a
+    // file dropped anywhere opens it (a text control would take Ctrl+X as Cut and insert a dropped
+    // file's address).
+    for (QWidget* control : findChildren<QWidget*>()) {
+        control->setAcceptDrops(false);
+        control->installEventFilter(this);
+    }
     setAcceptDrops(true);
     setClientSize(640, 480);
     runReported([this] { FormCreate(); });
@@ -389,6 +398,23 @@ void TzorvForm1::showEvent(QShowEvent* event) {
         QMetaObject::invokeMethod(
             this, [this] { runReported([this] { FormShow(); }); }, Qt::QueuedConnection);
     }
+}
+
+bool TzorvForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && isWindowShortcut(*static_cast<QKeyEvent*>(event))) {
+        // Not overridden: the shortcut runs instead of the control's own use of the keys.
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TzorvForm1::isWindowShortcut(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    const QList<QAction*> windowActions = actions();
+    return std::any_of(windowActions.begin(), windowActions.end(), [&pressed](const QAction* action) {
+        return !action->shortcut().isEmpty() && action->shortcut() == pressed;
+    });
 }
 
 void TzorvForm1::resizeEvent(QResizeEvent* event) {

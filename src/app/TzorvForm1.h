@@ -11,6 +11,7 @@
 
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QPrinter;
 class QSlider;
@@ -156,6 +157,7 @@ class TzorvForm1 : public QMainWindow {
     QColor counterColour() const;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -167,6 +169,7 @@ class TzorvForm1 : public QMainWindow {
     void createMediaView();
     void createDocumentView();
     void createActions();
+    bool isWindowShortcut(const QKeyEvent& key) const;
     QAction* makeAction(const QString& name, const QString& hint, const QKeySequence& shortcut, int image,
                         void (TzorvForm1::*handler)());
     void openSequence(bool resetCounterColour);

@@ -47,7 +47,8 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setLineWrapMode(QTextEdit::WidgetWidth);
-    setReadOnly(false);
+    // For reading: text can be selected and copied, but no typing, cut or paste changes it.
+    setReadOnly(true);
     // A right click shows nothing, and is not handed on to a parent that has a menu of its own.
     setContextMenuPolicy(Qt::PreventContextMenu);
     viewport()->setContextMenuPolicy(Qt::PreventContextMenu);

@@ -12,7 +12,7 @@
 namespace velmoa {
 
 // The document view's text control: rich text (our RTF reader) or plain text, white-on-black or
-// black-on-white, editable but never saved. It offers the operations the document view needs and
+// black-on-white, read-only (selectable and copyable). It offers the operations the document view needs and
 // nothing more; a right click shows no menu. Each load and clear installs a new document(), so
 // callers (printing) ask for document() when they use it instead of keeping it.
 class RichTextControl : public QTextEdit {
