@@ -18,6 +18,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -397,6 +399,15 @@ void TzorvForm1::showEvent(QShowEvent* event) {
         // Queued, so that the window is on screen behind any message the opening reports.
         QMetaObject::invokeMethod(
             this, [this] { runReported([this] { FormShow(); }); }, Qt::QueuedConnection);
+    }
+}
+
+void TzorvForm1::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        // The program ends with its main window, whatever other window of ours is still shown
+        // (the About box would otherwise keep it running).
+        QCoreApplication::quit();
     }
 }
 
