@@ -188,6 +188,9 @@ class TzorvForm1 : public QMainWindow {
     TAboutBox* AboutBox = nullptr;
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;
+    // Where the window was before full screen, so that it comes back there.
+    QRect clientBeforeFullScreen_;
+    QRect frameBeforeFullScreen_;
 };
 
 } // namespace velmoa
