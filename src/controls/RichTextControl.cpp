@@ -178,12 +178,13 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     showPlainText(plainTextOf(path, again), readable);
 }
 
-void RichTextControl::setTextBytes(std::string_view bytes) {
+void RichTextControl::setTextBytes(std::string_view bytes, TextEnd end) {
     const auto zero = bytes.find('\0');
     if (zero != std::string_view::npos) {
         bytes = bytes.substr(0, zero);
+        end = TextEnd::Whole;
     }
-    showPlainText(bytesToDisplayText(bytes), defaultFormat_);
+    showPlainText(bytesToDisplayText(bytes, end), defaultFormat_);
 }
 
 void RichTextControl::appendLine(const QString& line) {

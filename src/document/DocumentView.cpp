@@ -46,7 +46,8 @@ void TzorvForm1::ShowDocument(const std::string& upperExtension) {
     }
     const std::string bytes = readFirstBytes(FilePath);
     if (isTextContent(bytes)) {
-        RichEdit1->setTextBytes(bytes);
+        // A character split by the byte limit must not change how the rest is read.
+        RichEdit1->setTextBytes(bytes, bytes.size() == kBytesJudged ? TextEnd::Cut : TextEnd::Whole);
     } else {
         RichEdit1->appendLines(hexDumpLines(bytes));
     }

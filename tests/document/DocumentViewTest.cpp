@@ -65,6 +65,38 @@ TEST_F(DocumentView, ByteViewShowsOnlyTheFirst16384Bytes) {
     EXPECT_EQ(form->SizePanel->text(), QStringLiteral("19.53 KB"));
 }
 
+TEST_F(DocumentView, ACharacterCutByTheByteLimitKeepsTheEncoding) {
+    showForm();
+    const auto repeated = [](const std::string& piece, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i) {
+            out += piece;
+        }
+        return out;
+    };
+    struct Row {
+        const char* name;
+        std::string bytes;
+        QString expected;
+    };
+    const Row rows[] = {
+        // 2 + 3 × 5460 = 16382: the limit splits the next character after its second byte.
+        {"utf8.txt", "aa" + repeated("日本", 5500),
+         QStringLiteral("aa") + QString(QStringLiteral("日本")).repeated(2730)},
+        // 1 + 2 × 8191 = 16383: the limit keeps the lead byte of the next character only.
+        {"sjis.txt", "a" + repeated("\x93\xFA", 8300),
+         QStringLiteral("a") + QStringLiteral("日").repeated(8191)},
+        // The whole character fits: nothing is left out.
+        {"whole.txt", "a" + repeated("\xE6\x97\xA5", 5461) + "b",
+         QStringLiteral("a") + QStringLiteral("日").repeated(5461)},
+    };
+    for (const Row& row : rows) {
+        drop(writeFile(dir, row.name, row.bytes));
+        EXPECT_TRUE(reporter.messages.isEmpty()) << row.name;
+        EXPECT_EQ(shownText(), row.expected) << row.name;
+    }
+}
+
 TEST_F(DocumentView, TextAreaLiesBelowTheToolBarAndKeepsItsSizeUntilTheNextDocument) {
     showForm();
     drop(writeFile(dir, "a.ini", "x"));
