@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <sys/stat.h>
 
 using namespace velmoa;
 using namespace velmoa::testing;
@@ -94,6 +95,27 @@ TEST_F(DocumentView, ACharacterCutByTheByteLimitKeepsTheEncoding) {
         drop(writeFile(dir, row.name, row.bytes));
         EXPECT_TRUE(reporter.messages.isEmpty()) << row.name;
         EXPECT_EQ(shownText(), row.expected) << row.name;
+    }
+}
+
+TEST_F(DocumentView, AFileGoneBeforeTheByteReadGivesTheInputOutputMessage) {
+    showForm();
+    const std::string folder = dir.path().toStdString() + "/\x93\xFA.d";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0); // a Shift-JIS name, not valid UTF-8
+    struct Row {
+        std::string path;
+        QString message;
+    };
+    const Row rows[] = {
+        {dir.path().toStdString() + "/\x93\xFA\x96\x7B.txt", QStringLiteral("File not found")},
+        {folder, QStringLiteral("File access denied")},
+    };
+    for (const Row& row : rows) {
+        reporter.messages.clear();
+        // As if the file vanished, or was replaced, after its size was shown.
+        form->FilePath = row.path;
+        runReported([this] { form->ShowDocument(".TXT"); });
+        EXPECT_EQ(reporter.messages, QStringList{row.message});
     }
 }
 
