@@ -82,6 +82,13 @@ QLabel* makeIndicator(QWidget* parent, const QString& name, QSize size, const QC
     return label;
 }
 
+// A screen reader reads an indicator's value as its name (a label's text is its name unless one
+// is set), with the word beside it as its label and description.
+void describeIndicator(QLabel* indicator, QLabel* word) {
+    word->setBuddy(indicator);
+    indicator->setAccessibleDescription(word->text());
+}
+
 } // namespace
 
 TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidget* parent)
@@ -250,7 +257,7 @@ void TzorvForm1::createDocumentView() {
     ToolBar3->addControl(Label5);
     ToolBar3->addSeparator(QStringLiteral("ToolButton17"), 8);
     SizePanel = makeIndicator(ToolBar3, QStringLiteral("SizePanel"), QSize(100, 22), clLime);
-    SizePanel->setAccessibleName(QStringLiteral("サイズ"));
+    describeIndicator(SizePanel, Label5);
     ToolBar3->addControl(SizePanel);
     ToolBar3->addSeparator(QStringLiteral("ToolButton18"), 8);
     ToolBar3->addButton(QStringLiteral("ToolButton19"), ActAbout);
@@ -325,7 +332,7 @@ void TzorvForm1::createPictureView() {
     ToolBar1->addSeparator(QStringLiteral("ToolButton13"), 8);
     CounterPanel = makeIndicator(ToolBar1, QStringLiteral("CounterPanel"), QSize(89, 26), clAqua);
     CounterPanel->setToolTip(QStringLiteral("画像数表示"));
-    CounterPanel->setAccessibleName(QStringLiteral("カウンタ"));
+    describeIndicator(CounterPanel, Label2);
     ToolBar1->addControl(CounterPanel);
     ToolBar1->addSeparator(QStringLiteral("ToolButton1"), 8);
     ToolBar1->addButton(QStringLiteral("HelpButton"), ActAbout);
