@@ -9,11 +9,19 @@
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 using namespace velmoa;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // Every argument names a file: the toolkit is shown none of them, or it would take out those
+    // that look like its own options (-reverse, -style, ...). Its options still come from the
+    // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
+    std::vector<std::string> files(argv + std::min(argc, 1), argv + argc);
+    int toolkitArgc = std::min(argc, 1);
+    QApplication app(toolkitArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
     installFontSubstitutes();
@@ -27,10 +35,6 @@ int main(int argc, char** argv) {
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        files.emplace_back(argv[i]);
-    }
     zorvForm1.setCommandLineFiles(std::move(files));
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
