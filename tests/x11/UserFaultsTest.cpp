@@ -24,8 +24,27 @@ using namespace velmoa::testing;
 
 namespace {
 
+// Picks a control of the window.
+using ControlOf = QWidget* (*)(TzorvForm1&);
+QWidget* documentText(TzorvForm1& window) {
+    return window.RichEdit1->viewport();
+}
+QWidget* secondsBox(TzorvForm1& window) {
+    return window.SpinEdit1;
+}
+
 class UserFaults : public FormTest {
   protected:
+    // A new window, started with the files on its command line; returns its control, shown.
+    QWidget* restartWith(const std::vector<std::string>& commandLine, ControlOf control) {
+        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop});
+        showForm(commandLine);
+        QTest::qWait(50); // the command-line files open once the window is shown
+        QWidget* shown = control(*form);
+        EXPECT_TRUE(shown->isVisible()) << shown->objectName().toStdString();
+        return shown;
+    }
+
     // A drop as the window system delivers it: to the window, at a point, so that Qt picks the
     // control under the pointer as the target.
     void dropOnto(QWidget* control, const std::string& path) {
@@ -110,20 +129,12 @@ TEST_F(UserFaults, WindowShortcutsWorkWhateverControlHasTheFocus) {
     struct Row {
         const char* name;
         std::vector<std::string> commandLine;
-        QWidget* (*focusTarget)(TzorvForm1&);
+        ControlOf focusTarget;
     };
-    const Row rows[] = {
-        {"document text", {text}, [](TzorvForm1& w) -> QWidget* { return w.RichEdit1->viewport(); }},
-        {"seconds box", {}, [](TzorvForm1& w) -> QWidget* { return w.SpinEdit1; }},
-    };
+    const Row rows[] = {{"document text", {text}, documentText}, {"seconds box", {}, secondsBox}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop});
-        showForm(row.commandLine);
-        QTest::qWait(50); // the command-line files open once the window is shown
-        QWidget* target = row.focusTarget(*form);
-        ASSERT_TRUE(target->isVisible());
-        clickInto(target);
+        clickInto(restartWith(row.commandLine, row.focusTarget));
         ASSERT_NE(QApplication::focusWidget(), nullptr);
         ASSERT_NE(QApplication::focusWidget(), form.get());
 
@@ -137,9 +148,7 @@ TEST_F(UserFaults, WindowShortcutsWorkWhateverControlHasTheFocus) {
 
 TEST_F(UserFaults, CtrlXInTheDocumentLeavesItsTextAlone) {
     const std::string text = writeFile(dir, "notes.txt", "some words to read");
-    showForm({text});
-    QTest::qWait(50);
-    clickInto(form->RichEdit1->viewport());
+    clickInto(restartWith({text}, documentText));
     pressInWindow("Ctrl+A");
     pressInWindow("Ctrl+X");
     EXPECT_EQ(form->RichEdit1->toPlainText(), QStringLiteral("some words to read"));
@@ -151,21 +160,17 @@ TEST_F(UserFaults, AFileDroppedOnAnyControlOpensIt) {
     struct Row {
         const char* name;
         std::vector<std::string> commandLine;
-        QWidget* (*target)(TzorvForm1&);
+        ControlOf target;
     };
     const Row rows[] = {
-        {"document text", {first}, [](TzorvForm1& w) -> QWidget* { return w.RichEdit1->viewport(); }},
+        {"document text", {first}, documentText},
         {"document tool bar", {first}, [](TzorvForm1& w) -> QWidget* { return w.CoolBar2; }},
-        {"seconds box", {}, [](TzorvForm1& w) -> QWidget* { return w.SpinEdit1; }},
+        {"seconds box", {}, secondsBox},
         {"picture", {}, [](TzorvForm1& w) -> QWidget* { return w.Image2; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop});
-        showForm(row.commandLine);
-        QTest::qWait(50);
-        QWidget* target = row.target(*form);
-        ASSERT_TRUE(target->isVisible());
+        QWidget* target = restartWith(row.commandLine, row.target);
         form->Timer1.start();
 
         dropOnto(target, second);
