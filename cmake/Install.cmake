@@ -45,3 +45,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, fonts-ipafont-gothic, fonts-ipafont-mincho, fonts-aoyagi-kouzan-t, timgm6mb-soundfont")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)
+
+# The tests check the packaging files against the program: its extension tables and its icon.
+target_compile_definitions(velmoa_tests PRIVATE VELMOA_PACKAGING_DIR="${CMAKE_SOURCE_DIR}/packaging")
+target_link_libraries(velmoa_tests PRIVATE Qt6::Svg)
+add_test(NAME packaging_install_tree COMMAND ${CMAKE_SOURCE_DIR}/tests/packaging/check-package.sh ${CMAKE_BINARY_DIR} install)
+add_test(NAME packaging_debian_package COMMAND ${CMAKE_SOURCE_DIR}/tests/packaging/check-package.sh ${CMAKE_BINARY_DIR} deb)
+set_tests_properties(packaging_install_tree packaging_debian_package PROPERTIES TIMEOUT 120)
