@@ -3,6 +3,7 @@
 #include "app/TAboutBox.h"
 #include "app/TzorvForm1.h"
 #include "platform/Desktop.h"
+#include "platform/Display.h"
 #include "platform/FileChooser.h"
 #include "platform/PrintDialog.h"
 
@@ -13,7 +14,10 @@
 using namespace velmoa;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = startApplication(argc, argv);
+    if (!app) {
+        return 1;
+    }
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
     installFontSubstitutes();
