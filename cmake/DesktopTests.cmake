@@ -2,3 +2,13 @@
 # a private CUPS server, and the window under a headless Wayland compositor.
 add_dependencies(velmoa_tests velmoa)
 target_compile_definitions(velmoa_tests PRIVATE VELMOA_BINARY="$<TARGET_FILE:velmoa>")
+
+# Printing through a private CUPS scheduler; a program of its own, since the CUPS client reads the
+# server's address once per process.
+add_executable(velmoa_cups_tests tests/cups/PrintServiceTest.cpp tests/cups/PrivateCupsServer.cpp
+                                 tests/TestMain.cpp tests/FormHarness.cpp)
+target_include_directories(velmoa_cups_tests PRIVATE tests)
+target_compile_definitions(velmoa_cups_tests PRIVATE VELMOA_CUPS_FILES_DIR="${CMAKE_SOURCE_DIR}/tests/cups")
+target_link_libraries(velmoa_cups_tests PRIVATE velmoa_core Qt6::Test GTest::gtest GTest::gmock)
+add_test(NAME print_service_tests COMMAND velmoa_cups_tests)
+set_tests_properties(print_service_tests PROPERTIES TIMEOUT 60 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")

@@ -82,7 +82,9 @@ void TzorvForm1::ActCharPrintExecute() {
         painter.translate(0, -index * page.height());
         const QRectF clip(0, index * page.height(), page.width(), page.height());
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = clip;
+        // The layout draws every line that touches its clip, so a line starting exactly on the lower
+        // edge, the next page's first, would come out here too (invisible, yet found by search and copy).
+        context.clip = clip.adjusted(0, 0, 0, -1);
         context.palette.setColor(QPalette::Text, Qt::black);
         painter.setClipRect(clip);
         document->documentLayout()->draw(&painter, context);
