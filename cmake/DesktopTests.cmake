@@ -22,3 +22,7 @@ add_dependencies(velmoa_wayland_tests velmoa)
 add_test(NAME wayland_tests COMMAND ${CMAKE_SOURCE_DIR}/tests/wayland/run-under-weston.sh
                                     $<TARGET_FILE:velmoa_wayland_tests>)
 set_tests_properties(wayland_tests PROPERTIES TIMEOUT 90 SKIP_RETURN_CODE 77)
+
+if(TARGET velmoa_x11_tests)
+  target_compile_definitions(velmoa_x11_tests PRIVATE VELMOA_PACKAGING_DIR="${CMAKE_SOURCE_DIR}/packaging")
+endif()
