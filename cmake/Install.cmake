@@ -32,9 +32,9 @@ set(CPACK_PACKAGE_VENDOR "Velmoa")
 set(CPACK_PACKAGE_CONTACT "Velmoa developers <velmoa@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for the pictures, sounds, videos and documents of a folder")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velmoa shows the files of a folder one after another, with a Japanese user interface:\n"
-    "pictures (BMP, JPEG, ICO, WMF, EMF) with stepping and a timed slideshow, sound and video,\n"
-    "and documents as rich text, plain text or a hex dump.")
+    "Velmoa shows the files of a folder one after another, with a Japanese user interface: \
+pictures (BMP, JPEG, ICO, WMF, EMF) with stepping and a timed slideshow, sound and video, \
+and documents as rich text, plain text or a hex dump.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
