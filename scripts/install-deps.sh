@@ -11,7 +11,7 @@ packages=(
   # desktop integration: entry and metadata validators, the Debian package, printing through a
   # private CUPS server checked with poppler, and the Wayland check under a headless Weston
   desktop-file-utils appstream shared-mime-info dpkg-dev
-  cups-daemon cups-client poppler-utils
+  libcups2-dev cups-daemon cups-client poppler-utils
   weston qt6-wayland
 )
 missing=()

@@ -202,3 +202,29 @@ TEST_F(PrintService, JapaneseDocumentPrintsOnTwoPagesWithNothingLostOrRepeated) 
     // The Japanese text is set in the IPA font the view asks for, embedded in the file.
     EXPECT_TRUE(runProgram(QStringLiteral("pdffonts"), {pdf}).contains(QStringLiteral("IPA")));
 }
+
+TEST_F(PrintService, JobTheServiceRefusesIsReported) {
+    struct Row {
+        const char* file;
+        QAction* TzorvForm1::*action;
+    };
+    const Row rows[] = {{"magenta.jpg", &TzorvForm1::ActPrint}, {"memo.txt", &TzorvForm1::ActCharPrint}};
+    ASSERT_TRUE(server->setAccepting(false));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        reporter.messages.clear();
+        const std::string path = std::string(row.file) == "memo.txt"
+                                     ? writeFile(dir, row.file, "memo\n")
+                                     : writeJpeg(dir, row.file, 8, 8, Qt::magenta);
+        drop(path);
+        (form.get()->*row.action)->trigger();
+        ASSERT_EQ(reporter.messages.size(), 1);
+        EXPECT_TRUE(reporter.messages.first().startsWith(QStringLiteral("印刷できませんでした: ")))
+            << reporter.messages.first().toStdString();
+        EXPECT_FALSE(QFile::exists(server->outputPath()));
+    }
+    ASSERT_TRUE(server->setAccepting(true));
+    // Taken again once the queue accepts jobs.
+    reporter.messages.clear();
+    print(form->ActCharPrint);
+}

@@ -141,6 +141,14 @@ bool PrivateCupsServer::addQueue() {
     return ok;
 }
 
+bool PrivateCupsServer::setAccepting(bool accepting) const {
+    bool ok = false;
+    runProgram(QStandardPaths::findExecutable(
+                   accepting ? QStringLiteral("cupsaccept") : QStringLiteral("cupsreject"), systemBinaries),
+               {QStringLiteral("-h"), socketPath(), QLatin1String(queue)}, &ok);
+    return ok;
+}
+
 bool PrivateCupsServer::waitUntilIdle(int milliseconds) const {
     const QDeadlineTimer deadline(milliseconds);
     const QString lpstat = QStandardPaths::findExecutable(QStringLiteral("lpstat"), systemBinaries);

@@ -23,6 +23,8 @@ class PrivateCupsServer {
     // The socket that clients reach it on (the value for CUPS_SERVER).
     QString socketPath() const { return dir_.filePath(QStringLiteral("cups.sock")); }
     QString outputPath() const { return dir_.filePath(QStringLiteral("out/print.pdf")); }
+    // Lets the queue take jobs, or makes it refuse them as a stopped printer's queue does.
+    bool setAccepting(bool accepting) const;
     // Waits until the queue has no job left; false after the time is up.
     bool waitUntilIdle(int milliseconds = 15000) const;
     // The end of the scheduler's log, to explain a failure.
