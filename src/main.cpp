@@ -3,6 +3,7 @@
 #include "app/TAboutBox.h"
 #include "app/TzorvForm1.h"
 #include "platform/Desktop.h"
+#include "platform/Display.h"
 #include "platform/FileChooser.h"
 #include "platform/PrintDialog.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QScreen>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,10 @@ int main(int argc, char** argv) {
     // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
     std::vector<std::string> files(argv + std::min(argc, 1), argv + argc);
     int toolkitArgc = std::min(argc, 1);
-    QApplication app(toolkitArgc, argv);
+    const std::unique_ptr<QApplication> app = startApplication(toolkitArgc, argv);
+    if (!app) {
+        return 1;
+    }
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
     installFontSubstitutes();
