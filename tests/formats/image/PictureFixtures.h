@@ -47,8 +47,9 @@ struct JpegOptions {
 };
 std::string jpegBytes(const QImage& image, const JpegOptions& options = {});
 
-// An EXIF block with one orientation tag, in either byte order.
-std::string exifWithOrientation(int orientation, bool bigEndian);
+// An EXIF block with one orientation tag, in either byte order, stored as the given TIFF type.
+enum class ExifType { Byte = 1, Short = 3, Long = 4, SignedLong = 9 };
+std::string exifWithOrientation(int orientation, bool bigEndian, ExifType type = ExifType::Short);
 
 // Solid quadrants: top-left red, top-right green, bottom-left blue, bottom-right white.
 QImage quadrants(int width, int height);
