@@ -121,17 +121,12 @@ bool runHeader(Session& s, std::string_view bytes) {
     return true;
 }
 
-void cmykToRgb32(const unsigned char* in, QRgb* out, unsigned width, bool inverted) {
+// CMYK JPEGs store their inks inverted (255 is no ink): Adobe's way, which every writer in use
+// follows, with or without Adobe's marker.
+void cmykToRgb32(const unsigned char* in, QRgb* out, unsigned width) {
     for (unsigned x = 0; x < width; ++x, in += 4) {
-        int c = in[0], m = in[1], y = in[2], k = in[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        // Adobe's files store the inks inverted: 255 is no ink.
-        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+        const int k = in[3];
+        out[x] = qRgb(in[0] * k / 255, in[1] * k / 255, in[2] * k / 255);
     }
 }
 
@@ -163,7 +158,6 @@ bool runDecode(Session& s, std::string_view bytes, int eighths) {
     if (cmyk) {
         s.row.resize(static_cast<std::size_t>(w) * 4);
     }
-    const bool inverted = s.cinfo.saw_Adobe_marker;
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const int y = static_cast<int>(s.cinfo.output_scanline);
         JSAMPROW target = cmyk ? s.row.data() : s.image.scanLine(y);
@@ -171,8 +165,7 @@ bool runDecode(Session& s, std::string_view bytes, int eighths) {
             break;
         }
         if (cmyk) {
-            cmykToRgb32(s.row.data(), reinterpret_cast<QRgb*>(s.image.scanLine(y)), s.cinfo.output_width,
-                        inverted);
+            cmykToRgb32(s.row.data(), reinterpret_cast<QRgb*>(s.image.scanLine(y)), s.cinfo.output_width);
         }
         s.rowsDone = y + 1;
     }

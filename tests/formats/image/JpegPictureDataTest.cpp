@@ -246,6 +246,7 @@ TEST(JpegPictureData, DecodesEachColourLayout) {
         {"restart markers", {.restartInterval = 1}, colours},
         {"grayscale", {.grayscale = true}, {grey, qRgb(150, 150, 150), qRgb(29, 29, 29), kWhite}},
         {"Adobe CMYK", {.cmyk = true}, colours},
+        {"CMYK without Adobe's marker", {.cmyk = true, .adobeMarker = false}, colours},
     };
     for (const auto& row : rows) {
         const Picture picture = Picture::fromJpegBytes(jpegBytes(stored, row.options));
@@ -274,7 +275,7 @@ TEST(JpegPictureData, TruncatedDataShowsWhatWasDecodedWithoutAFailure) {
 
 // Files of several scans (progressive ones) are read whole before a row comes out; one cut
 // inside a later segment still shows the scans that were complete, in colour or CMYK alike.
-TEST(JpegPictureData, TruncatedMultiScanDataShowsTheCompleteScans) {
+TEST(JpegPictureData, TruncatedDataOfEachLayoutShowsWhatWasDecoded) {
     const struct {
         const char* name;
         JpegOptions options;
@@ -282,6 +283,7 @@ TEST(JpegPictureData, TruncatedMultiScanDataShowsTheCompleteScans) {
         {"progressive YCbCr", {.progressive = true}},
         {"progressive Adobe CMYK", {.progressive = true, .cmyk = true}},
         {"baseline Adobe CMYK", {.cmyk = true}},
+        {"baseline CMYK without Adobe's marker", {.cmyk = true, .adobeMarker = false}},
     };
     for (const auto& row : rows) {
         const std::string whole = jpegBytes(quadrants(64, 64), row.options);

@@ -97,6 +97,7 @@ std::string jpegBytes(const QImage& source, const JpegOptions& o) {
         cinfo.comp_info[0].v_samp_factor = o.vSampling;
     }
     cinfo.restart_in_rows = o.restartInterval;
+    cinfo.write_Adobe_marker = o.cmyk && o.adobeMarker;
     if (o.progressive) {
         jpeg_simple_progression(&cinfo);
     }

@@ -39,7 +39,8 @@ struct JpegOptions {
     int quality = 95;
     bool progressive = false;
     bool grayscale = false;
-    bool cmyk = false;       // Adobe CMYK, inks stored inverted
+    bool cmyk = false;       // CMYK, inks stored inverted
+    bool adobeMarker = true; // for CMYK: Adobe's marker, which some writers leave out
     int restartInterval = 0; // in MCU rows
     int hSampling = 1;       // luma sampling factors: 1x1 = 4:4:4, 2x1 = 4:2:2, 2x2 = 4:2:0
     int vSampling = 1;
