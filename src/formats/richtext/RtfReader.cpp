@@ -22,7 +22,7 @@ const std::unordered_set<std::string>& skippedDestinations() {
         "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "listtable",
         "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata",
         "colorschememapping", "latentstyles", "datastore", "pgdsctbl", "revtbl", "filetbl", "fldinst",
-        "nonshppict", "shpinst", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
+        "nonshppict", "sp", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
         "ftnsepc", "aftnsep", "aftnsepc", "pn", "do", "template", "userprops", "docvar", "private", "xe",
         "tc", "txe", "upr", "pnseclvl", "fchars", "lchars", "protusertbl", "wgrffmtfilter", "passwordhash",
         "comment", "keywords", "title", "subject", "author", "operator", "company", "doccomm", "oldcprops",
@@ -151,6 +151,8 @@ bool RtfReader::read(std::string_view bytes) {
     if (!finished_) {
         applyBlockFormat();
     }
+    endTextBox();
+    placeTextBoxes();
     cursor_.endEditBlock();
     return true;
 }
@@ -184,8 +186,12 @@ void RtfReader::closeGroup() {
         finished_ = true;
     }
     const Destination closing = state_.destination;
+    const bool closingTextBox = state_.inTextBox;
     state_ = states_.back();
     states_.pop_back();
+    if (closingTextBox && !state_.inTextBox) {
+        endTextBox();
+    }
     if (closing == Destination::FontTable) {
         finishFontEntry();
     } else if (closing == Destination::Picture && state_.destination != Destination::Picture) {
@@ -222,8 +228,15 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         return true;
     }
     if (word == "shppict" || word == "shprslt" || word == "fldrslt" || word == "field" || word == "object" ||
-        word == "result" || word == "listtext" || word == "pntext") {
+        word == "result" || word == "listtext" || word == "pntext" || word == "shpinst") {
         return true; // containers of visible content
+    }
+    if (word == "shptxt") {
+        if (state_.destination == Destination::Text && !state_.inTextBox) {
+            beginTextBox();
+            state_.inTextBox = true;
+        }
+        return true;
     }
     if (skippedDestinations().count(word) != 0 || starred) {
         state_.destination = Destination::Skip;
@@ -316,13 +329,8 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         endCell();
     } else if (word == "row") {
         endRow();
-    } else if (word == "trowd") {
-        rowCellEdges_.clear();
-    } else if (word == "cellx") {
-        if (rowCellEdges_.size() < static_cast<std::size_t>(kMaxColumns)) {
-            rowCellEdges_.push_back(clampInt(param, 0, kMaxTwips));
-        }
-    } else if (applyCharWord(word, hasParam, param) || applyParaWord(word, hasParam, param)) {
+    } else if (applyTableWord(word, param) || applyCharWord(word, hasParam, param) ||
+               applyParaWord(word, hasParam, param)) {
         // format changed
     } else {
         static const std::pair<const char*, char16_t> specials[] = {

@@ -7,6 +7,8 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextFormat>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -23,8 +25,9 @@ namespace velmoa {
 // character sets, colours, Unicode, tables and PNG/JPEG pictures. Destinations that carry no
 // visible text (style sheet, document information, headers, footers, lists, …) are skipped.
 // Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
-// read. The reader's parts live in three files: tokens and destinations (RtfReader.cpp), character
-// and paragraph formats (RtfReaderFormats.cpp), tables and pictures (RtfReaderTables.cpp).
+// read. The reader's parts live in four files: tokens and destinations (RtfReader.cpp), character
+// and paragraph formats (RtfReaderFormats.cpp), tables and pictures (RtfReaderTables.cpp), and the
+// text of drawing objects (RtfReaderTextBoxes.cpp).
 class RtfReader {
   public:
     // Text without a colour of its own takes the automatic colour, black, as on the platform this
@@ -85,6 +88,7 @@ class RtfReader {
         // After \dbch the associated properties (\ab, \ai) are those of the East Asian text.
         bool eastAsianContext = false;
         int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
+        bool inTextBox = false; // inside the text of a drawing object (\shptxt)
     };
     struct Font {
         QString name;
@@ -126,11 +130,16 @@ class RtfReader {
     void paragraphBreak();
     void endCell();
     void endRow();
+    bool applyTableWord(const std::string& word, int param);
+    QTextTableCellFormat cellFormat(int cell) const;
     void enterTableIfNeeded();
     void leaveTable();
     void applyBlockFormat();
     void pictureWord(const std::string& word, int param);
     void finishPicture();
+    void beginTextBox();
+    void endTextBox();
+    void placeTextBoxes();
     void finishFontEntry();
     void finishColourEntry();
     CodePageDecoder& decoderFor(int codePage);
@@ -160,13 +169,42 @@ class RtfReader {
     QString run_;
     CharProps runProps_;
     std::map<int, std::unique_ptr<CodePageDecoder>> decoders_;
-    std::vector<int> rowCellEdges_; // \cellx of the row being defined, twips
+    // Cell borders as the row definition gives them (\clbrdrt … \brdrs \brdrw15).
+    struct Border {
+        QTextFrameFormat::BorderStyle style = QTextFrameFormat::BorderStyle_None;
+        int twips = 0;
+        bool thick = false; // \brdrth: twice the width
+        int colour = 0;
+    };
+    enum Side { Top, Left, Bottom, Right, InnerHorizontal, InnerVertical };
+    struct CellDef {
+        int edge = 0; // \cellx, twips
+        std::array<Border, 4> borders{};
+    };
+    std::vector<CellDef> rowCells_; // of the row being defined
+    CellDef cellDef_;               // the cell being defined, until its \cellx
+    std::array<Border, 6> rowBorders_{};
+    Border* borderTarget_ = nullptr; // the border that \brdr… words describe
+    Border paragraphBorder_;         // read, not shown
     QTextTable* table_ = nullptr;
     int tableRow_ = 0;
     int tableCell_ = 0;
     bool rowEnded_ = false;
     bool cellPending_ = false;
     bool starred_ = false;
+    // Drawing objects' text is gathered aside while its group is read and placed after the
+    // paragraph that anchors it: there it reads in order, where the page would show it beside.
+    struct MainFlow {
+        QTextCursor cursor;
+        QTextTable* table = nullptr;
+        int tableRow = 0;
+        int tableCell = 0;
+        bool rowEnded = false;
+        bool cellPending = false;
+    };
+    std::unique_ptr<QTextDocument> textBoxes_;
+    MainFlow mainFlow_;
+    bool readingTextBox_ = false;
     int paragraphs_ = 0;
     bool finished_ = false; // the document's group has closed; what follows is not read
 };

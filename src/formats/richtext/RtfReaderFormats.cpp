@@ -293,6 +293,7 @@ void RtfReader::paragraphBreak() {
     syncTable();
     flushRun();
     applyBlockFormat();
+    placeTextBoxes();
     cursor_.insertBlock(blockFormat(state_.para), charFormat(state_.chars));
 }
 

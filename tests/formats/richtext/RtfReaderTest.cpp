@@ -9,6 +9,7 @@
 #include <QTextImageFormat>
 #include <QTextTable>
 #include <QUrl>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
@@ -200,10 +201,63 @@ TEST(RtfReader, AppliesParagraphFormats) {
     EXPECT_EQ(exact.lineHeight(), 20);
 }
 
+// Lines come from the cells' own borders (or the row's): none given, none drawn.
+TEST(RtfReader, DrawsTheBordersThatTheRowDefines) {
+    using S = QTextFrameFormat::BorderStyle;
+    const struct {
+        const char* name;
+        std::string definition;
+        std::array<S, 4> styles; // top, left, bottom, right of the first cell
+        std::array<qreal, 4> widths;
+    } rows[] = {
+        {"none",
+         "\\cellx1500",
+         {S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None},
+         {0, 0, 0, 0}},
+        {"single, thick, double, dotted",
+         "\\clbrdrt\\brdrs\\brdrw15\\clbrdrl\\brdrth\\brdrw30\\clbrdrb\\brdrdb\\brdrw15\\clbrdrr\\brdrdot\\br"
+         "drw45"
+         "\\cellx1500",
+         {S::BorderStyle_Solid, S::BorderStyle_Solid, S::BorderStyle_Double, S::BorderStyle_Dotted},
+         {1, 4, 3, 3}},
+        {"explicitly none",
+         "\\clbrdrt\\brdrnone\\clbrdrl\\brdrnil\\cellx1500",
+         {S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None},
+         {0, 0, 0, 0}},
+        {"the row's outer edges",
+         "\\trbrdrt\\brdrs\\trbrdrl\\brdrdash\\trbrdrv\\brdrdb\\brdrw60\\cellx1500",
+         {S::BorderStyle_Solid, S::BorderStyle_Dashed, S::BorderStyle_None, S::BorderStyle_Double},
+         {1, 1, 0, 4}},
+        // Paragraph borders are not the cell's.
+        {"paragraph border",
+         "\\cellx1500\\pard\\brdrb\\brdrs\\brdrw15",
+         {S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None},
+         {0, 0, 0, 0}},
+    };
+    for (const auto& row : rows) {
+        QTextDocument document;
+        ASSERT_TRUE(
+            readRtf("{\\rtf1\\trowd" + row.definition + "\\cellx3000\\pard\\intbl A\\cell B\\cell\\row}",
+                    document, defaultFormat()));
+        QTextTable* table = document.rootFrame()->childFrames().isEmpty()
+                                ? nullptr
+                                : qobject_cast<QTextTable*>(document.rootFrame()->childFrames().front());
+        ASSERT_NE(table, nullptr) << row.name;
+        EXPECT_EQ(table->format().border(), 0) << row.name;
+        const QTextTableCellFormat cell = table->cellAt(0, 0).format().toTableCellFormat();
+        const std::array<S, 4> styles = {cell.topBorderStyle(), cell.leftBorderStyle(),
+                                         cell.bottomBorderStyle(), cell.rightBorderStyle()};
+        const std::array<qreal, 4> widths = {cell.topBorder(), cell.leftBorder(), cell.bottomBorder(),
+                                             cell.rightBorder()};
+        EXPECT_EQ(styles, row.styles) << row.name;
+        EXPECT_EQ(widths, row.widths) << row.name;
+    }
+}
+
 TEST(RtfReader, ShowsTablesAsRowsOfCells) {
     const std::string rtf = "{\\rtf1 Before\\par"
                             "\\trowd\\cellx1500\\cellx3000\\pard\\intbl A\\cell B\\cell\\row"
-                            "\\trowd\\cellx1500\\cellx3000\\pard\\intbl C\\cell\\cell\\row"
+                            "\\trowd\\cellx1500\\cellx3000\\pard\\intbl C\\cell\\cell  {\\row}"
                             "\\pard After\\par}";
     QTextDocument document;
     ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
@@ -223,10 +277,38 @@ TEST(RtfReader, ShowsTablesAsRowsOfCells) {
     EXPECT_EQ(cellText(0, 0), QStringLiteral("A"));
     EXPECT_EQ(cellText(0, 1), QStringLiteral("B"));
     EXPECT_EQ(cellText(1, 0), QStringLiteral("C"));
-    EXPECT_EQ(cellText(1, 1), QString());
+    // A blank between the last cell and the row's end makes no column of its own.
+    EXPECT_EQ(cellText(1, 1).trimmed(), QString());
     EXPECT_EQ(table->format().columnWidthConstraints().value(0).rawValue(), 100);
     EXPECT_LT(document.find(QStringLiteral("Before")).position(), table->firstPosition());
     EXPECT_GT(document.find(QStringLiteral("After")).position(), table->lastPosition());
+}
+
+// Drawing objects' text reads after the paragraph that anchors the object; the shape's
+// properties and its fallback drawing stay unseen.
+TEST(RtfReader, ShowsTextBoxesAfterTheirAnchoringParagraph) {
+    const std::string shape = "{\\shp{\\*\\shpinst\\shpleft3118\\shptop114{\\sp{\\sn shapeType}{\\sv 202}}"
+                              "{\\sp{\\sn fillColor}{\\sv 16777215}}"
+                              "{\\shptxt\\pard\\plain Boxed \\b text\\b0\\par second\\par}}"
+                              "{\\shprslt{\\*\\do\\dobxcolumn{\\dptxbxtext old copy}}}}";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1 Anchor " + shape + "paragraph.\\par Next.\\par}",
+         QStringLiteral("Anchor paragraph.\nBoxed text\nsecond\nNext.\n")},
+        {"{\\rtf1 " + shape + shape + "\\par}", QStringLiteral("\nBoxed text\nsecond\nBoxed text\nsecond\n")},
+        // A document of nothing but a text box, and one cut off inside it.
+        {"{\\rtf1 " + shape + "}", QStringLiteral("\nBoxed text\nsecond")},
+        {"{\\rtf1 A" + shape.substr(0, shape.find("second")), QStringLiteral("A\nBoxed text")},
+        // Anchored in a table cell: the box stays in the cell.
+        {"{\\rtf1\\trowd\\cellx1500\\cellx3000\\pard\\intbl A" + shape + "\\cell B\\cell\\row\\pard C\\par}",
+         QStringLiteral("\uFDD0A\nBoxed text\nsecond\uFDD0B\uFDD1C\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+    QTextDocument document;
+    ASSERT_TRUE(readRtf("{\\rtf1 Anchor " + shape + "\\par}", document, defaultFormat()));
+    EXPECT_EQ(formatOf(document, QStringLiteral("text")).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatOf(document, QStringLiteral("Boxed")).fontWeight(), QFont::Normal);
 }
 
 TEST(RtfReader, AddsPngAndJpegPicturesAtTheirSize) {
