@@ -78,6 +78,7 @@ class RtfReader {
         int lineTwips = 0;         // \sl: 0 single, > 0 at least, < 0 exactly
         bool lineMultiple = false; // \slmult1: \sl counts in 240ths of single spacing
         std::vector<int> tabTwips;
+        bool dropCap = false; // a frame holding the large first letter of the next paragraph
         bool operator==(const ParaProps&) const = default;
     };
     struct State {

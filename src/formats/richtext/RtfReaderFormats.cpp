@@ -105,6 +105,8 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
         p.lineTwips = clampInt(param, -kMaxTwips, kMaxTwips);
     } else if (word == "slmult") {
         p.lineMultiple = param != 0;
+    } else if (word == "dropcapli") {
+        p.dropCap = param > 0;
     } else if (word == "tx" || word == "tb") {
         if (p.tabTwips.size() < 64) {
             p.tabTwips.push_back(clampInt(param, 0, kMaxTwips));
@@ -292,6 +294,9 @@ void RtfReader::paragraphBreak() {
     }
     syncTable();
     flushRun();
+    if (state_.para.dropCap) {
+        return; // the letter begins the next paragraph's first word: "T" + "he"
+    }
     applyBlockFormat();
     placeTextBoxes();
     cursor_.insertBlock(blockFormat(state_.para), charFormat(state_.chars));
