@@ -22,7 +22,7 @@ const std::unordered_set<std::string>& skippedDestinations() {
         "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "listtable",
         "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata",
         "colorschememapping", "latentstyles", "datastore", "pgdsctbl", "revtbl", "filetbl", "fldinst",
-        "nonshppict", "sp", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
+        "nonshppict", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
         "ftnsepc", "aftnsep", "aftnsepc", "pn", "do", "template", "userprops", "docvar", "private", "xe",
         "tc", "txe", "upr", "pnseclvl", "fchars", "lchars", "protusertbl", "wgrffmtfilter", "passwordhash",
         "comment", "keywords", "title", "subject", "author", "operator", "company", "doccomm", "oldcprops",
@@ -231,7 +231,26 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         word == "result" || word == "listtext" || word == "pntext" || word == "shpinst") {
         return true; // containers of visible content
     }
-    if (word == "shptxt") {
+    // A shape's properties are skipped but for the text that WordArt shapes keep in one of them.
+    if (word == "sp") {
+        state_.destination =
+            state_.destination == Destination::Text ? Destination::ShapePropertyName : Destination::Skip;
+        shapePropertyName_.clear();
+        return true;
+    }
+    if (word == "sn" && state_.destination == Destination::ShapePropertyName) {
+        shapePropertyName_.clear();
+        return true;
+    }
+    if (word == "sv" && state_.destination == Destination::ShapePropertyName) {
+        if (shapePropertyName_ == "gtextUNICODE") {
+            state_.destination = Destination::Text;
+        } else {
+            state_.destination = Destination::Skip;
+            return true;
+        }
+    }
+    if (word == "shptxt" || word == "sv") {
         if (state_.destination == Destination::Text && !state_.inTextBox) {
             beginTextBox();
             state_.inTextBox = true;
@@ -289,6 +308,7 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         pictureWord(word, param);
         return;
     case Destination::Skip:
+    case Destination::ShapePropertyName:
         return;
     case Destination::Text:
         break;

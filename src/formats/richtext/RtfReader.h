@@ -51,7 +51,7 @@ class RtfReader {
     // True when the token just read is dropped: inside a skipped destination, or as one of the
     // fallback characters that follow a Unicode escape.
     bool dropsThisToken();
-    enum class Destination { Text, Skip, FontTable, ColourTable, Picture };
+    enum class Destination { Text, Skip, FontTable, ColourTable, Picture, ShapePropertyName };
     enum class VerticalAlign { Normal, Super, Sub };
 
     struct CharProps {
@@ -206,6 +206,7 @@ class RtfReader {
     std::unique_ptr<QTextDocument> textBoxes_;
     MainFlow mainFlow_;
     bool readingTextBox_ = false;
+    std::string shapePropertyName_; // \sn of the shape property being read
     int paragraphs_ = 0;
     bool finished_ = false; // the document's group has closed; what follows is not read
 };

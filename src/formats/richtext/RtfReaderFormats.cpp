@@ -141,6 +141,11 @@ void RtfReader::textRun(std::string_view text) {
             }
         }
         return;
+    case Destination::ShapePropertyName:
+        if (shapePropertyName_.size() < 64) {
+            shapePropertyName_.append(text.substr(0, 64 - shapePropertyName_.size()));
+        }
+        return;
     case Destination::Picture:
         for (const char c : text) {
             if (!isHexDigit(c)) {
@@ -177,6 +182,7 @@ void RtfReader::hexByte(unsigned char byte) {
     switch (state_.destination) {
     case Destination::Skip:
     case Destination::ColourTable:
+    case Destination::ShapePropertyName:
         return;
     case Destination::FontTable:
         if (fontEntry_ >= 0) {

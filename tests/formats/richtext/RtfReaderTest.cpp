@@ -303,6 +303,11 @@ TEST(RtfReader, ShowsTextBoxesAfterTheirAnchoringParagraph) {
         // A document of nothing but a text box, and one cut off inside it.
         {"{\\rtf1 " + shape + "}", QStringLiteral("\nBoxed text\nsecond")},
         {"{\\rtf1 A" + shape.substr(0, shape.find("second")), QStringLiteral("A\nBoxed text")},
+        // WordArt keeps its text in a shape property; the other properties stay unseen.
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn gtextUNICODE}{\\sv Word\\u-194?\\u26085?}}{\\sp{\\sn "
+         "gtextFont}"
+         "{\\sv Arial}}{\\sp{\\sn fillBlip}{\\sv{\\pict\\pngblip 00}}}}}B\\par}",
+         QStringLiteral("AB\nWord\uFF3E日\n")},
         // Anchored in a table cell: the box stays in the cell.
         {"{\\rtf1\\trowd\\cellx1500\\cellx3000\\pard\\intbl A" + shape + "\\cell B\\cell\\row\\pard C\\par}",
          QStringLiteral("\uFDD0A\nBoxed text\nsecond\uFDD0B\uFDD1C\n")},
