@@ -19,8 +19,7 @@ const std::unordered_set<std::string>& skippedDestinations() {
     // clang-format off
     static const std::unordered_set<std::string> words = {
         "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-        "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "listtable",
-        "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata",
+        "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata",
         "colorschememapping", "latentstyles", "datastore", "pgdsctbl", "revtbl", "filetbl", "fldinst",
         "nonshppict", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
         "ftnsepc", "aftnsep", "aftnsepc", "pn", "do", "template", "userprops", "docvar", "private", "xe",
@@ -192,6 +191,9 @@ void RtfReader::closeGroup() {
     if (closingTextBox && !state_.inTextBox) {
         endTextBox();
     }
+    if (closing == Destination::LevelText) {
+        flushLevelText();
+    }
     if (closing == Destination::FontTable) {
         finishFontEntry();
     } else if (closing == Destination::Picture && state_.destination != Destination::Picture) {
@@ -218,6 +220,18 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         colourEntry_ = Colour{};
         return true;
     }
+    if (word == "listtable" || word == "listoverridetable") {
+        state_.destination = word == "listtable" ? Destination::ListTable : Destination::ListOverrideTable;
+        return true;
+    }
+    if (word == "leveltext" && state_.destination == Destination::ListTable) {
+        state_.destination = Destination::LevelText;
+        return true;
+    }
+    if (word == "listtext" || word == "pntext") {
+        listTextSeen_ = true;
+        return true;
+    }
     if (word == "pict") {
         if (state_.destination == Destination::Text) {
             state_.destination = Destination::Picture;
@@ -228,7 +242,7 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         return true;
     }
     if (word == "shppict" || word == "shprslt" || word == "fldrslt" || word == "field" || word == "object" ||
-        word == "result" || word == "listtext" || word == "pntext" || word == "shpinst") {
+        word == "result" || word == "shpinst") {
         return true; // containers of visible content
     }
     // A shape's properties are skipped but for the text that WordArt shapes keep in one of them.
@@ -306,6 +320,11 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         return;
     case Destination::Picture:
         pictureWord(word, param);
+        return;
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+    case Destination::LevelText:
+        listWord(word, param);
         return;
     case Destination::Skip:
     case Destination::ShapePropertyName:

@@ -27,7 +27,7 @@ namespace velmoa {
 // Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
 // read. The reader's parts live in four files: tokens and destinations (RtfReader.cpp), character
 // and paragraph formats (RtfReaderFormats.cpp), tables and pictures (RtfReaderTables.cpp), and the
-// text of drawing objects (RtfReaderTextBoxes.cpp).
+// text of drawing objects (RtfReaderTextBoxes.cpp); list numbers live in RtfReaderLists.cpp.
 class RtfReader {
   public:
     // Text without a colour of its own takes the automatic colour, black, as on the platform this
@@ -51,7 +51,17 @@ class RtfReader {
     // True when the token just read is dropped: inside a skipped destination, or as one of the
     // fallback characters that follow a Unicode escape.
     bool dropsThisToken();
-    enum class Destination { Text, Skip, FontTable, ColourTable, Picture, ShapePropertyName };
+    enum class Destination {
+        Text,
+        Skip,
+        FontTable,
+        ColourTable,
+        Picture,
+        ShapePropertyName,
+        ListTable,
+        ListOverrideTable,
+        LevelText
+    };
     enum class VerticalAlign { Normal, Super, Sub };
 
     struct CharProps {
@@ -79,6 +89,8 @@ class RtfReader {
         bool lineMultiple = false; // \slmult1: \sl counts in 240ths of single spacing
         std::vector<int> tabTwips;
         bool dropCap = false; // a frame holding the large first letter of the next paragraph
+        int list = 0;         // \ls: the list override the paragraph is an item of, 0 for none
+        int level = 0;        // \ilvl
         bool operator==(const ParaProps&) const = default;
     };
     struct State {
@@ -138,6 +150,18 @@ class RtfReader {
     void applyBlockFormat();
     void pictureWord(const std::string& word, int param);
     void finishPicture();
+    // Lists: numbers for items whose writer left out the number's text (\listtext).
+    struct ListLevel {
+        int format = 0; // \levelnfc
+        int start = 1;
+        int follow = 0;      // \levelfollow: 0 tab, 1 space, 2 nothing
+        std::u16string text; // \leveltext: its length, then characters; codes 0..8 stand for levels' numbers
+    };
+    bool listWord(const std::string& word, int param);
+    void levelTextByte(unsigned char byte);
+    void flushLevelText();
+    QString listNumber();
+    static QString formatNumber(int number, int format);
     void beginTextBox();
     void endTextBox();
     void placeTextBoxes();
@@ -206,7 +230,15 @@ class RtfReader {
     std::unique_ptr<QTextDocument> textBoxes_;
     MainFlow mainFlow_;
     bool readingTextBox_ = false;
-    std::string shapePropertyName_; // \sn of the shape property being read
+    std::string shapePropertyName_;               // \sn of the shape property being read
+    std::vector<ListLevel> listLevels_;           // of the list being read
+    std::map<int, std::vector<ListLevel>> lists_; // by \listid
+    std::map<int, int> listOverrides_;            // \ls → \listid
+    int overrideListId_ = 0;
+    std::string levelTextBytes_;                     // code page bytes of \leveltext not yet decoded
+    std::map<int, std::array<int, 9>> listCounters_; // by \ls; 0 where a level has not counted yet
+    bool paragraphStarted_ = false;                  // the paragraph has shown something
+    bool listTextSeen_ = false;                      // the writer gave the paragraph's number as text
     int paragraphs_ = 0;
     bool finished_ = false; // the document's group has closed; what follows is not read
 };

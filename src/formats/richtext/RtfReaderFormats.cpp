@@ -105,6 +105,10 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
         p.lineTwips = clampInt(param, -kMaxTwips, kMaxTwips);
     } else if (word == "slmult") {
         p.lineMultiple = param != 0;
+    } else if (word == "ls") {
+        p.list = std::max(param, 0);
+    } else if (word == "ilvl") {
+        p.level = clampInt(param, 0, 8);
     } else if (word == "dropcapli") {
         p.dropCap = param > 0;
     } else if (word == "tx" || word == "tb") {
@@ -139,6 +143,14 @@ void RtfReader::textRun(std::string_view text) {
             if (c == ';') {
                 finishColourEntry();
             }
+        }
+        return;
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+        return;
+    case Destination::LevelText:
+        for (const char c : text) {
+            levelTextByte(static_cast<unsigned char>(c));
         }
         return;
     case Destination::ShapePropertyName:
@@ -183,6 +195,11 @@ void RtfReader::hexByte(unsigned char byte) {
     case Destination::Skip:
     case Destination::ColourTable:
     case Destination::ShapePropertyName:
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+        return;
+    case Destination::LevelText:
+        levelTextByte(byte);
         return;
     case Destination::FontTable:
         if (fontEntry_ >= 0) {
@@ -271,6 +288,13 @@ void RtfReader::output(const QString& text) {
         return;
     }
     syncTable();
+    if (!paragraphStarted_) {
+        paragraphStarted_ = true;
+        const QString number = listNumber();
+        if (!number.isEmpty()) {
+            output(number);
+        }
+    }
     if (!run_.isEmpty() && !(runProps_ == state_.chars)) {
         flushRun();
     }
@@ -306,6 +330,8 @@ void RtfReader::paragraphBreak() {
     applyBlockFormat();
     placeTextBoxes();
     cursor_.insertBlock(blockFormat(state_.para), charFormat(state_.chars));
+    paragraphStarted_ = false;
+    listTextSeen_ = false;
 }
 
 QTextCharFormat RtfReader::charFormat(const CharProps& props) const {

@@ -221,6 +221,8 @@ void RtfReader::endCell() {
     flushRun();
     applyBlockFormat();
     placeTextBoxes();
+    paragraphStarted_ = false;
+    listTextSeen_ = false;
     ++tableCell_;
     cellPending_ = true;
 }

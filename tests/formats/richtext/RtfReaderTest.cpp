@@ -321,6 +321,56 @@ TEST(RtfReader, ShowsTextBoxesAfterTheirAnchoringParagraph) {
     EXPECT_EQ(formatOf(document, QStringLiteral("Boxed")).fontWeight(), QFont::Normal);
 }
 
+namespace {
+// A one-level list of the given number format whose item gives no number of its own.
+std::string listDocument(int format, int start, const std::string& levelText = "\\'02\\'00.;",
+                         const std::string& items = "\\pard\\ls1 Item\\par") {
+    return "{\\rtf1\\ansi\\ansicpg932{\\*\\listtable{\\list{\\listlevel\\levelnfc" + std::to_string(format) +
+           "\\levelstartat" + std::to_string(start) + "{\\leveltext " + levelText +
+           "}{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc18\\levelfollow1{\\leveltext\\'03\\'00-\\'01;}}"
+           "{\\listname ;}\\listid5}}{\\*\\listoverridetable{\\listoverride\\listid5\\ls1}}" +
+           items + "}";
+}
+} // namespace
+
+// Numbers of list items whose writer left out the number's text, in the list's own format.
+TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
+    const std::pair<std::string, QString> rows[] = {
+        {listDocument(0, 3), QStringLiteral("3.\tItem\n")},
+        {listDocument(1, 14), QStringLiteral("XIV.\tItem\n")},
+        {listDocument(2, 9), QStringLiteral("ix.\tItem\n")},
+        {listDocument(4, 28), QStringLiteral("bb.\tItem\n")},
+        {listDocument(35, 1), QStringLiteral("一.\tItem\n")},
+        {listDocument(10, 21), QStringLiteral("二十一.\tItem\n")},
+        {listDocument(35, 110), QStringLiteral("百十.\tItem\n")},
+        {listDocument(16, 3), QStringLiteral("参.\tItem\n")},
+        {listDocument(18, 2), QStringLiteral("②.\tItem\n")},
+        {listDocument(20, 3), QStringLiteral("ウ.\tItem\n")},
+        {listDocument(12, 3), QStringLiteral("ｳ.\tItem\n")},
+        {listDocument(21, 2), QStringLiteral("ロ.\tItem\n")},
+        {listDocument(19, 12), QStringLiteral("１２.\tItem\n")},
+        {listDocument(22, 7), QStringLiteral("07.\tItem\n")},
+        {listDocument(30, 2), QStringLiteral("乙.\tItem\n")},
+        {listDocument(255, 1), QStringLiteral(".\tItem\n")},
+        // Text of the level in the document's code page, and as Unicode.
+        {listDocument(35, 1, "\\'02\\'00\\'81\\'41;"), QStringLiteral("一、\tItem\n")},
+        {listDocument(23, 1, "\\'01\\u8226 ?;"), QStringLiteral("•\tItem\n")},
+        // Deeper levels restart under each item above them; a level's number shows in the one below.
+        {listDocument(35, 1, "\\'02\\'00.;",
+                      "\\pard\\ls1 A\\par\\pard\\ls1\\ilvl1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1 B\\par"
+                      "\\pard\\ls1\\ilvl1 c\\par\\pard After\\par"),
+         QStringLiteral("一.\tA\n一-① a\n一-② b\n二.\tB\n二-① c\nAfter\n")},
+        // A number the writer gave is shown as written, and still counted.
+        {listDocument(0, 1, "\\'02\\'00.;", "\\pard\\ls1{\\listtext 1)\\tab}A\\par\\pard\\ls1 B\\par"),
+         QStringLiteral("1)\tA\n2.\tB\n")},
+        // An unknown list, or none, gets no number.
+        {listDocument(0, 1, "\\'02\\'00.;", "\\pard\\ls9 A\\par"), QStringLiteral("A\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+}
+
 TEST(RtfReader, AddsPngAndJpegPicturesAtTheirSize) {
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(QColor(200, 0, 0));
