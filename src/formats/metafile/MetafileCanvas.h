@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -178,6 +179,11 @@ class MetafileCanvas {
     void appendToPath(const QPainterPath& logicalPath);
     QPen makePen(double scale) const;
     void fillWithBrush(const QPainterPath& path, const Brush& brush);
+    void fillWithBrush(QPainter& painter, const QPainterPath& path, const Brush& brush,
+                       bool opaqueHatch) const;
+    // A bit-block operation (ternary raster operation index) over dest in logical units, with
+    // the source drawn by paintSource in logical units; see MetafileCanvasRaster.cpp.
+    void rasterOp(const QRectF& dest, std::uint8_t index, const std::function<void(QPainter&)>& paintSource);
     QRectF framed(const QRectF& rect) const;
     QPainterPath arcPath(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) const;
     double averageScale() const;
