@@ -86,6 +86,8 @@ class MetafileCanvas {
     // Attributes.
     void setTextColor(QColor c) { state_.textColor = c; }
     void setBkColor(QColor c) { state_.bkColor = c; }
+    QColor textColor() const { return state_.textColor; }
+    QColor bkColor() const { return state_.bkColor; }
     void setBkMode(int mode) { state_.bkMode = mode; }
     void setTextAlign(std::uint32_t align) { state_.textAlign = align; }
     void setPolyFillMode(int mode) { state_.polyFillMode = mode; }
