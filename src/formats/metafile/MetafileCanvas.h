@@ -125,9 +125,11 @@ class MetafileCanvas {
     void polyDraw(const std::vector<QPointF>& points, const std::vector<std::uint8_t>& types);
     // Fills a logical path with a brush in logical units (gradients), without the pen.
     void fillLogical(const QPainterPath& path, const QBrush& brush);
-    // options: ETO_OPAQUE 2, ETO_CLIPPED 4. dx: advance of each character in logical units.
+    // options: ETO_OPAQUE 2, ETO_CLIPPED 4. dx: advance of each character in logical units;
+    // dy: its vertical advance, upwards (ETO_PDY).
     void textOut(QPointF reference, const QString& text, const std::vector<double>& dx, std::uint32_t options,
-                 const std::optional<QRectF>& rect, const Font* font = nullptr);
+                 const std::optional<QRectF>& rect, const Font* font = nullptr,
+                 const std::vector<double>& dy = {});
     void patBlt(const QRectF& rect, std::uint32_t rop);
     // Draws source (in image pixels) of image into dest (logical; negative sizes mirror).
     void stretchImage(const QRectF& dest, const QImage& image, const QRectF& source, std::uint32_t rop,
