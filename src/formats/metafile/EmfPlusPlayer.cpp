@@ -7,7 +7,6 @@ namespace {
 
 constexpr std::uint32_t kMaxObjectSize = 64u * 1024 * 1024;
 constexpr std::size_t kMaxSaved = 1024;
-constexpr int kMaxClipElements = 200'000;
 // Pixels touched, as the plain player counts them.
 constexpr double kMaxWork = 2e9;
 
@@ -49,7 +48,11 @@ bool finite(const QTransform& t) {
 EmfPlusPlayer::EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
                              QSizeF devicePerMm)
     : painter_(painter), origin_(painter.transform()), target_(target), deviceToTarget_(deviceToTarget),
-      devicePerMm_(devicePerMm) {}
+      devicePerMm_(devicePerMm), clipper_([&] {
+          QPainterPath bounds;
+          bounds.addRect(target);
+          return bounds;
+      }()) {}
 
 bool EmfPlusPlayer::playComment(std::string_view records) {
     std::size_t at = 0;
@@ -155,35 +158,14 @@ QTransform EmfPlusPlayer::worldToTarget() const {
 }
 
 void EmfPlusPlayer::combineClip(const QPainterPath& targetPath, int mode) {
-    QPainterPath bounds;
-    bounds.addRect(target_);
-    const QPainterPath current = state_.clip ? *state_.clip : bounds;
-    QPainterPath next;
-    switch (mode) {
-    case 0:
-        next = targetPath;
-        break;
-    case 1:
-        next = current.intersected(targetPath);
-        break;
-    case 2:
-        next = current.united(targetPath);
-        break;
-    case 3:
-        next = current.united(targetPath).subtracted(current.intersected(targetPath));
-        break;
-    case 4:
-        next = current.subtracted(targetPath);
-        break;
-    case 5:
-        next = targetPath.subtracted(current);
-        break;
-    default:
-        return;
-    }
-    next = next.intersected(bounds);
-    if (next.elementCount() <= kMaxClipElements) {
-        state_.clip = next.simplified();
+    // Replace, intersect, union, xor, exclude as the plain records' region modes; complement
+    // keeps the new path outside the present clip.
+    static constexpr int kRegionModes[] = {5, 1, 2, 3, 4};
+    if (mode >= 0 && mode < 5) {
+        clipper_.combine(state_.clip, targetPath, kRegionModes[mode]);
+    } else if (mode == 5) {
+        clipper_.combine(state_.clip, targetPath.subtracted(state_.clip ? *state_.clip : clipper_.bounds()),
+                         5);
     }
 }
 
@@ -304,9 +286,7 @@ bool EmfPlusPlayer::begin(const QRectF& worldBounds) {
     }
     painter_.save();
     painter_.setTransform(origin_);
-    QPainterPath bounds;
-    bounds.addRect(target_);
-    painter_.setClipPath(state_.clip ? *state_.clip : bounds, Qt::ReplaceClip);
+    painter_.setClipPath(state_.clip ? *state_.clip : clipper_.bounds(), Qt::ReplaceClip);
     painter_.setTransform(worldToTarget() * origin_);
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);

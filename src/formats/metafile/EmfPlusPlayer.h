@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/metafile/EmfPlusObjects.h"
+#include "formats/metafile/MetafileClipper.h"
 
 #include <QPainter>
 #include <QTransform>
@@ -68,6 +69,7 @@ class EmfPlusPlayer {
     QTransform deviceToTarget_;
     QSizeF devicePerMm_;
     QSizeF dpi_{96, 96};
+    MetafileClipper clipper_;
     State state_;
     std::vector<std::pair<std::uint32_t, State>> saved_;
     std::array<emfplus::Object, 64> objects_;
