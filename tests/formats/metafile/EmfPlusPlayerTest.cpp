@@ -253,3 +253,68 @@ TEST(EmfPlusPlayer, SurvivesHostileRecords) {
         EXPECT_TRUE(near(image.pixel(25, 25), red)) << row.name << ": drawing goes on after it";
     }
 }
+
+TEST(EmfPlusPlayer, DrawsImagesRegionsAndBrushKinds) {
+    const auto u32 = EmfPlusWriter::u32;
+    const struct {
+        const char* name;
+        std::function<void(EmfPlusWriter&)> records;
+        std::vector<Sample> samples;
+    } rows[] = {
+        {"a 2 x 1 bitmap stretched over the picture",
+         [&](EmfPlusWriter& p) {
+             p.object(5, 5,
+                      u32(0xDBC01002) + u32(1) + u32(2) + u32(1) + u32(8) + u32(0x0026200A) + u32(0) +
+                          u32(kRed) + u32(kBlue));
+             p.rec(0x401A, 5, u32(0xFFFFFFFF) + u32(2) + rect(0, 0, 2, 1) + rect(0, 0, 100, 100));
+         },
+         {{{25, 50}, red}, {{75, 50}, blue}}},
+        {"a region with a hole as the clip",
+         [&](EmfPlusWriter& p) {
+             const std::string box = u32(0x10000000);
+             p.object(4, 4,
+                      u32(0xDBC01002) + u32(2) + u32(4) + box + rect(0, 0, 100, 100) + box +
+                          rect(25, 25, 50, 50));
+             p.rec(0x4034, 4);
+             fillRect(p, kRed, 0, 0, 100, 100);
+         },
+         {{{10, 10}, red}, {{50, 50}, white}}},
+        {"a path gradient paints inside its boundary only",
+         [&](EmfPlusWriter& p) {
+             p.object(0, kBrushObject,
+                      u32(0xDBC01002) + u32(3) + u32(0) + u32(0) + u32(kRed) +
+                          EmfPlusWriter::floats({50, 50}) + u32(1) + u32(kBlue) + u32(3) +
+                          EmfPlusWriter::floats({50, 0, 100, 100, 0, 100}));
+             p.rec(kFillRects, 0, u32(0) + u32(1) + rect(0, 0, 100, 100));
+         },
+         {{{50, 52}, red}, {{5, 5}, white}, {{95, 5}, white}}},
+        {"a hatch shows both its colours",
+         [&](EmfPlusWriter& p) {
+             p.object(0, kBrushObject, u32(0xDBC01002) + u32(1) + u32(4) + u32(kBlack) + u32(kGreen));
+             p.rec(kFillRects, 0, u32(0) + u32(1) + rect(0, 0, 100, 100));
+         },
+         {}},
+    };
+    for (const auto& row : rows) {
+        EmfPlusWriter plus;
+        plus.header(false);
+        row.records(plus);
+        EmfWriter w = picture();
+        w.raw(kComment, plus.comment());
+        const QImage image = renderMetafile(w.build(), true);
+        for (const Sample& s : row.samples) {
+            EXPECT_TRUE(near(image.pixel(s.at), s.colour))
+                << row.name << " at " << s.at.x() << "," << s.at.y() << ": " << std::hex << image.pixel(s.at);
+        }
+        if (row.samples.empty()) { // the hatch: lines in the fore colour, gaps in the back colour
+            int greens = 0;
+            for (int y = 0; y < 100; ++y) {
+                for (int x = 0; x < 100; ++x) {
+                    greens += near(image.pixel(x, y), green) ? 1 : 0;
+                }
+            }
+            EXPECT_GT(darkPixels(image, QRect(0, 0, 100, 100)), 500) << row.name;
+            EXPECT_GT(greens, 500) << row.name;
+        }
+    }
+}
