@@ -269,6 +269,16 @@ TEST(EmfPlusPlayer, DrawsImagesRegionsAndBrushKinds) {
              p.rec(0x401A, 5, u32(0xFFFFFFFF) + u32(2) + rect(0, 0, 2, 1) + rect(0, 0, 100, 100));
          },
          {{{25, 50}, red}, {{75, 50}, blue}}},
+        {"an enhanced metafile drawn as an image",
+         [&](EmfPlusWriter& p) {
+             EmfWriter inner(999, 999, 100, 100, 100, 100); // 10 x 10 pixels
+             const std::string bytes = plainRect(inner, 0x0000FF, 0, 0, 10, 10).build();
+             p.object(5, 5,
+                      u32(0xDBC01002) + u32(2) + u32(3) + u32(static_cast<std::uint32_t>(bytes.size())) +
+                          bytes);
+             p.rec(0x401A, 5, u32(0xFFFFFFFF) + u32(2) + rect(0, 0, 10, 10) + rect(50, 0, 50, 50));
+         },
+         {{{75, 25}, red}, {{25, 25}, white}, {{75, 75}, white}}},
         {"a region with a hole as the clip",
          [&](EmfPlusWriter& p) {
              const std::string box = u32(0x10000000);
