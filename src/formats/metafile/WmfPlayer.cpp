@@ -1,9 +1,11 @@
 #include "formats/metafile/WmfPlayer.h"
 
+#include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/MetafileDib.h"
 #include "formats/metafile/MetafileReader.h"
 #include "formats/metafile/MetafileText.h"
 #include "formats/metafile/WmfBitmapRecords.h"
+#include "formats/metafile/WmfEmbeddedEmf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -133,6 +135,13 @@ std::optional<WmfPlayer::Header> WmfPlayer::readHeader(std::string_view bytes) {
 }
 
 bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
+    // Office programs keep the picture's enhanced form beside the old records; it is the
+    // finer of the two (transparency, gradients, exact text).
+    if (const auto embedded = embeddedEnhancedMetafile(bytes_.substr(header_.firstRecord))) {
+        if (const auto header = EmfPlayer::readHeader(*embedded)) {
+            return EmfPlayer(*embedded, *header).play(painter, target);
+        }
+    }
     const double width = header_.right - header_.left;
     const double height = header_.bottom - header_.top;
     // The device space is the bounding box's units with the box at the origin; it is
