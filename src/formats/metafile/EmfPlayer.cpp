@@ -81,8 +81,19 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
         if (plusRecords) {
             // A malformed EMF+ record ends only its own comment: the plain records go on.
             plus.playComment(*plusRecords);
-        } else if (at > 0 && plus.plainRecordsDrawn() && !playRecord(canvas, type, record)) {
-            return false;
+        } else if (at > 0 && plus.plainRecordsDrawn()) {
+            MetafileReader next(bytes_.substr(at + size));
+            const std::uint32_t nextSize = next.u32(4);
+            if (next.ok() && nextSize >= 8 && nextSize <= bytes_.size() - at - size) {
+                MetafileReader pair(bytes_.substr(at + size, nextSize));
+                if (emf::playMaskPair(canvas, record, pair)) {
+                    at += size + nextSize;
+                    continue;
+                }
+            }
+            if (!playRecord(canvas, type, record)) {
+                return false;
+            }
         }
         at += size;
     }

@@ -153,6 +153,18 @@ EmfWriter& stretchBlt(EmfWriter& w, QRect dest, std::uint32_t rop, std::uint32_t
     return bitBlt(w, dest, rop, rows);
 }
 
+// StretchDIBits of a one-pixel 32-bit bitmap over the whole picture.
+EmfWriter& stretchDibits(EmfWriter& w, std::uint32_t rop, std::uint32_t pixel) {
+    const std::string info = EmfWriter::u32(40) + EmfWriter::i32(1) + EmfWriter::i32(1) + EmfWriter::i16(1) +
+                             EmfWriter::i16(32) + std::string(24, '\0');
+    const std::uint32_t fixed = 80;
+    const std::string p = std::string(16, '\0') + EmfWriter::i32(0) + EmfWriter::i32(0) + EmfWriter::i32(0) +
+                          EmfWriter::i32(0) + EmfWriter::i32(1) + EmfWriter::i32(1) + EmfWriter::u32(fixed) +
+                          EmfWriter::u32(40) + EmfWriter::u32(fixed + 40) + EmfWriter::u32(4) +
+                          EmfWriter::u32(0) + EmfWriter::u32(rop) + EmfWriter::i32(100) + EmfWriter::i32(100);
+    return w.raw(81, p + info + EmfWriter::u32(pixel));
+}
+
 } // namespace
 
 TEST(MetafileRasterOp, BlitsCombinePatternSourceAndDestination) {
@@ -199,6 +211,13 @@ TEST(MetafileRasterOp, NoOpAndMaskPairsKeepThePicture) {
              bitBlt(w, QRect(0, 0, 2, 1), 0x008800C6, {{red, white}});
          },
          {{{0, 0}, QColor(255, 0, 0)}, {{1, 0}, QColor(0, 0, 255)}}},
+        {"a grey mask pair of stretched bitmaps blends, as its writer means",
+         [=](EmfWriter& w) {
+             fillWith(w, blue).rec(43, {0, 0, 100, 100});
+             stretchDibits(w, 0x00EE0086, 0x808080);
+             stretchDibits(w, 0x008800C6, red);
+         },
+         {{{50, 50}, QColor(128, 0, 127)}}},
         {"a pattern block inverted against the picture",
          [=](EmfWriter& w) {
              fillWith(w, white).rec(43, {0, 0, 100, 100});
