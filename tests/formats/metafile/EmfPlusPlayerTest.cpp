@@ -55,14 +55,37 @@ EmfWriter& plainRect(EmfWriter& w, int colourRef, int x, int y, int r, int b) {
         .rec(43, {x, y, r, b});
 }
 
+// One EMF+-only picture: records after the header, pixels to expect, and any further check.
+struct PlusRow {
+    const char* name;
+    std::function<void(EmfPlusWriter&)> records;
+    std::vector<Sample> samples;
+    std::function<void(const QImage&, const char*)> check = {};
+};
+
+void checkPlusRows(const std::vector<PlusRow>& rows) {
+    for (const auto& row : rows) {
+        EmfPlusWriter plus;
+        plus.header(false);
+        row.records(plus);
+        EmfWriter w = picture();
+        w.raw(kComment, plus.comment());
+        const QImage image = renderMetafile(w.build(), true);
+        for (const Sample& s : row.samples) {
+            EXPECT_TRUE(near(image.pixel(s.at), s.colour))
+                << row.name << " at " << s.at.x() << "," << s.at.y() << ": " << std::hex << image.pixel(s.at);
+        }
+        if (row.check) {
+            row.check(image, row.name);
+        }
+    }
+}
+
 } // namespace
 
 TEST(EmfPlusPlayer, DrawsShapesTextAndState) {
-    const struct {
-        const char* name;
-        std::function<void(EmfPlusWriter&)> records;
-        std::vector<Sample> samples;
-    } rows[] = {
+    checkPlusRows({
+
         {"rectangles in a colour",
          [](EmfPlusWriter& p) { fillRect(p, kRed, 10, 10, 30, 30); },
          {{{25, 25}, red}, {{60, 60}, white}}},
@@ -154,24 +177,12 @@ TEST(EmfPlusPlayer, DrawsShapesTextAndState) {
                    EmfPlusWriter::u32(kBlack) + EmfPlusWriter::u32(0xFFFFFFFF) + EmfPlusWriter::u32(4) +
                        rect(5, 5, 0, 0) + text);
          },
-         {}},
-    };
-    for (const auto& row : rows) {
-        EmfPlusWriter plus;
-        plus.header(false);
-        row.records(plus);
-        EmfWriter w = picture();
-        w.raw(kComment, plus.comment());
-        const QImage image = renderMetafile(w.build(), true);
-        for (const Sample& s : row.samples) {
-            EXPECT_TRUE(near(image.pixel(s.at), s.colour))
-                << row.name << " at " << s.at.x() << "," << s.at.y() << ": " << std::hex << image.pixel(s.at);
-        }
-        if (row.samples.empty()) { // the text: ink where it stands, none below it
-            EXPECT_GT(darkPixels(image, QRect(5, 5, 80, 30)), 100) << row.name;
-            EXPECT_EQ(darkPixels(image, QRect(0, 50, 100, 50)), 0) << row.name;
-        }
-    }
+         {},
+         [](const QImage& image, const char* name) { // ink where the text stands, none below it
+             EXPECT_GT(darkPixels(image, QRect(5, 5, 80, 30)), 100) << name;
+             EXPECT_EQ(darkPixels(image, QRect(0, 50, 100, 50)), 0) << name;
+         }},
+    });
 }
 
 TEST(EmfPlusPlayer, DrawsDualFilesOnceAndGetDcRecordsToo) {
@@ -256,11 +267,8 @@ TEST(EmfPlusPlayer, SurvivesHostileRecords) {
 
 TEST(EmfPlusPlayer, DrawsImagesRegionsAndBrushKinds) {
     const auto u32 = EmfPlusWriter::u32;
-    const struct {
-        const char* name;
-        std::function<void(EmfPlusWriter&)> records;
-        std::vector<Sample> samples;
-    } rows[] = {
+    checkPlusRows({
+
         {"a 2 x 1 bitmap stretched over the picture",
          [&](EmfPlusWriter& p) {
              p.object(5, 5,
@@ -303,28 +311,16 @@ TEST(EmfPlusPlayer, DrawsImagesRegionsAndBrushKinds) {
              p.object(0, kBrushObject, u32(0xDBC01002) + u32(1) + u32(4) + u32(kBlack) + u32(kGreen));
              p.rec(kFillRects, 0, u32(0) + u32(1) + rect(0, 0, 100, 100));
          },
-         {}},
-    };
-    for (const auto& row : rows) {
-        EmfPlusWriter plus;
-        plus.header(false);
-        row.records(plus);
-        EmfWriter w = picture();
-        w.raw(kComment, plus.comment());
-        const QImage image = renderMetafile(w.build(), true);
-        for (const Sample& s : row.samples) {
-            EXPECT_TRUE(near(image.pixel(s.at), s.colour))
-                << row.name << " at " << s.at.x() << "," << s.at.y() << ": " << std::hex << image.pixel(s.at);
-        }
-        if (row.samples.empty()) { // the hatch: lines in the fore colour, gaps in the back colour
-            int greens = 0;
-            for (int y = 0; y < 100; ++y) {
-                for (int x = 0; x < 100; ++x) {
-                    greens += near(image.pixel(x, y), green) ? 1 : 0;
-                }
-            }
-            EXPECT_GT(darkPixels(image, QRect(0, 0, 100, 100)), 500) << row.name;
-            EXPECT_GT(greens, 500) << row.name;
-        }
-    }
+         {},
+         [](const QImage& image, const char* name) { // lines in the fore colour, gaps in the back colour
+             int greens = 0;
+             for (int y = 0; y < 100; ++y) {
+                 for (int x = 0; x < 100; ++x) {
+                     greens += near(image.pixel(x, y), green) ? 1 : 0;
+                 }
+             }
+             EXPECT_GT(darkPixels(image, QRect(0, 0, 100, 100)), 500) << name;
+             EXPECT_GT(greens, 500) << name;
+         }},
+    });
 }
