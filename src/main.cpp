@@ -3,6 +3,7 @@
 #include "app/TAboutBox.h"
 #include "app/TzorvForm1.h"
 #include "platform/Desktop.h"
+#include "platform/Display.h"
 #include "platform/FileChooser.h"
 #include "platform/FluidSynthEngine.h"
 #include "platform/MediaDeviceSelector.h"
@@ -12,17 +13,23 @@
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 using namespace velmoa;
 
 int main(int argc, char** argv) {
-    // Video is drawn by mpv into a native child window, which needs X11: on a Wayland session the
-    // window runs through XWayland unless a platform is asked for.
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&
-        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    // Every argument names a file: the toolkit is shown none of them, or it would take out those
+    // that look like its own options (-reverse, -style, ...). Its options still come from the
+    // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
+    std::vector<std::string> files(argv + std::min(argc, 1), argv + argc);
+    int toolkitArgc = std::min(argc, 1);
+    const std::unique_ptr<QApplication> app = startApplication(toolkitArgc, argv);
+    if (!app) {
+        return 1;
     }
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
     installFontSubstitutes();
@@ -39,10 +46,6 @@ int main(int argc, char** argv) {
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        files.emplace_back(argv[i]);
-    }
     zorvForm1.setCommandLineFiles(std::move(files));
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -75,7 +75,7 @@ bool Panel::eventFilter(QObject* watched, QEvent* event) {
 
 void Panel::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(event->button());
-    // Taken here: a panel inside another must not pass the same press on to its parent's handler.
+    // Handled here: the panel below must not take the same press as its own.
     event->accept();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ReadOnlyFile.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <QWidget>
 #include <algorithm>
@@ -159,6 +160,9 @@ void MpvEngine::ensureHandle() {
         throw Failure(kUnknownErrorMessage);
     }
     const bool null = outputs_ == Outputs::Null;
+    // mpv embeds its video only in an X11 window (XWayland included). Without one (native Wayland)
+    // it would open a window of its own, so there the picture is left out and the sound plays.
+    const bool embed = !null && surface_ && QGuiApplication::platformName() == QLatin1String("xcb");
     const std::pair<const char*, const char*> options[] = {
         // Nothing read from or written to the user's files: no configuration, scripts, resume data.
         {"config", "no"},
@@ -180,7 +184,7 @@ void MpvEngine::ensureHandle() {
         {"keep-open", "yes"},
         {"idle", "yes"},
         {"ao", null ? "null" : "pipewire,pulse,alsa,null"},
-        {"vo", null ? "null" : "gpu,x11,null"},
+        {"vo", embed ? "gpu,x11,null" : "null"},
         {"gpu-sw", "yes"},
         {"ao-null-untimed", null ? "yes" : "no"},
         {"untimed", null ? "yes" : "no"},
@@ -188,7 +192,7 @@ void MpvEngine::ensureHandle() {
     for (const auto& [name, value] : options) {
         mpv_set_option_string(mpv_, name, value);
     }
-    if (surface_ && !null) {
+    if (embed) {
         std::int64_t wid = static_cast<std::int64_t>(surface_->winId());
         mpv_set_option(mpv_, "wid", MPV_FORMAT_INT64, &wid);
     }
