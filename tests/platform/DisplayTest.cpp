@@ -15,12 +15,12 @@ TEST(Display, PrefersX11AndExplainsAMissingDisplay) {
         bool problem;
     };
     const Row rows[] = {
-        {{"", ":0", "", "xcb", false},
-        {{"", ":0", "wayland-0", "xcb;wayland", false}, // XWayland first, native if X is gone
-        {{"", "", "wayland-0", "wayland", false},
-        {{"", "", "", "", true},
-        {{"offscreen", "", "", "", false}, // the user's choice stands
-        {{"wayland", ":0", "wayland-0", "", false},
+        {{"", ":0", ""}, "xcb", false},
+        {{"", ":0", "wayland-0"}, "xcb;wayland", false}, // XWayland first, native if X is gone
+        {{"", "", "wayland-0"}, "wayland", false},
+        {{"", "", ""}, "", true},
+        {{"offscreen", "", ""}, "", false}, // the user's choice stands
+        {{"wayland", ":0", "wayland-0"}, "", false},
     };
     for (const Row& row : rows) {
         const DisplayChoice choice = chooseDisplay(row.environment);
@@ -38,9 +38,9 @@ TEST(Display, UnreachableDisplayNamesWhatWasTried) {
         std::vector<std::string> named;
     };
     const Row rows[] = {
-        {{"", ":7", "", {"X11 display :7"}},
-        {{"", ":7", "wayland-3", {"X11 display :7", "Wayland display wayland-3"}},
-        {{"eglfs", "", "", {"platform eglfs"}},
+        {{"", ":7", ""}, {"X11 display :7"}},
+        {{"", ":7", "wayland-3"}, {"X11 display :7", "Wayland display wayland-3"}},
+        {{"eglfs", "", ""}, {"platform eglfs"}},
     };
     for (const Row& row : rows) {
         const std::string text = unreachableDisplayText(row.environment);
