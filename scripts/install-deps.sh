@@ -4,11 +4,17 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6svg6-dev qt6-qpa-plugins
-  libjpeg62-turbo-dev libexif-dev libmpv-dev libfluidsynth-dev timgm6mb-soundfont
+  libjpeg62-turbo-dev libexif-dev libmpv-dev libfluidsynth-dev timgm6mb-soundfont ffmpeg
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-aoyagi-kouzan-t
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool x11-utils strace
+  # the checking build and the fuzz targets
   clang libclang-rt-dev
+  # desktop integration: entry and metadata validators, the Debian package, printing through a
+  # private CUPS server checked with poppler, and the Wayland check under a headless Weston
+  desktop-file-utils appstream shared-mime-info dpkg-dev
+  libcups2-dev cups-daemon cups-client poppler-utils
+  weston qt6-wayland
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,17 +3,33 @@
 #include "app/TAboutBox.h"
 #include "app/TzorvForm1.h"
 #include "platform/Desktop.h"
+#include "platform/Display.h"
 #include "platform/FileChooser.h"
+#include "platform/FluidSynthEngine.h"
+#include "platform/MediaDeviceSelector.h"
+#include "platform/MpvEngine.h"
 #include "platform/PrintDialog.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 using namespace velmoa;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // Every argument names a file: the toolkit is shown none of them, or it would take out those
+    // that look like its own options (-reverse, -style, ...). Its options still come from the
+    // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
+    std::vector<std::string> files(argv + std::min(argc, 1), argv + argc);
+    int toolkitArgc = std::min(argc, 1);
+    const std::unique_ptr<QApplication> app = startApplication(toolkitArgc, argv);
+    if (!app) {
+        return 1;
+    }
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
     installFontSubstitutes();
@@ -23,14 +39,13 @@ int main(int argc, char** argv) {
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
     QtPrintDialog printDialog;
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog});
+    MpvEngine player;
+    FluidSynthEngine synthesizer;
+    MediaDeviceSelector media(player, synthesizer);
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &media});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        files.emplace_back(argv[i]);
-    }
     zorvForm1.setCommandLineFiles(std::move(files));
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

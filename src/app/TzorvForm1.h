@@ -11,6 +11,7 @@
 
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QPrinter;
 class QSlider;
@@ -21,7 +22,8 @@ class BandBar;
 class Desktop;
 class FileChooser;
 class ImageControl;
-class MediaPlayerStrip;
+class MediaDevice;
+class MediaPlayer;
 class Panel;
 class PrintDialog;
 class RichTextControl;
@@ -35,6 +37,7 @@ struct FormServices {
     FileChooser* openDialog = nullptr;
     Desktop* desktop = nullptr;
     PrintDialog* printDialog = nullptr;
+    MediaDevice* media = nullptr;
 };
 
 // The main window: every control, every item of viewer state, and the handlers.
@@ -72,7 +75,7 @@ class TzorvForm1 : public QMainWindow {
     Panel* DisplayPanel = nullptr;
     BandBar* CoolBar1 = nullptr;
     Panel* Panel2 = nullptr;
-    MediaPlayerStrip* MediaPlayer1 = nullptr;
+    MediaPlayer* MediaPlayer1 = nullptr;
     QSlider* TrackBar1 = nullptr;
     Panel* Panel3 = nullptr;
     ToolBar* ToolBar2 = nullptr;
@@ -149,6 +152,9 @@ class TzorvForm1 : public QMainWindow {
     void ShowDocument(const std::string& upperExtension);
     void ShowMedia(const std::string& upperExtension);
     void ActMovSExecute();
+    void Timer3Timer();
+    void TrackBar1Change();
+    void MediaPlayer1Click();
     void ActPrintExecute();
     void ActCharPrintExecute();
 
@@ -156,6 +162,8 @@ class TzorvForm1 : public QMainWindow {
     QColor counterColour() const;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -167,6 +175,7 @@ class TzorvForm1 : public QMainWindow {
     void createMediaView();
     void createDocumentView();
     void createActions();
+    bool isWindowShortcut(const QKeyEvent& key) const;
     QAction* makeAction(const QString& name, const QString& hint, const QKeySequence& shortcut, int image,
                         void (TzorvForm1::*handler)());
     void openSequence(bool resetCounterColour);
@@ -184,6 +193,9 @@ class TzorvForm1 : public QMainWindow {
     TAboutBox* AboutBox = nullptr;
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;
+    // Where the window was before full screen, so that it comes back there.
+    QRect clientBeforeFullScreen_;
+    QRect frameBeforeFullScreen_;
 };
 
 } // namespace velmoa
