@@ -2,6 +2,7 @@
 #include "app/MessageBoxReporter.h"
 #include "app/TAboutBox.h"
 #include "app/TzorvForm1.h"
+#include "picture/DecodeAhead.h"
 #include "platform/Desktop.h"
 #include "platform/FileChooser.h"
 #include "platform/PrintDialog.h"
@@ -13,6 +14,12 @@
 using namespace velmoa;
 
 int main(int argc, char** argv) {
+    // The last file named is the one left on screen: when it is a picture, its decode runs on a
+    // worker while the window is built, at the size the new window's picture area will need.
+    DecodeAhead decodeAhead;
+    if (argc > 1) {
+        decodeAhead.prepareOpening(argv[argc - 1], {TzorvForm1::kInitialClientSize});
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
@@ -23,7 +30,7 @@ int main(int argc, char** argv) {
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
     QtPrintDialog printDialog;
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog});
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &decodeAhead});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 

@@ -95,7 +95,7 @@ TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidge
     Timer3.setInterval(50);
     connect(&Timer1, &QTimer::timeout, this, [this] { runReported([this] { Timer1Timer(); }); });
     setAcceptDrops(true);
-    setClientSize(640, 480);
+    setClientSize(kInitialClientSize.width(), kInitialClientSize.height());
     runReported([this] { FormCreate(); });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/image/PictureData.h"
+#include "platform/ReadOnlyFile.h"
 
 #include <memory>
 #include <string>
@@ -19,8 +20,9 @@ class Picture {
     Picture(Kind kind, std::shared_ptr<const PictureData> data) : kind_(kind), data_(std::move(data)) {}
 
     // Loads a file, choosing the decoder by its extension (bmp, ico, wmf, emf, jpg, jpeg, any
-    // case). All or nothing: throws Failure with the user's message.
-    static Picture loadFromFile(const std::string& path);
+    // case). All or nothing: throws Failure with the user's message. identity, when given, receives
+    // the identity of the file that was read.
+    static Picture loadFromFile(const std::string& path, FileIdentity* identity = nullptr);
     // A JPEG held in memory (the built-in pictures).
     static Picture fromJpegBytes(std::string bytes);
 
