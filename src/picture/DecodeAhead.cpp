@@ -124,7 +124,11 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
         ++counts_.missed;
         return;
     }
-    ++(isReady(result) ? counts_.ready : counts_.running);
+    if (!isReady(result)) {
+        ++counts_.running;
+    } else {
+        ++(result.get().file == identity && result.get().decode ? counts_.ready : counts_.missed);
+    }
     jpeg->offerPrepared([result, identity]() -> std::shared_ptr<const JpegDisplayDecode> {
         try {
             const PreparedJpeg& prepared = result.get();
@@ -133,6 +137,12 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
             return nullptr; // the worker stopped before it came to this file
         }
     });
+}
+
+void DecodeAhead::waitUntilPrepared() const {
+    for (const Entry& entry : entries_) {
+        entry.result.wait();
+    }
 }
 
 std::vector<std::string> DecodeAhead::preparedPaths() const {

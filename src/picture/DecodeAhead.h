@@ -49,6 +49,8 @@ class DecodeAhead {
 
     // The paths being prepared or prepared, in the order they were asked for.
     std::vector<std::string> preparedPaths() const;
+    // Blocks until every preparation asked for has finished (for measurements and checks).
+    void waitUntilPrepared() const;
 
     // How the steps found their pictures: already prepared, still being prepared, not at all.
     struct Counts {
