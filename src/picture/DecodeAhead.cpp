@@ -34,9 +34,11 @@ DecodeAhead::~DecodeAhead() {
 DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area) {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto promise = std::make_shared<std::promise<PreparedJpeg>>();
-    Entry entry{path, area, cancel, promise->get_future().share()};
-    worker_.post([path, area, cancel, promise] {
-        promise->set_value(*cancel ? PreparedJpeg{} : JpegPrepareJob::run(path, targetIn(area), *cancel));
+    auto bytes = std::make_shared<SharedJobBytes>();
+    Entry entry{path, area, cancel, promise->get_future().share(), bytes};
+    worker_.post([path, area, cancel, promise, bytes] {
+        promise->set_value(*cancel ? PreparedJpeg{}
+                                   : JpegPrepareJob::run(path, targetIn(area), *cancel, bytes.get()));
     });
     return entry;
 }
@@ -107,6 +109,13 @@ void DecodeAhead::keepOnlyFolder(const std::string& folder) {
 
 void DecodeAhead::dropAll() {
     drop(entries_);
+}
+
+std::shared_ptr<const ByteBuffer> DecodeAhead::bytesBeingPrepared(const std::string& path,
+                                                                  const FileIdentity& identity) const {
+    const auto found =
+        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
+    return found == entries_.end() ? nullptr : found->bytes->take(identity);
 }
 
 void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const FileIdentity& identity) {

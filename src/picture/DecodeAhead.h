@@ -43,6 +43,10 @@ class DecodeAhead {
     void keepOnlyFolder(const std::string& folder);
     void dropAll();
 
+    // At a step, while the file is opened: the bytes a running preparation of path holds, when it
+    // read them from the same file (identity), so that the step need not read a second copy.
+    std::shared_ptr<const ByteBuffer> bytesBeingPrepared(const std::string& path,
+                                                         const FileIdentity& identity) const;
     // At a step: hands the prepared decode of path, if any, to the picture just loaded from it,
     // which uses it only if identity (the file the step read) is the file that was prepared.
     void offerTo(const Picture& picture, const std::string& path, const FileIdentity& identity);
@@ -66,6 +70,7 @@ class DecodeAhead {
         PictureArea area;
         std::shared_ptr<std::atomic<bool>> cancel;
         std::shared_future<PreparedJpeg> result;
+        std::shared_ptr<SharedJobBytes> bytes;
     };
     Entry start(const std::string& path, const PictureArea& area);
     bool stillFits(const Entry& entry, const PictureArea& area) const;

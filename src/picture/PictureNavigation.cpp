@@ -67,11 +67,15 @@ void TzorvForm1::ShowCurrentPicture() {
 }
 
 Picture TzorvForm1::loadStepPicture(const std::string& path) {
-    FileIdentity identity;
-    Picture picture = Picture::loadFromFile(path, &identity);
-    if (services_.decodeAhead) {
-        services_.decodeAhead->offerTo(picture, path, identity);
+    DecodeAhead* ahead = services_.decodeAhead;
+    if (!ahead) {
+        return Picture::loadFromFile(path);
     }
+    FileIdentity identity;
+    Picture picture = Picture::loadFromFile(path, &identity, [ahead, &path](const FileIdentity& opened) {
+        return ahead->bytesBeingPrepared(path, opened);
+    });
+    ahead->offerTo(picture, path, identity);
     return picture;
 }
 

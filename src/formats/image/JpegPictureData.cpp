@@ -6,9 +6,12 @@
 
 namespace velmoa {
 
-JpegPictureData::JpegPictureData(ByteBuffer bytes) : bytes_(std::move(bytes)) {
-    if (bytes_.size() != 0) {
-        header_ = JpegDecoder::readHeader(bytes_.view());
+JpegPictureData::JpegPictureData(ByteBuffer bytes)
+    : JpegPictureData(std::make_shared<const ByteBuffer>(std::move(bytes))) {}
+
+JpegPictureData::JpegPictureData(std::shared_ptr<const ByteBuffer> bytes) : bytes_(std::move(bytes)) {
+    if (bytes_->size() != 0) {
+        header_ = JpegDecoder::readHeader(bytes_->view());
     }
 }
 
@@ -64,7 +67,7 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
     }
     if (!decoded_.serves(storedTarget)) {
         ++decodeCount_;
-        keep(JpegDisplayDecode::make(bytes_.view(), header_, storedTarget));
+        keep(JpegDisplayDecode::make(bytes_->view(), header_, storedTarget));
     }
     if (!decoded_.upright.isNull()) {
         painter.drawImage(target.topLeft(), scaled_.scaled(decoded_.upright, device,

@@ -22,6 +22,8 @@ class JpegPictureData : public PictureData {
   public:
     // Throws Failure "JPEG エラー #n" for a header libjpeg rejects; no bytes give a 0 x 0 picture.
     explicit JpegPictureData(ByteBuffer bytes);
+    // Bytes that another reader holds too (a decode of the same file running on a worker).
+    explicit JpegPictureData(std::shared_ptr<const ByteBuffer> bytes);
 
     // Upright width and height: sides swapped for the EXIF orientations that turn by 90 degrees.
     int width() const override;
@@ -44,7 +46,7 @@ class JpegPictureData : public PictureData {
   private:
     void keep(JpegDisplayDecode decoded) const;
 
-    ByteBuffer bytes_;
+    std::shared_ptr<const ByteBuffer> bytes_;
     JpegHeader header_;
     mutable std::mutex mutex_;
     mutable JpegDisplayDecode decoded_;

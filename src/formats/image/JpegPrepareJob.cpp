@@ -20,8 +20,19 @@ QSize JpegPrepareJob::storedTarget(const JpegHeader& header, const TargetFor& ta
     return turned ? target.transposed() : target;
 }
 
+void SharedJobBytes::publish(const FileIdentity& file, const std::shared_ptr<const ByteBuffer>& bytes) {
+    std::lock_guard lock(mutex_);
+    file_ = file;
+    bytes_ = bytes;
+}
+
+std::shared_ptr<const ByteBuffer> SharedJobBytes::take(const FileIdentity& file) const {
+    std::lock_guard lock(mutex_);
+    return file == file_ ? bytes_.lock() : nullptr;
+}
+
 PreparedJpeg JpegPrepareJob::run(const std::string& path, const TargetFor& targetFor,
-                                 const std::atomic<bool>& cancel) {
+                                 const std::atomic<bool>& cancel, SharedJobBytes* shared) {
     PreparedJpeg prepared;
     try {
         ReadOnlyFile file(path);
@@ -29,14 +40,17 @@ PreparedJpeg JpegPrepareJob::run(const std::string& path, const TargetFor& targe
             return prepared;
         }
         prepared.file = file.identity();
-        const ByteBuffer bytes = file.readAllBuffer();
-        if (bytes.size() == 0 || cancel) {
+        const auto bytes = std::make_shared<const ByteBuffer>(file.readAllBuffer());
+        if (shared) {
+            shared->publish(prepared.file, bytes);
+        }
+        if (bytes->size() == 0 || cancel) {
             return prepared;
         }
-        prepared.header = JpegDecoder::readHeader(bytes.view());
+        prepared.header = JpegDecoder::readHeader(bytes->view());
         const QSize target = storedTarget(prepared.header, targetFor);
         auto decode = std::make_shared<JpegDisplayDecode>(
-            JpegDisplayDecode::make(bytes.view(), prepared.header, target, &cancel));
+            JpegDisplayDecode::make(bytes->view(), prepared.header, target, &cancel));
         if (!decode->cancelled) {
             prepared.decode = std::move(decode);
         }

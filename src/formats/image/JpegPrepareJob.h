@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace velmoa {
@@ -17,6 +18,20 @@ struct PreparedJpeg {
     FileIdentity file; // the file as it was read
     JpegHeader header;
     std::shared_ptr<const JpegDisplayDecode> decode; // null when nothing could be prepared
+};
+
+// The bytes a running job holds, so that a step reading the same file meanwhile can share them
+// instead of holding a second copy. Published once read; gone when the job lets them go.
+class SharedJobBytes {
+  public:
+    void publish(const FileIdentity& file, const std::shared_ptr<const ByteBuffer>& bytes);
+    // The bytes, if the job still holds them and read them from file.
+    std::shared_ptr<const ByteBuffer> take(const FileIdentity& file) const;
+
+  private:
+    mutable std::mutex mutex_;
+    FileIdentity file_;
+    std::weak_ptr<const ByteBuffer> bytes_;
 };
 
 // Prepares one file, off the UI thread. It says nothing about failures: the step that shows the
@@ -33,7 +48,7 @@ class JpegPrepareJob {
 
     // Never throws. Stops early, with no decode, once cancel becomes true.
     static PreparedJpeg run(const std::string& path, const TargetFor& targetFor,
-                            const std::atomic<bool>& cancel);
+                            const std::atomic<bool>& cancel, SharedJobBytes* shared = nullptr);
 };
 
 } // namespace velmoa

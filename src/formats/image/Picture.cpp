@@ -47,6 +47,11 @@ std::string cannotOpenMessage(const std::string& path, const std::string& reason
 } // namespace
 
 Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity) {
+    return loadFromFile(path, identity, {});
+}
+
+Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity,
+                              const SharedBytes& sharedBytes) {
     const std::string extension = extensionOf(path);
     const std::string lower = asciiLower(extension);
     const bool known = lower == "bmp" || lower == "ico" || lower == "wmf" || lower == "emf" ||
@@ -72,9 +77,12 @@ Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity) {
     if (lower == "bmp") {
         return Picture(Kind::Bitmap, BitmapPictureData::load(file));
     }
-    ByteBuffer bytes = file.readAllBuffer();
     if (lower == "ico") {
-        return Picture(Kind::Icon, IconPictureData::fromFileBytes(bytes.view()));
+        return Picture(Kind::Icon, IconPictureData::fromFileBytes(file.readAllBuffer().view()));
+    }
+    std::shared_ptr<const ByteBuffer> bytes = sharedBytes ? sharedBytes(file.identity()) : nullptr;
+    if (!bytes) {
+        bytes = std::make_shared<const ByteBuffer>(file.readAllBuffer());
     }
     return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(std::move(bytes)));
 }

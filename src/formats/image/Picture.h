@@ -3,6 +3,7 @@
 #include "formats/image/PictureData.h"
 #include "platform/ReadOnlyFile.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,11 @@ class Picture {
     // case). All or nothing: throws Failure with the user's message. identity, when given, receives
     // the identity of the file that was read.
     static Picture loadFromFile(const std::string& path, FileIdentity* identity = nullptr);
+    // The same, taking a JPEG's bytes from sharedBytes when it has them for the file as opened
+    // (same identity) instead of reading them a second time.
+    using SharedBytes = std::function<std::shared_ptr<const ByteBuffer>(const FileIdentity&)>;
+    static Picture loadFromFile(const std::string& path, FileIdentity* identity,
+                                const SharedBytes& sharedBytes);
     // A JPEG held in memory (the built-in pictures).
     static Picture fromJpegBytes(std::string bytes);
 
