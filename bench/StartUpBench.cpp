@@ -3,6 +3,7 @@
 // baseline in the same run, decoded in the first paint. Rounds alternate between the two; medians.
 // The child also reports its memory, after the first paint and after ten Next steps.
 #include "CameraJpeg.h"
+#include "PaintWatch.h"
 #include "StartUpChild.h"
 
 #include "app/Fonts.h"
@@ -33,7 +34,7 @@ using namespace velmoa;
 
 namespace {
 
-double nowMs() {
+double benchNowMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
@@ -60,25 +61,6 @@ std::string memoryLine(const char* when) {
                   procKb("/proc/self/status", "RssFile:") / 1024, priv / 1024);
     return text;
 }
-
-// Notes when Image2 has painted the opened picture (not the welcome picture).
-class PaintWatch : public QObject {
-  public:
-    explicit PaintWatch(ImageControl* image) : image_(image) { image->installEventFilter(this); }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == image_ && event->type() == QEvent::Paint && image_->picture().width() >= 1000) {
-            image_->removeEventFilter(this);
-            static_cast<QObject*>(image_)->event(event); // the paint itself, then the time
-            paintedAt = nowMs();
-            return true;
-        }
-        return false;
-    }
-    double paintedAt = 0;
-
-  private:
-    ImageControl* image_;
-};
 
 } // namespace
 
@@ -133,7 +115,7 @@ struct ChildFigures {
 
 ChildFigures runChild(const std::string& mode, const std::string& file, int steps) {
     QProcess child;
-    const double start = nowMs();
+    const double start = benchNowMs();
     child.start(QCoreApplication::applicationFilePath(),
                 {kStartUpChildFlag, QString::fromStdString(mode), QString::fromStdString(file),
                  QString::number(steps)});
