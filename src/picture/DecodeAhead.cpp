@@ -125,8 +125,11 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
         ++counts_.missed;
         return;
     }
-    // From here the picture owns it: no later drop cancels a decode that a draw may wait for.
+    // From here the picture owns it: no later drop cancels a decode that a draw may wait for, but
+    // a picture stepped past before it was drawn (a key held down) takes its decode with it.
     const std::shared_future<PreparedJpeg> result = found->result;
+    const auto cancelWhenDropped =
+        std::shared_ptr<void>(nullptr, [cancel = found->cancel](void*) { *cancel = true; });
     entries_.erase(found);
     const auto* jpeg = dynamic_cast<const JpegPictureData*>(picture.data());
     if (!jpeg) {
@@ -138,7 +141,7 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
     } else {
         ++(result.get().file == identity && result.get().decode ? counts_.ready : counts_.missed);
     }
-    jpeg->offerPrepared([result, identity]() -> std::shared_ptr<const JpegDisplayDecode> {
+    jpeg->offerPrepared([result, identity, cancelWhenDropped]() -> std::shared_ptr<const JpegDisplayDecode> {
         try {
             const PreparedJpeg& prepared = result.get();
             return prepared.file == identity ? prepared.decode : nullptr;
