@@ -1,12 +1,15 @@
 #pragma once
 
+#include "formats/metafile/MetafileClipper.h"
+#include "formats/metafile/MetafileMapping.h"
+#include "formats/metafile/MetafileObjects.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
 #include <optional>
-#include <variant>
 #include <vector>
 
 namespace velmoa {
@@ -15,39 +18,17 @@ namespace velmoa {
 // and the drawing calls of both metafile kinds, carried out on a QPainter in vectors.
 // Coordinates passed in are logical units; the canvas maps them through the world transform
 // (EMF), the mapping mode and the device-to-target transform given at construction.
+// The object table, the mapping and the clip combination are classes of their own; the
+// drawing calls are defined in MetafileCanvasShapes.cpp, MetafileCanvasText.cpp and
+// MetafileCanvasRaster.cpp.
 class MetafileCanvas {
   public:
-    struct Pen {
-        std::uint32_t style = 0; // PS_* with end cap and join bits
-        double width = 0;        // logical units; 0 draws one pixel wide
-        QColor color = Qt::black;
-    };
-    struct Brush {
-        enum class Kind { Solid, Null, Hatched, Pattern };
-        Kind kind = Kind::Solid;
-        QColor color = Qt::white;
-        int hatch = 0;
-        QImage pattern;
-    };
-    struct Font {
-        double height = 0; // logical units; negative: character height, positive: cell height
-        double width = 0;
-        double escapement = 0; // tenths of a degree, counter-clockwise
-        int weight = 400;
-        bool italic = false;
-        bool underline = false;
-        bool strikeOut = false;
-        int charset = 0;
-        QString face;
-    };
-    struct Palette {
-        std::vector<QRgb> colours;
-    };
-    struct Region {
-        QPainterPath path;
-        bool logical = false; // WMF regions are in logical units, EMF regions in device units
-    };
-    using Object = std::variant<std::monostate, Pen, Brush, Font, Palette, Region>;
+    using Pen = MetafilePen;
+    using Brush = MetafileBrush;
+    using Font = MetafileFont;
+    using Palette = MetafilePalette;
+    using Region = MetafileRegion;
+    using Object = MetafileObject;
 
     enum class ArcKind { Arc, Chord, Pie, ArcTo };
 
@@ -60,10 +41,10 @@ class MetafileCanvas {
     MetafileCanvas& operator=(const MetafileCanvas&) = delete;
 
     // Object table. Indexes out of range are refused (false) so the player can stop.
-    void setObjectTableSize(std::size_t size);
+    void setObjectTableSize(std::size_t size) { objects_.resize(size); }
     std::size_t objectTableSize() const { return objects_.size(); }
-    bool addObject(Object object); // the lowest free slot, as WMF does
-    bool setObject(std::size_t index, Object object);
+    bool addObject(Object object) { return objects_.add(std::move(object)); } // the lowest free slot
+    bool setObject(std::size_t index, Object object) { return objects_.set(index, std::move(object)); }
     bool selectObject(std::size_t index);
     bool selectStockObject(std::uint32_t stock);
     // The logical palette that palette-index colours and DIB_PAL_COLORS bitmaps refer to;
@@ -76,23 +57,29 @@ class MetafileCanvas {
     QColor colour(std::uint32_t ref) const;
     // The brush a stock-object index (high bit set) stands for; nullopt for other objects.
     static std::optional<Brush> stockBrush(std::uint32_t stock);
-    bool deleteObject(std::size_t index);
-    const Object* object(std::size_t index) const;
+    bool deleteObject(std::size_t index) { return objects_.remove(index); }
+    const Object* object(std::size_t index) const { return objects_.find(index); }
 
     // Mapping.
-    void setMapMode(int mode);
-    void setWindowOrg(QPointF org) { state_.windowOrg = org; }
-    void setWindowExt(QSizeF ext);
-    void setViewportOrg(QPointF org) { state_.viewportOrg = org; }
-    void setViewportExt(QSizeF ext);
-    void offsetWindowOrg(QPointF by) { state_.windowOrg += by; }
-    void offsetViewportOrg(QPointF by) { state_.viewportOrg += by; }
-    void scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
-    void scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
-    QPointF windowOrg() const { return state_.windowOrg; }
-    QSizeF windowExt() const { return state_.windowExt; }
-    void setWorldTransform(const QTransform& world) { state_.world = world; }
-    void modifyWorldTransform(const QTransform& by, int mode);
+    void setMapMode(int mode) { state_.mapping.setMapMode(mode); }
+    void setWindowOrg(QPointF org) { state_.mapping.setWindowOrg(org); }
+    void setWindowExt(QSizeF ext) { state_.mapping.setWindowExt(ext); }
+    void setViewportOrg(QPointF org) { state_.mapping.setViewportOrg(org); }
+    void setViewportExt(QSizeF ext) { state_.mapping.setViewportExt(ext); }
+    void offsetWindowOrg(QPointF by) { state_.mapping.offsetWindowOrg(by); }
+    void offsetViewportOrg(QPointF by) { state_.mapping.offsetViewportOrg(by); }
+    void scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom) {
+        state_.mapping.scaleWindowExt(xNum, xDenom, yNum, yDenom);
+    }
+    void scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom) {
+        state_.mapping.scaleViewportExt(xNum, xDenom, yNum, yDenom);
+    }
+    QPointF windowOrg() const { return state_.mapping.windowOrg(); }
+    QSizeF windowExt() const { return state_.mapping.windowExt(); }
+    void setWorldTransform(const QTransform& world) { state_.mapping.setWorldTransform(world); }
+    void modifyWorldTransform(const QTransform& by, int mode) {
+        state_.mapping.modifyWorldTransform(by, mode);
+    }
     QTransform logicalToTarget() const;
 
     // Attributes.
@@ -176,17 +163,11 @@ class MetafileCanvas {
         int stretchMode = 1;
         bool arcClockwise = false;
         double miterLimit = 10;
-        int mapMode = 1;
-        QPointF windowOrg;
-        QSizeF windowExt{1, 1};
-        QPointF viewportOrg;
-        QSizeF viewportExt{1, 1};
-        QTransform world;
+        MetafileMapping mapping;
         QPointF position;
         std::optional<QPainterPath> clip; // target coordinates
     };
 
-    QTransform pageTransform() const;
     QPainterPath regionPath(const Region& region) const; // in target coordinates
     void combineClip(const QPainterPath& path, int mode);
     void applyClip();
@@ -201,21 +182,22 @@ class MetafileCanvas {
     QPainterPath arcPath(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) const;
     double averageScale() const;
 
+    static QPainterPath rectPath(const QRectF& rect); // normalized
+
     QPainter& painter_;
     QTransform origin_;
     QRectF target_;
-    QPainterPath targetClip_;
     QTransform deviceToTarget_;
     QSizeF devicePerMm_;
+    MetafileClipper clipper_;
     bool rasterOps_ = false;
     State state_;
     std::vector<State> saved_;
-    std::vector<Object> objects_;
+    MetafileObjectTable objects_;
     bool inPath_ = false;
     QPainterPath path_; // target coordinates
     bool clipApplied_ = false;
     std::vector<QRgb> palette_;
-    long long clipWork_ = 0;
     double work_ = 0;
     // Pixels touched, about two hundred full 4K screens.
     static constexpr double kMaxWork = 2e9;

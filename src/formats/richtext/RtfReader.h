@@ -23,7 +23,8 @@ namespace velmoa {
 // character sets, colours, Unicode, tables and PNG/JPEG pictures. Destinations that carry no
 // visible text (style sheet, document information, headers, footers, lists, …) are skipped.
 // Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
-// read.
+// read. The reader's parts live in three files: tokens and destinations (RtfReader.cpp), character
+// and paragraph formats (RtfReaderFormats.cpp), tables and pictures (RtfReaderTables.cpp).
 class RtfReader {
   public:
     // Text without a colour of its own takes the automatic colour, black, as on the platform this
@@ -128,6 +129,7 @@ class RtfReader {
     void enterTableIfNeeded();
     void leaveTable();
     void applyBlockFormat();
+    void pictureWord(const std::string& word, int param);
     void finishPicture();
     void finishFontEntry();
     void finishColourEntry();

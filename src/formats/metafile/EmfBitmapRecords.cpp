@@ -1,0 +1,113 @@
+#include "formats/metafile/EmfRecords.h"
+
+#include "formats/metafile/MetafileReader.h"
+
+namespace velmoa::emf {
+
+std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r) {
+    switch (type) {
+    case 71:   // FillRgn
+    case 72: { // FrameRgn
+        const std::size_t dataAt = type == 71 ? 32 : 40;
+        const std::uint32_t index = r.u32(28);
+        const auto* object = canvas.object(index);
+        const auto stock = (index & 0x80000000) ? MetafileCanvas::stockBrush(index) : std::nullopt;
+        const auto* brush = stock ? &*stock : object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
+        const MetafileCanvas::Region region = readRegion(r, dataAt, r.u32(24));
+        if (brush) {
+            if (type == 71) {
+                canvas.fillRegion(region, *brush);
+            } else {
+                canvas.frameRegion(region, *brush, QSizeF(r.i32(32), r.i32(36)));
+            }
+        }
+        break;
+    }
+    case 73:   // InvertRgn
+    case 74: { // PaintRgn
+        const MetafileCanvas::Region region = readRegion(r, 28, r.u32(24));
+        if (type == 73) {
+            canvas.invertRegion(region);
+        } else {
+            canvas.fillRegion(region, canvas.currentBrush());
+        }
+        break;
+    }
+    case 76:   // BitBlt
+    case 77: { // StretchBlt
+        if (!r.has(8, 92)) {
+            return false;
+        }
+        const QRectF dest(r.i32(24), r.i32(28), r.i32(32), r.i32(36));
+        const std::uint32_t rop = r.u32(40);
+        if (r.u32(88) == 0) { // no source bitmap
+            canvas.patBlt(dest, rop);
+            break;
+        }
+        const QImage image = recordDib(r, 84, canvas, 80);
+        const QSizeF source = type == 77 ? QSizeF(r.i32(100), r.i32(104)) : dest.size();
+        canvas.stretchImage(dest, image, QRectF(QPointF(r.i32(44), r.i32(48)), source), rop);
+        break;
+    }
+    case 80: { // SetDIBitsToDevice
+        if (!r.has(8, 68)) {
+            return false;
+        }
+        const QImage image = recordDib(r, 48, canvas, 64);
+        const double w = r.i32(40), h = r.i32(44);
+        double ySrc = r.i32(36);
+        if (bottomUp(r, 48)) {
+            ySrc = image.height() - (ySrc + h);
+        }
+        canvas.stretchImage(QRectF(r.i32(24), r.i32(28), w, h), image, QRectF(r.i32(32), ySrc, w, h),
+                            0x00CC0020);
+        break;
+    }
+    case 81: { // StretchDIBits
+        if (!r.has(8, 72)) {
+            return false;
+        }
+        const QImage image = recordDib(r, 48, canvas, 64);
+        const double h = r.i32(44);
+        double ySrc = r.i32(36);
+        if (bottomUp(r, 48)) {
+            ySrc = image.height() - (ySrc + h);
+        }
+        canvas.stretchImage(QRectF(r.i32(24), r.i32(28), r.i32(72), r.i32(76)), image,
+                            QRectF(r.i32(32), ySrc, r.i32(40), h), r.u32(68));
+        break;
+    }
+    case 114:   // AlphaBlend
+    case 116: { // TransparentBlt
+        if (!r.has(8, 100)) {
+            return false;
+        }
+        const std::uint32_t blend = r.u32(40);
+        QImage image = recordDib(r, 84, canvas, 80, type == 114 && ((blend >> 24) & 0xFF) == 1);
+        double opacity = 1.0;
+        if (type == 114) {
+            opacity = ((blend >> 16) & 0xFF) / 255.0;
+        } else if (!image.isNull()) {
+            // The colour given in place of the blend function is left out.
+            image = image.convertToFormat(QImage::Format_ARGB32);
+            const QRgb key = colourRef(blend).rgb() & 0xFFFFFF;
+            for (int y = 0; y < image.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x) {
+                    if ((line[x] & 0xFFFFFF) == key) {
+                        line[x] = 0;
+                    }
+                }
+            }
+        }
+        canvas.stretchImage(QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)), image,
+                            QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 0x00CC0020, opacity);
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    return true;
+}
+
+} // namespace velmoa::emf

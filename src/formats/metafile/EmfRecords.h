@@ -1,0 +1,42 @@
+#pragma once
+
+#include "formats/metafile/MetafileCanvas.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace velmoa {
+
+class MetafileReader;
+
+} // namespace velmoa
+
+// The parts of the enhanced metafile player, one file for each family of records.
+namespace velmoa::emf {
+
+// Each family plays the enhanced metafile records it knows onto the canvas: nullopt when the
+// record type is not one of its own, false when the record is malformed and playing stops.
+std::optional<bool> playStateRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
+std::optional<bool> playDrawingRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
+std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
+
+// Reading the fields the record families share.
+QColor colourRef(std::uint32_t v);
+QPointF point32(MetafileReader& r, std::size_t at);
+QRectF rect32(MetafileReader& r, std::size_t at);
+bool readPoints(MetafileReader& r, std::size_t at, std::size_t count, bool small, std::vector<QPointF>& out);
+// A bitmap carried inside a record at the offsets the record gives.
+QImage recordDib(MetafileReader& r, std::size_t infoOffsetAt, const MetafileCanvas& canvas,
+                 std::size_t usageAt, bool keepAlpha = false);
+bool bottomUp(MetafileReader& r, std::size_t infoOffsetAt);
+MetafileCanvas::Region readRegion(MetafileReader& r, std::size_t at, std::size_t size);
+QTransform xform(MetafileReader& r, std::size_t at);
+bool finite(const QTransform& t);
+
+} // namespace velmoa::emf

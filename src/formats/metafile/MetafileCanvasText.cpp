@@ -1,0 +1,135 @@
+#include "formats/metafile/MetafileCanvas.h"
+
+#include "formats/metafile/MetafileText.h"
+
+#include <QFontMetricsF>
+#include <QLineF>
+#include <algorithm>
+#include <cmath>
+
+namespace velmoa {
+namespace {
+
+constexpr double kMaxFontPixels = 8000;
+
+double axisLength(const QTransform& t, QPointF axis) {
+    return QLineF(t.map(QPointF()), t.map(axis)).length();
+}
+
+} // namespace
+
+void MetafileCanvas::textOut(QPointF reference, const QString& text, const std::vector<double>& dx,
+                             std::uint32_t options, const std::optional<QRectF>& rect, const Font* fontIn) {
+    const Font& f = fontIn ? *fontIn : state_.font;
+    if (!prepare(true)) {
+        return;
+    }
+    const QTransform t = logicalToTarget();
+    const bool updateCp = (state_.textAlign & 1) != 0;
+    const QPointF ref = updateCp ? state_.position : reference;
+    const double sx = axisLength(t, QPointF(1, 0));
+    const double sy = axisLength(t, QPointF(0, 1));
+    painter_.setTransform(t * origin_);
+    if (rect && (options & 2)) { // ETO_OPAQUE
+        painter_.fillRect(rect->normalized(), state_.bkColor);
+    }
+    if (rect && (options & 4)) { // ETO_CLIPPED
+        painter_.setClipPath(rectPath(*rect), Qt::IntersectClip);
+        clipApplied_ = false;
+    }
+    if (text.isEmpty()) {
+        return;
+    }
+
+    QFont font(metafileFontFamily(f.face.isEmpty() ? QStringLiteral("MS Sans Serif") : f.face));
+    double em;
+    if (f.height < 0) {
+        em = -f.height * sy;
+    } else if (f.height > 0) {
+        // A positive height is the cell (ascent plus descent); the em is a share of it.
+        font.setPixelSize(100);
+        const QFontMetricsF probe(font);
+        em = f.height * sy * 100 / std::max(1.0, probe.ascent() + probe.descent());
+    } else {
+        em = 16 * std::sqrt(std::abs(deviceToTarget_.determinant()));
+    }
+    font.setPixelSize(static_cast<int>(std::clamp(std::round(em), 1.0, kMaxFontPixels)));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(f.weight == 0 ? 400 : f.weight, 1, 1000)));
+    font.setItalic(f.italic);
+    font.setUnderline(f.underline);
+    font.setStrikeOut(f.strikeOut);
+    if (f.width != 0) {
+        const double average = QFontMetricsF(font).averageCharWidth();
+        if (average > 0) {
+            font.setStretch(
+                static_cast<int>(std::clamp(std::abs(f.width) * sx / average * 100, 1.0, 4000.0)));
+        }
+    }
+    const QFontMetricsF metrics(font);
+
+    double width = 0;
+    if (!dx.empty()) {
+        for (std::size_t i = 0; i < dx.size() && i < static_cast<std::size_t>(text.size()); ++i) {
+            width += dx[i] * sx;
+        }
+    } else {
+        width = metrics.horizontalAdvance(text);
+    }
+    double x = 0;
+    switch (state_.textAlign & 6) {
+    case 2:
+        x = -width;
+        break;
+    case 6:
+        x = -width / 2;
+        break;
+    default:
+        break;
+    }
+    double y = 0;
+    switch (state_.textAlign & 24) {
+    case 0:
+        y = metrics.ascent();
+        break;
+    case 8:
+        y = -metrics.descent();
+        break;
+    default:
+        break;
+    }
+    charge(QRectF(t.map(ref), QSizeF(width + metrics.height(), width + metrics.height())));
+    const double worldAngle =
+        QLineF(state_.mapping.world().map(QPointF()), state_.mapping.world().map(QPointF(1, 0))).angle();
+    QTransform placed = QTransform::fromTranslate(t.map(ref).x(), t.map(ref).y());
+    placed.rotate(-(f.escapement / 10 + worldAngle));
+    painter_.setTransform(placed * origin_);
+    if (state_.bkMode == 2) {
+        painter_.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+                          state_.bkColor);
+    }
+    painter_.setFont(font);
+    painter_.setPen(state_.textColor);
+    if (dx.empty()) {
+        painter_.drawText(QPointF(x, y), text);
+    } else {
+        double pen = x;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            painter_.drawText(QPointF(pen, y), text.mid(i, length));
+            for (qsizetype k = i; k < i + length && static_cast<std::size_t>(k) < dx.size(); ++k) {
+                pen += dx[static_cast<std::size_t>(k)] * sx;
+            }
+            i += length - 1;
+        }
+    }
+    if (updateCp && (state_.textAlign & 6) == 0) {
+        bool invertible = false;
+        const QTransform back = t.inverted(&invertible);
+        if (invertible) {
+            state_.position = back.map(placed.map(QPointF(x + width, 0)));
+            state_.position.setY(ref.y());
+        }
+    }
+}
+
+} // namespace velmoa

@@ -1,0 +1,100 @@
+#include "formats/metafile/MetafileMapping.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmoa {
+
+void MetafileMapping::setMapMode(int mode) {
+    if (mode >= 1 && mode <= 8) {
+        mapMode_ = mode;
+    }
+}
+
+// Extents only count in the two scalable modes; zero extents are refused as GDI does.
+void MetafileMapping::setWindowExt(QSizeF ext) {
+    if (mapMode_ >= 7 && ext.width() != 0 && ext.height() != 0) {
+        windowExt_ = ext;
+    }
+}
+
+void MetafileMapping::setViewportExt(QSizeF ext) {
+    if (mapMode_ >= 7 && ext.width() != 0 && ext.height() != 0) {
+        viewportExt_ = ext;
+    }
+}
+
+void MetafileMapping::scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom) {
+    if (xDenom != 0 && yDenom != 0) {
+        setWindowExt(QSizeF(windowExt_.width() * xNum / xDenom, windowExt_.height() * yNum / yDenom));
+    }
+}
+
+void MetafileMapping::scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom) {
+    if (xDenom != 0 && yDenom != 0) {
+        setViewportExt(QSizeF(viewportExt_.width() * xNum / xDenom, viewportExt_.height() * yNum / yDenom));
+    }
+}
+
+void MetafileMapping::modifyWorldTransform(const QTransform& by, int mode) {
+    switch (mode) {
+    case 1:
+        world_ = QTransform();
+        break;
+    case 2:
+        world_ = by * world_;
+        break;
+    case 3:
+        world_ = world_ * by;
+        break;
+    case 4:
+        world_ = by;
+        break;
+    default:
+        break;
+    }
+}
+
+QTransform MetafileMapping::pageTransform(QSizeF devicePerMm) const {
+    double sx = 1;
+    double sy = 1;
+    double millimetres = 0;
+    switch (mapMode_) {
+    case 2:
+        millimetres = 0.1;
+        break;
+    case 3:
+        millimetres = 0.01;
+        break;
+    case 4:
+        millimetres = 0.254;
+        break;
+    case 5:
+        millimetres = 0.0254;
+        break;
+    case 6:
+        millimetres = 25.4 / 1440;
+        break;
+    case 7:
+    case 8:
+        sx = viewportExt_.width() / windowExt_.width();
+        sy = viewportExt_.height() / windowExt_.height();
+        if (mapMode_ == 7) {
+            const double m = std::min(std::abs(sx), std::abs(sy));
+            sx = std::copysign(m, sx);
+            sy = std::copysign(m, sy);
+        }
+        break;
+    default:
+        break;
+    }
+    if (millimetres > 0) {
+        // The metric modes put y upwards.
+        sx = millimetres * devicePerMm.width();
+        sy = -millimetres * devicePerMm.height();
+    }
+    return QTransform(sx, 0, 0, sy, viewportOrg_.x() - windowOrg_.x() * sx,
+                      viewportOrg_.y() - windowOrg_.y() * sy);
+}
+
+} // namespace velmoa
