@@ -104,6 +104,7 @@ Figures keyHeld(bool prepareAhead, const std::vector<std::string>& files, int ke
     Window w(prepareAhead, files);
     std::atomic<int> handled{0};
     double lastKey = 0;
+    double lastHandled = 0;
     std::thread repeat([&] {
         for (int i = 0; i < keys; ++i) {
             if (i == keys - 1) {
@@ -113,20 +114,18 @@ Figures keyHeld(bool prepareAhead, const std::vector<std::string>& files, int ke
                 &w.form,
                 [&] {
                     w.form.ActNext->trigger();
+                    lastHandled = benchNowMs();
                     ++handled;
                 },
                 Qt::QueuedConnection);
             std::this_thread::sleep_for(std::chrono::microseconds(33333));
         }
     });
-    while (handled < keys) {
+    // Until the last key is handled and its picture painted.
+    while (handled < keys || w.watch.paintedAt < lastHandled) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    const double lastHandled = benchNowMs();
     repeat.join();
-    while (w.watch.paintedAt < lastHandled) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
     return summarise({w.watch.paintedAt - lastKey}, w.ready());
 }
 
