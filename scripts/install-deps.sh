@@ -8,6 +8,11 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-aoyagi-kouzan-t
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool x11-utils
+  # desktop integration: entry and metadata validators, the Debian package, printing through a
+  # private CUPS server checked with poppler, and the Wayland check under a headless Weston
+  desktop-file-utils appstream shared-mime-info dpkg-dev
+  libcups2-dev cups-daemon cups-client poppler-utils
+  weston qt6-wayland
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,23 +4,36 @@
 #include "app/TzorvForm1.h"
 #include "picture/DecodeAhead.h"
 #include "platform/Desktop.h"
+#include "platform/Display.h"
 #include "platform/FileChooser.h"
 #include "platform/PrintDialog.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 using namespace velmoa;
 
 int main(int argc, char** argv) {
+    // Every argument names a file: the toolkit is shown none of them, or it would take out those
+    // that look like its own options (-reverse, -style, ...). Its options still come from the
+    // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
+    std::vector<std::string> files(argv + std::min(argc, 1), argv + argc);
     // The last file named is the one left on screen: when it is a picture, its decode runs on a
     // worker while the window is built, at the size the new window's picture area will need.
     DecodeAhead decodeAhead;
-    if (argc > 1) {
-        decodeAhead.prepareOpening(argv[argc - 1], {TzorvForm1::kInitialClientSize});
+    if (!files.empty()) {
+        decodeAhead.prepareOpening(files.back(), {TzorvForm1::kInitialClientSize});
     }
-    QApplication app(argc, argv);
+    int toolkitArgc = std::min(argc, 1);
+    const std::unique_ptr<QApplication> app = startApplication(toolkitArgc, argv);
+    if (!app) {
+        return 1;
+    }
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
     installFontSubstitutes();
@@ -34,10 +47,6 @@ int main(int argc, char** argv) {
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        files.emplace_back(argv[i]);
-    }
     zorvForm1.setCommandLineFiles(std::move(files));
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

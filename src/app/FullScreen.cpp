@@ -1,14 +1,19 @@
 // Full-screen mode, refitting on resize, and the desktop restore at the end.
 #include "app/TzorvForm1.h"
+#include "app/WindowPlacement.h"
 #include "controls/ToolBar.h"
 #include "controls/ToolImages.h"
 #include "platform/Desktop.h"
+
+#include <QScreen>
 
 namespace velmoa {
 
 void TzorvForm1::FullScreenButtonClick() {
     if (Windowed) {
         FullScreenOn = true;
+        clientBeforeFullScreen_ = geometry();
+        frameBeforeFullScreen_ = frameGeometry();
         if (services_.desktop) {
             services_.desktop->showTaskBar();
             services_.desktop->hideTaskBar();
@@ -24,8 +29,12 @@ void TzorvForm1::FullScreenButtonClick() {
             services_.desktop->showTaskBar();
             services_.desktop->setFullScreen(this, false);
         }
-        // The size before full screen is not remembered.
+        // The size before full screen is not remembered, its place is.
         setClientSize(640, 480);
+        // Placed by its client area: the frame's size is not known again until the window
+        // manager has put the caption bar back.
+        const QRect area = screen() ? screen()->availableGeometry() : frameBeforeFullScreen_;
+        setGeometry(clientRectAfterFullScreen(clientBeforeFullScreen_, frameBeforeFullScreen_, size(), area));
         FullScreenButton->setImageIndex(ImageEnlarge);
         FSBT->setImageIndex(ImageEnlarge);
         Windowed = true;

@@ -18,10 +18,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPrinter>
 #include <QSlider>
+#include <algorithm>
 
 // The built-in pictures live in the core library, whose resources must be registered by hand.
 static void registerBuiltInResources() {
@@ -78,6 +82,13 @@ QLabel* makeIndicator(QWidget* parent, const QString& name, QSize size, const QC
     return label;
 }
 
+// A screen reader reads an indicator's value as its name (a label's text is its name unless one
+// is set), with the word beside it as its label and description.
+void describeIndicator(QLabel* indicator, QLabel* word) {
+    word->setBuddy(indicator);
+    indicator->setAccessibleDescription(word->text());
+}
+
 } // namespace
 
 TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidget* parent)
@@ -94,6 +105,13 @@ TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidge
     Timer3.setObjectName(QStringLiteral("Timer3"));
     Timer3.setInterval(50);
     connect(&Timer1, &QTimer::timeout, this, [this] { runReported([this] { Timer1Timer(); }); });
+    // Keys and drops belong to the window: its shortcuts work whatever control has the focus, and a
+    // file dropped anywhere opens it (a text control would take Ctrl+X as Cut and insert a dropped
+    // file's address).
+    for (QWidget* control : findChildren<QWidget*>()) {
+        control->setAcceptDrops(false);
+        control->installEventFilter(this);
+    }
     setAcceptDrops(true);
     setClientSize(kInitialClientSize.width(), kInitialClientSize.height());
     runReported([this] { FormCreate(); });
@@ -239,7 +257,7 @@ void TzorvForm1::createDocumentView() {
     ToolBar3->addControl(Label5);
     ToolBar3->addSeparator(QStringLiteral("ToolButton17"), 8);
     SizePanel = makeIndicator(ToolBar3, QStringLiteral("SizePanel"), QSize(100, 22), clLime);
-    SizePanel->setAccessibleName(QStringLiteral("サイズ"));
+    describeIndicator(SizePanel, Label5);
     ToolBar3->addControl(SizePanel);
     ToolBar3->addSeparator(QStringLiteral("ToolButton18"), 8);
     ToolBar3->addButton(QStringLiteral("ToolButton19"), ActAbout);
@@ -314,7 +332,7 @@ void TzorvForm1::createPictureView() {
     ToolBar1->addSeparator(QStringLiteral("ToolButton13"), 8);
     CounterPanel = makeIndicator(ToolBar1, QStringLiteral("CounterPanel"), QSize(89, 26), clAqua);
     CounterPanel->setToolTip(QStringLiteral("画像数表示"));
-    CounterPanel->setAccessibleName(QStringLiteral("カウンタ"));
+    describeIndicator(CounterPanel, Label2);
     ToolBar1->addControl(CounterPanel);
     ToolBar1->addSeparator(QStringLiteral("ToolButton1"), 8);
     ToolBar1->addButton(QStringLiteral("HelpButton"), ActAbout);
@@ -389,6 +407,32 @@ void TzorvForm1::showEvent(QShowEvent* event) {
         QMetaObject::invokeMethod(
             this, [this] { runReported([this] { FormShow(); }); }, Qt::QueuedConnection);
     }
+}
+
+void TzorvForm1::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        // The program ends with its main window, whatever other window of ours is still shown
+        // (the About box would otherwise keep it running).
+        QCoreApplication::quit();
+    }
+}
+
+bool TzorvForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && isWindowShortcut(*static_cast<QKeyEvent*>(event))) {
+        // Not overridden: the shortcut runs instead of the control's own use of the keys.
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TzorvForm1::isWindowShortcut(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    const QList<QAction*> windowActions = actions();
+    return std::any_of(windowActions.begin(), windowActions.end(), [&pressed](const QAction* action) {
+        return !action->shortcut().isEmpty() && action->shortcut() == pressed;
+    });
 }
 
 void TzorvForm1::resizeEvent(QResizeEvent* event) {

@@ -11,6 +11,7 @@
 
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QPrinter;
 class QSlider;
@@ -163,6 +164,8 @@ class TzorvForm1 : public QMainWindow {
     QColor counterColour() const;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -174,6 +177,7 @@ class TzorvForm1 : public QMainWindow {
     void createMediaView();
     void createDocumentView();
     void createActions();
+    bool isWindowShortcut(const QKeyEvent& key) const;
     QAction* makeAction(const QString& name, const QString& hint, const QKeySequence& shortcut, int image,
                         void (TzorvForm1::*handler)());
     void openSequence(bool resetCounterColour);
@@ -196,6 +200,9 @@ class TzorvForm1 : public QMainWindow {
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;
     int travel_ = 1; // direction of the last step: +1 forwards, -1 back
+    // Where the window was before full screen, so that it comes back there.
+    QRect clientBeforeFullScreen_;
+    QRect frameBeforeFullScreen_;
 };
 
 } // namespace velmoa

@@ -75,7 +75,8 @@ bool Panel::eventFilter(QObject* watched, QEvent* event) {
 
 void Panel::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(event->button());
-    QFrame::mousePressEvent(event);
+    // Handled here: the panel below must not take the same press as its own.
+    event->accept();
 }
 
 BandBar::BandBar(QWidget* parent, const QString& name, int height) : Panel(parent, name) {

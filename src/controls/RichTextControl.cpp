@@ -47,7 +47,8 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setLineWrapMode(QTextEdit::WidgetWidth);
-    setReadOnly(false);
+    // For reading: text can be selected and copied, but no typing, cut or paste changes it.
+    setReadOnly(true);
     // A right click shows nothing, and is not handed on to a parent that has a menu of its own.
     setContextMenuPolicy(Qt::PreventContextMenu);
     viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -177,12 +178,13 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     showPlainText(plainTextOf(path, again), readable);
 }
 
-void RichTextControl::setTextBytes(std::string_view bytes) {
+void RichTextControl::setTextBytes(std::string_view bytes, TextEnd end) {
     const auto zero = bytes.find('\0');
     if (zero != std::string_view::npos) {
         bytes = bytes.substr(0, zero);
+        end = TextEnd::Whole;
     }
-    showPlainText(bytesToDisplayText(bytes), defaultFormat_);
+    showPlainText(bytesToDisplayText(bytes, end), defaultFormat_);
 }
 
 void RichTextControl::appendLine(const QString& line) {

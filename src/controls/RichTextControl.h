@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/text/TextEncoding.h"
+
 #include <QColor>
 #include <QStringList>
 #include <QTextCharFormat>
@@ -12,7 +14,7 @@
 namespace velmoa {
 
 // The document view's text control: rich text (our RTF reader) or plain text, white-on-black or
-// black-on-white, editable but never saved. It offers the operations the document view needs and
+// black-on-white, read-only (selectable and copyable). It offers the operations the document view needs and
 // nothing more; a right click shows no menu. Each load and clear installs a new document(), so
 // callers (printing) ask for document() when they use it instead of keeping it.
 class RichTextControl : public QTextEdit {
@@ -41,8 +43,9 @@ class RichTextControl : public QTextEdit {
     // not rich text is read again as plain text, in black so that it shows on the white background),
     // as plain text when it is on. Throws Failure when the file cannot be opened or read.
     void loadWholeFile(const std::string& path);
-    // Replaces the content with bytes shown as text; they end at the first zero byte.
-    void setTextBytes(std::string_view bytes);
+    // Replaces the content with bytes shown as text; they end at the first zero byte. Cut bytes
+    // may end inside a character (see bytesToDisplayText).
+    void setTextBytes(std::string_view bytes, TextEnd end = TextEnd::Whole);
     // Adds one line after the last.
     void appendLine(const QString& line);
     // The same as appendLine for each line, in one edit.

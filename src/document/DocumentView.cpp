@@ -5,6 +5,7 @@
 #include "app/TzorvForm1.h"
 #include "controls/Panel.h"
 #include "controls/RichTextControl.h"
+#include "document/FileSize.h"
 #include "document/HexDump.h"
 #include "document/TextTest.h"
 #include "platform/Failure.h"
@@ -17,7 +18,8 @@ constexpr std::size_t kBytesJudged = 16384;
 std::string readFirstBytes(const std::string& path) {
     ReadOnlyFile file(path);
     if (!file.isOpen()) {
-        throw Failure("ファイル \"" + path + "\" は開けません。" + file.reasonText());
+        // The same message as the size step's: the file may have gone since then.
+        throw Failure(openFailureMessage(file));
     }
     return file.read(kBytesJudged);
 }
@@ -46,7 +48,8 @@ void TzorvForm1::ShowDocument(const std::string& upperExtension) {
     }
     const std::string bytes = readFirstBytes(FilePath);
     if (isTextContent(bytes)) {
-        RichEdit1->setTextBytes(bytes);
+        // A character split by the byte limit must not change how the rest is read.
+        RichEdit1->setTextBytes(bytes, bytes.size() == kBytesJudged ? TextEnd::Cut : TextEnd::Whole);
     } else {
         RichEdit1->appendLines(hexDumpLines(bytes));
     }

@@ -7,23 +7,29 @@ namespace velmoa {
 
 std::int64_t fileSizeOf(const std::string& path) {
     const ReadOnlyFile file(path);
+    if (!file.isOpen()) {
+        throw Failure(openFailureMessage(file));
+    }
+    return file.size();
+}
+
+std::string openFailureMessage(const ReadOnlyFile& file) {
     switch (file.error()) {
-    case ReadOnlyFile::Error::None:
-        return file.size();
     case ReadOnlyFile::Error::NotFound:
-        throw Failure("File not found");
+        return "File not found";
     case ReadOnlyFile::Error::InvalidName:
-        throw Failure("Invalid filename");
+        return "Invalid filename";
     case ReadOnlyFile::Error::TooManyOpenFiles:
-        throw Failure("Too many open files");
+        return "Too many open files";
     case ReadOnlyFile::Error::AccessDenied:
-        throw Failure("File access denied");
+        return "File access denied";
     case ReadOnlyFile::Error::NotRegularFile:
-        throw Failure("Not a regular file");
+        return "Not a regular file";
+    case ReadOnlyFile::Error::None:
     case ReadOnlyFile::Error::Other:
         break;
     }
-    throw Failure("I/O error " + std::to_string(file.systemError()));
+    return "I/O error " + std::to_string(file.systemError());
 }
 
 } // namespace velmoa

@@ -11,4 +11,8 @@ namespace velmoa {
 // (FIFO, socket, device), otherwise "I/O error N" with the system's error number.
 std::int64_t fileSizeOf(const std::string& path);
 
+class ReadOnlyFile;
+// The user's message for a file that could not be opened, as listed above.
+std::string openFailureMessage(const ReadOnlyFile& file);
+
 } // namespace velmoa

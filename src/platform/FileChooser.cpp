@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QSettings>
 
 namespace velmoa {
@@ -19,8 +20,13 @@ std::optional<std::string> QtFileChooser::choose(QWidget* parent) {
     QFileDialog dialog(parent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // "*" rather than "*.*": on POSIX a name needs no dot, and every file must match.
-    dialog.setNameFilter(QStringLiteral("全てのファイル(*.*) (*)"));
+    // Our own dialog, so that the one filter behaves the same on every desktop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The filter reads "*.*", but on POSIX a name needs no dot: its list matches every name.
+    dialog.setNameFilter(QStringLiteral("全てのファイル(*.*)"));
+    if (auto* files = dialog.findChild<QFileSystemModel*>()) {
+        files->setNameFilters({QStringLiteral("*")});
+    }
     if (!lastChosen_.empty()) {
         dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(lastChosen_)));
     }

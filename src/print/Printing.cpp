@@ -4,6 +4,7 @@
 #include "controls/RichTextControl.h"
 #include "platform/Failure.h"
 #include "platform/PrintDialog.h"
+#include "platform/PrintService.h"
 #include "print/PaperText.h"
 #include "print/PrintGeometry.h"
 
@@ -20,6 +21,15 @@ namespace {
 void startPainting(QPainter& painter, QPrinter& printer) {
     if (!painter.begin(&printer)) {
         throw Failure("印刷を開始できません");
+    }
+}
+
+// Ends the job, which hands it to the print service, and reports a job the service refused.
+void endPainting(QPainter& painter, const QPrinter& printer) {
+    painter.end();
+    const std::string refusal = printServiceRefusal(printer);
+    if (!refusal.empty()) {
+        throw Failure("印刷できませんでした: " + refusal);
     }
 }
 
@@ -52,7 +62,7 @@ void TzorvForm1::ActPrintExecute() {
     const PrintSize target = pictureOnPage(width, height, page.width(), page.height());
     // At the top-left corner of the printable area, never centred.
     painter.drawImage(QRect(0, 0, target.width, target.height), bitmap);
-    painter.end();
+    endPainting(painter, printer());
 }
 
 void TzorvForm1::ActCharPrintExecute() {
@@ -82,13 +92,15 @@ void TzorvForm1::ActCharPrintExecute() {
         painter.translate(0, -index * page.height());
         const QRectF clip(0, index * page.height(), page.width(), page.height());
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = clip;
+        // The layout draws every line that touches its clip, so a line starting exactly on the lower
+        // edge, the next page's first, would come out here too (invisible, yet found by search and copy).
+        context.clip = clip.adjusted(0, 0, 0, -1);
         context.palette.setColor(QPalette::Text, Qt::black);
         painter.setClipRect(clip);
         document->documentLayout()->draw(&painter, context);
         painter.restore();
     }
-    painter.end();
+    endPainting(painter, printer());
 }
 
 } // namespace velmoa

@@ -2,10 +2,12 @@
 #include "platform/Failure.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -50,12 +52,11 @@ class RichTextControlTest : public ::testing::Test {
 };
 } // namespace
 
-TEST_F(RichTextControlTest, StartsBorderlessWrappedEditableWithoutMenu) {
+TEST_F(RichTextControlTest, StartsBorderlessWrappedWithoutMenu) {
     EXPECT_EQ(control_.frameShape(), QFrame::NoFrame);
     EXPECT_NE(control_.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_NE(control_.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(control_.lineWrapMode(), QTextEdit::WidgetWidth);
-    EXPECT_FALSE(control_.isReadOnly());
 
     control_.resize(300, 200);
     control_.show();
@@ -63,6 +64,30 @@ TEST_F(RichTextControlTest, StartsBorderlessWrappedEditableWithoutMenu) {
     QApplication::sendEvent(control_.viewport(), &event);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(control_.viewport()->contextMenuPolicy(), Qt::PreventContextMenu);
+}
+
+TEST_F(RichTextControlTest, KeysLeaveTheTextAloneButSelectAndCopyWork) {
+    control_.resize(300, 200);
+    control_.show();
+    control_.setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("pasted"));
+    control_.setTextBytes("read me");
+    struct Row {
+        const char* what;
+        QKeyCombination key;
+    };
+    const Row rows[] = {
+        {"typing", Qt::Key_Z},           {"select all", Qt::CTRL | Qt::Key_A}, {"cut", Qt::CTRL | Qt::Key_X},
+        {"paste", Qt::CTRL | Qt::Key_V}, {"backspace", Qt::Key_Backspace},     {"delete", Qt::Key_Delete},
+        {"return", Qt::Key_Return},
+    };
+    for (const Row& row : rows) {
+        QTest::keyClick(&control_, row.key.key(), row.key.keyboardModifiers());
+        EXPECT_EQ(control_.toPlainText(), QStringLiteral("read me")) << row.what;
+    }
+    QTest::keyClick(&control_, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&control_, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("read me"));
 }
 
 TEST_F(RichTextControlTest, ClearEmptiesTextAndResetsModifiedFlag) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <sys/stat.h>
 
 using namespace velmoa;
 using namespace velmoa::testing;
@@ -63,6 +64,59 @@ TEST_F(DocumentView, ByteViewShowsOnlyTheFirst16384Bytes) {
     EXPECT_EQ(form->RichEdit1->document()->blockCount(), 1024);
     EXPECT_TRUE(shownText().contains(QStringLiteral("3FF0 : ")));
     EXPECT_EQ(form->SizePanel->text(), QStringLiteral("19.53 KB"));
+}
+
+TEST_F(DocumentView, ACharacterCutByTheByteLimitKeepsTheEncoding) {
+    showForm();
+    const auto repeated = [](const std::string& piece, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i) {
+            out += piece;
+        }
+        return out;
+    };
+    struct Row {
+        const char* name;
+        std::string bytes;
+        QString expected;
+    };
+    const Row rows[] = {
+        // 2 + 3 × 5460 = 16382: the limit splits the next character after its second byte.
+        {"utf8.txt", "aa" + repeated("日本", 5500),
+         QStringLiteral("aa") + QString(QStringLiteral("日本")).repeated(2730)},
+        // 1 + 2 × 8191 = 16383: the limit keeps the lead byte of the next character only.
+        {"sjis.txt", "a" + repeated("\x93\xFA", 8300),
+         QStringLiteral("a") + QStringLiteral("日").repeated(8191)},
+        // The whole character fits: nothing is left out.
+        {"whole.txt", "a" + repeated("\xE6\x97\xA5", 5461) + "b",
+         QStringLiteral("a") + QStringLiteral("日").repeated(5461)},
+    };
+    for (const Row& row : rows) {
+        drop(writeFile(dir, row.name, row.bytes));
+        EXPECT_TRUE(reporter.messages.isEmpty()) << row.name;
+        EXPECT_EQ(shownText(), row.expected) << row.name;
+    }
+}
+
+TEST_F(DocumentView, AFileGoneBeforeTheByteReadGivesTheInputOutputMessage) {
+    showForm();
+    const std::string folder = dir.path().toStdString() + "/\x93\xFA.d";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0); // a Shift-JIS name, not valid UTF-8
+    struct Row {
+        std::string path;
+        QString message;
+    };
+    const Row rows[] = {
+        {dir.path().toStdString() + "/\x93\xFA\x96\x7B.txt", QStringLiteral("File not found")},
+        {folder, QStringLiteral("File access denied")},
+    };
+    for (const Row& row : rows) {
+        reporter.messages.clear();
+        // As if the file vanished, or was replaced, after its size was shown.
+        form->FilePath = row.path;
+        runReported([this] { form->ShowDocument(".TXT"); });
+        EXPECT_EQ(reporter.messages, QStringList{row.message});
+    }
 }
 
 TEST_F(DocumentView, TextAreaLiesBelowTheToolBarAndKeepsItsSizeUntilTheNextDocument) {

@@ -1,9 +1,12 @@
 #include "platform/FileChooser.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QListView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -47,4 +50,38 @@ TEST(QtFileChooser, ReturnsTheChosenFileAndStartsThereNextTime) {
     });
     EXPECT_EQ(chooser.choose(nullptr), std::nullopt);
     EXPECT_EQ(offered, dir.path());
+}
+
+TEST(QtFileChooser, OneFilterNamedForEveryFileMatchesEveryFile) {
+    QTemporaryDir dir;
+    const QStringList names = {QStringLiteral("readme"), QStringLiteral("a.txt"), QStringLiteral("b.JPG")};
+    for (const QString& name : names) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QtFileChooser chooser;
+    QStringList filters;
+    QString shownFilter;
+    QStringList listed;
+    whenDialogOpens([&](QFileDialog* dialog) {
+        filters = dialog->nameFilters();
+        if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+            shownFilter = combo->currentText();
+        }
+        dialog->setDirectory(dir.path());
+        // The names the dialog lists once it has read the folder.
+        auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        QTest::qWaitFor([&] { return list && list->model()->rowCount(list->rootIndex()) >= names.size(); },
+                        3000);
+        for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row) {
+            listed << list->model()->index(row, 0, list->rootIndex()).data().toString();
+        }
+        dialog->reject();
+    });
+    EXPECT_EQ(chooser.choose(nullptr), std::nullopt);
+    EXPECT_EQ(filters, QStringList{QStringLiteral("全てのファイル(*.*)")});
+    EXPECT_EQ(shownFilter, QStringLiteral("全てのファイル(*.*)"));
+    listed.sort();
+    EXPECT_EQ(listed,
+              QStringList({QStringLiteral("a.txt"), QStringLiteral("b.JPG"), QStringLiteral("readme")}));
 }

@@ -14,7 +14,8 @@ const char* const BitmapDecoder::kStreamErrorMessage = "ストリームからの
 
 namespace {
 
-enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
+// AlphaBitFields is BitFields with a fourth (alpha) mask after a 40-byte header.
+enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
 
 // Pixels are read from a file in pieces of about this size.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
@@ -143,6 +144,7 @@ Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::
         }
         break;
     case BitFields:
+    case AlphaBitFields:
         if (l.bitCount != 16 && l.bitCount != 32) {
             return bad();
         }
@@ -152,11 +154,12 @@ Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::
     }
 
     std::size_t pos = at + headerSize;
-    if (l.compression == BitFields) {
+    if (l.compression == BitFields || l.compression == AlphaBitFields) {
         if (headerSize == 40) {
-            need(b, static_cast<std::int64_t>(pos) + 12);
-            l.masks = {u32(b, pos), u32(b, pos + 4), u32(b, pos + 8), 0};
-            pos += 12;
+            const bool alpha = l.compression == AlphaBitFields;
+            need(b, static_cast<std::int64_t>(pos) + (alpha ? 16 : 12));
+            l.masks = {u32(b, pos), u32(b, pos + 4), u32(b, pos + 8), alpha ? u32(b, pos + 12) : 0};
+            pos += alpha ? 16 : 12;
         } else {
             l.masks = {u32(b, at + 40), u32(b, at + 44), u32(b, at + 48),
                        headerSize >= 56 ? u32(b, at + 52) : 0};

@@ -4,6 +4,7 @@
 #include "platform/Failure.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstdint>
 
 namespace velmoa {
@@ -51,6 +52,38 @@ QImage decodePng(std::string_view data) {
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+// Bits a pixel of an image, from its own header: writers often leave the directory's count 0.
+// The header has been checked by the decoder.
+int depthOf(std::string_view data, bool png) {
+    if (png) {
+        const int bits = static_cast<unsigned char>(data[24]);
+        switch (static_cast<unsigned char>(data[25])) { // colour type
+        case 2:
+            return 3 * bits;
+        case 4:
+            return 2 * bits;
+        case 6:
+            return 4 * bits;
+        default: // grey or palette
+            return bits;
+        }
+    }
+    return static_cast<int>(le(data, le(data, 0, 4) == 12 ? 10 : 14, 2));
+}
+
+// Composed over black: a premultiplied pixel made opaque is exactly that.
+QImage onBlack(const QImage& premultiplied) {
+    QImage out(premultiplied.size(), QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(premultiplied.constScanLine(y));
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            row[x] = in[x] | 0xFF000000u;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::shared_ptr<IconPictureData> IconPictureData::fromFileBytes(std::string_view bytes) {
@@ -61,8 +94,8 @@ std::shared_ptr<IconPictureData> IconPictureData::fromFileBytes(std::string_view
     if (6 + 16 * count > bytes.size()) {
         throw Failure(BitmapDecoder::kStreamErrorMessage);
     }
-    std::vector<QImage> images;
-    images.reserve(count);
+    std::vector<Entry> entries;
+    entries.reserve(count);
     std::int64_t totalPixels = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = 6 + 16 * i;
@@ -73,59 +106,68 @@ std::shared_ptr<IconPictureData> IconPictureData::fromFileBytes(std::string_view
         }
         const std::string_view data =
             bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
-        QImage image = data.substr(0, 8) == std::string_view("\x89PNG\r\n\x1a\n", 8)
-                           ? decodePng(data)
-                           : BitmapDecoder::decodeIconImage(data, kBadIconMessage, kMaxIconPixels);
+        const bool png = data.substr(0, 8) == std::string_view("\x89PNG\r\n\x1a\n", 8);
+        const QImage image =
+            png ? decodePng(data) : BitmapDecoder::decodeIconImage(data, kBadIconMessage, kMaxIconPixels);
         totalPixels += std::int64_t{image.width()} * image.height();
         if (std::int64_t{image.width()} * image.height() > kMaxIconPixels || totalPixels > kMaxTotalPixels) {
             throw Failure(kBadIconMessage);
         }
-        images.push_back(std::move(image));
+        entries.push_back({onBlack(image), depthOf(data, png)});
     }
-    return std::make_shared<IconPictureData>(std::move(images));
+    return std::make_shared<IconPictureData>(std::move(entries));
 }
 
-std::size_t IconPictureData::chooseImage(const std::vector<QSize>& sizes, const QSize& target) {
+std::size_t IconPictureData::chooseImage(const std::vector<Candidate>& candidates, const QSize& target) {
     auto area = [](const QSize& s) { return std::int64_t{s.width()} * s.height(); };
-    std::size_t best = sizes.size();
+    std::size_t best = candidates.size();
     std::size_t largest = 0;
-    for (std::size_t i = 0; i < sizes.size(); ++i) {
-        const QSize& s = sizes[i];
-        if (area(s) > area(sizes[largest])) {
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const QSize& s = candidates[i].size;
+        if (area(s) > area(candidates[largest].size)) {
             largest = i;
         }
         if (s.width() >= target.width() && s.height() >= target.height() &&
-            (best == sizes.size() || area(s) < area(sizes[best]))) {
+            (best == candidates.size() || area(s) < area(candidates[best].size))) {
             best = i;
         }
     }
-    return best != sizes.size() ? best : largest;
+    const QSize size = candidates[best != candidates.size() ? best : largest].size;
+    auto colours = [](const Candidate& c) { return std::min(c.depth, kDisplayDepth); };
+    std::size_t deepest = candidates.size();
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (candidates[i].size == size &&
+            (deepest == candidates.size() || colours(candidates[i]) > colours(candidates[deepest]))) {
+            deepest = i;
+        }
+    }
+    return deepest;
 }
 
 int IconPictureData::width() const {
     std::lock_guard lock(mutex_);
-    return chosen_ < 0 ? kStandardIconSize : images_[static_cast<std::size_t>(chosen_)].width();
+    return chosen_ < 0 ? kStandardIconSize : entries_[static_cast<std::size_t>(chosen_)].image.width();
 }
 
 int IconPictureData::height() const {
     std::lock_guard lock(mutex_);
-    return chosen_ < 0 ? kStandardIconSize : images_[static_cast<std::size_t>(chosen_)].height();
+    return chosen_ < 0 ? kStandardIconSize : entries_[static_cast<std::size_t>(chosen_)].image.height();
 }
 
 void IconPictureData::draw(QPainter& painter, const QRect& target) const {
-    if (images_.empty() || target.isEmpty()) {
+    if (entries_.empty() || target.isEmpty()) {
         return;
     }
     std::lock_guard lock(mutex_);
-    std::vector<QSize> sizes;
-    sizes.reserve(images_.size());
-    for (const QImage& image : images_) {
-        sizes.push_back(image.size());
+    std::vector<Candidate> candidates;
+    candidates.reserve(entries_.size());
+    for (const Entry& entry : entries_) {
+        candidates.push_back({entry.image.size(), entry.depth});
     }
-    chosen_ = static_cast<int>(chooseImage(sizes, ScaledImageCache::deviceSize(painter, target)));
-    painter.drawImage(target.topLeft(), scaled_.scaled(images_[static_cast<std::size_t>(chosen_)],
-                                                       ScaledImageCache::deviceSize(painter, target),
-                                                       ScaledImageCache::devicePixelRatio(painter)));
+    const QSize device = ScaledImageCache::deviceSize(painter, target);
+    chosen_ = static_cast<int>(chooseImage(candidates, device));
+    painter.drawImage(target.topLeft(), scaled_.scaled(entries_[static_cast<std::size_t>(chosen_)].image,
+                                                       device, ScaledImageCache::devicePixelRatio(painter)));
 }
 
 } // namespace velmoa

@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 
 #include <QTransform>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -131,17 +132,12 @@ bool runHeader(Session& s, std::string_view bytes) {
     return true;
 }
 
-void cmykToRgb32(const unsigned char* in, QRgb* out, unsigned width, bool inverted) {
+// CMYK JPEGs store their inks inverted (255 is no ink): Adobe's way, which every writer in use
+// follows, with or without Adobe's marker.
+void cmykToRgb32(const unsigned char* in, QRgb* out, unsigned width) {
     for (unsigned x = 0; x < width; ++x, in += 4) {
-        int c = in[0], m = in[1], y = in[2], k = in[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        // Adobe's files store the inks inverted: 255 is no ink.
-        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+        const int k = in[3];
+        out[x] = qRgb(in[0] * k / 255, in[1] * k / 255, in[2] * k / 255);
     }
 }
 
@@ -173,7 +169,6 @@ bool runDecode(Session& s, std::string_view bytes, int eighths) {
     if (cmyk) {
         s.row.resize(static_cast<std::size_t>(w) * 4);
     }
-    const bool inverted = s.cinfo.saw_Adobe_marker;
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const int y = static_cast<int>(s.cinfo.output_scanline);
         JSAMPROW target = cmyk ? s.row.data() : s.image.scanLine(y);
@@ -181,13 +176,35 @@ bool runDecode(Session& s, std::string_view bytes, int eighths) {
             break;
         }
         if (cmyk) {
-            cmykToRgb32(s.row.data(), reinterpret_cast<QRgb*>(s.image.scanLine(y)), s.cinfo.output_width,
-                        inverted);
+            cmykToRgb32(s.row.data(), reinterpret_cast<QRgb*>(s.image.scanLine(y)), s.cinfo.output_width);
         }
         s.rowsDone = y + 1;
     }
     // No jpeg_finish_decompress: every row is out, and what follows the last scan does not matter.
     return true;
+}
+
+// How far libjpeg had read: the memory source hands out the caller's bytes until they run out,
+// then a buffer of its own with an end marker.
+std::size_t bytesRead(const Session& s, std::string_view bytes) {
+    const auto* at = reinterpret_cast<const char*>(s.cinfo.src ? s.cinfo.src->next_input_byte : nullptr);
+    if (at < bytes.data() || at > bytes.data() + bytes.size()) {
+        return bytes.size();
+    }
+    return static_cast<std::size_t>(at - bytes.data());
+}
+
+// The start of the last marker segment that begins before end (npos when only the start of image
+// does). Inside coded data a 0xFF is followed by a stuffed 0x00, or is a restart marker.
+std::size_t lastMarkerBefore(std::string_view bytes, std::size_t end) {
+    for (std::size_t i = std::min(end, bytes.size()); i-- > 2;) {
+        const auto code = static_cast<unsigned char>(i + 1 < bytes.size() ? bytes[i + 1] : 0);
+        if (static_cast<unsigned char>(bytes[i]) == 0xFF && code != 0x00 && code != 0xFF &&
+            (code < 0xD0 || code > 0xD8)) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -248,6 +265,17 @@ JpegDecoder::Decoded JpegDecoder::decode(std::string_view bytes, int eighths,
     }
     if (!finished) {
         result.errorCode = s.err.pub.msg_code;
+        // A file of several scans is read whole before its first row comes out, so an error in a
+        // late scan would lose the scans before it: decode again without the failing segment.
+        if (s.rowsDone == 0) {
+            const std::size_t cut = lastMarkerBefore(bytes, bytesRead(s, bytes));
+            Session again;
+            if (cut != std::string_view::npos &&
+                runDecode(again, std::string(bytes.substr(0, cut)) + "\xFF\xD9", eighths)) {
+                result.image = std::move(again.image);
+                return result;
+            }
+        }
         // Keep the rows decoded so far; the rest shows grey.
         for (int y = s.rowsDone; y < s.image.height(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(s.image.scanLine(y));
@@ -269,9 +297,32 @@ int JpegDecoder::exifOrientation(const unsigned char* data, std::size_t size) {
     exif_data_load_data(exif, data, static_cast<unsigned int>(size));
     int orientation = 1;
     if (ExifEntry* entry = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
-        entry && entry->format == EXIF_FORMAT_SHORT && entry->components >= 1 && entry->data &&
-        entry->size >= 2) {
-        orientation = exif_get_short(entry->data, exif_data_get_byte_order(exif));
+        entry && entry->components >= 1 && entry->data) {
+        // The tag is a SHORT, but some writers store it as another integer type.
+        const ExifByteOrder order = exif_data_get_byte_order(exif);
+        const auto width = static_cast<unsigned>(exif_format_get_size(entry->format));
+        if (entry->size >= width) {
+            switch (entry->format) {
+            case EXIF_FORMAT_BYTE:
+                orientation = entry->data[0];
+                break;
+            case EXIF_FORMAT_SHORT:
+                orientation = exif_get_short(entry->data, order);
+                break;
+            case EXIF_FORMAT_SSHORT:
+                orientation = exif_get_sshort(entry->data, order);
+                break;
+            case EXIF_FORMAT_LONG:
+                orientation = static_cast<int>(std::min<ExifLong>(exif_get_long(entry->data, order), 9));
+                break;
+            case EXIF_FORMAT_SLONG:
+                orientation =
+                    static_cast<int>(std::clamp<ExifSLong>(exif_get_slong(entry->data, order), 0, 9));
+                break;
+            default:
+                break;
+            }
+        }
     }
     exif_data_unref(exif);
     return orientation >= 1 && orientation <= 8 ? orientation : 1;

@@ -2,7 +2,49 @@
 
 #include "formats/metafile/MetafileReader.h"
 
+#include <array>
+
 namespace velmoa::emf {
+namespace {
+
+constexpr std::uint32_t kStretchDibits = 81;
+constexpr std::uint32_t kSrcPaint = 0x00EE0086, kSrcAnd = 0x008800C6;
+
+// The destination and source rectangles of a StretchDIBits record, as the record holds them.
+std::array<std::int32_t, 8> placement(MetafileReader& r) {
+    return {r.i32(24), r.i32(28), r.i32(72), r.i32(76), r.i32(32), r.i32(36), r.i32(40), r.i32(44)};
+}
+
+} // namespace
+
+bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& image) {
+    if (mask.u32(0) != kStretchDibits || image.u32(0) != kStretchDibits || !mask.has(8, 72) ||
+        !image.has(8, 72) || mask.u32(68) != kSrcPaint || image.u32(68) != kSrcAnd ||
+        placement(mask) != placement(image)) {
+        return false;
+    }
+    const QImage alpha = recordDib(mask, 48, canvas, 64);
+    QImage colours = recordDib(image, 48, canvas, 64);
+    if (alpha.isNull() || colours.isNull() || alpha.size() != colours.size()) {
+        return false;
+    }
+    colours = colours.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < colours.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(colours.scanLine(y));
+        const auto* m = reinterpret_cast<const QRgb*>(alpha.constScanLine(y));
+        for (int x = 0; x < colours.width(); ++x) {
+            line[x] = (line[x] & 0xFFFFFF) | static_cast<QRgb>(qGray(m[x])) << 24;
+        }
+    }
+    const double h = image.i32(44);
+    double ySrc = image.i32(36);
+    if (bottomUp(image, 48)) {
+        ySrc = colours.height() - (ySrc + h);
+    }
+    canvas.stretchImage(QRectF(image.i32(24), image.i32(28), image.i32(72), image.i32(76)), colours,
+                        QRectF(image.i32(32), ySrc, image.i32(40), h), 0x00CC0020);
+    return true;
+}
 
 std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r) {
     switch (type) {

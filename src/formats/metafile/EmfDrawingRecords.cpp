@@ -250,19 +250,25 @@ std::optional<bool> playDrawingRecord(MetafileCanvas& canvas, std::uint32_t type
         } else {
             text = decodeMetafileText(r.bytes(offString, chars), canvas.currentFont().charset);
         }
-        std::vector<double> dx;
-        const std::size_t step = (options & 0x2000) ? 8 : 4; // ETO_PDY gives x and y advances
+        std::vector<double> dx, dy;
+        const bool pdy = (options & 0x2000) != 0; // ETO_PDY gives x and y advances
+        const std::size_t step = pdy ? 8 : 4;
         if (offDx != 0 && r.has(offDx, std::size_t{chars} * step) &&
             static_cast<qsizetype>(chars) == text.size()) {
             for (std::uint32_t i = 0; i < chars; ++i) {
                 dx.push_back(r.i32(offDx + i * step));
+                if (pdy) {
+                    dy.push_back(r.i32(offDx + i * step + 4));
+                }
             }
         }
         if (options & 0x10) { // glyph indexes cannot be shown as text; keep only the background
             text.clear();
         }
-        const bool hasRect = rect.width() != 0 || rect.height() != 0;
-        canvas.textOut(reference, text, dx, options, hasRect ? std::optional<QRectF>(rect) : std::nullopt);
+        // ETO_NO_RECT: the rectangle is there but means nothing.
+        const bool hasRect = !(options & 0x100) && (rect.width() != 0 || rect.height() != 0);
+        canvas.textOut(reference, text, dx, options, hasRect ? std::optional<QRectF>(rect) : std::nullopt,
+                       nullptr, dy);
         break;
     }
     default:

@@ -1,5 +1,6 @@
 #include "formats/metafile/EmfPlayer.h"
 
+#include "formats/metafile/EmfPlusPlayer.h"
 #include "formats/metafile/EmfRecords.h"
 #include "formats/metafile/MetafileReader.h"
 
@@ -9,6 +10,17 @@ namespace {
 constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::size_t kHeaderMinimum = 88;
 constexpr std::size_t kMaxRecords = 1'000'000;
+constexpr std::uint32_t kComment = 70;
+constexpr std::uint32_t kEmfPlusSignature = 0x2B464D45; // "EMF+"
+
+// The EMF+ records a comment carries, or nothing for other comments.
+std::optional<std::string_view> emfPlusRecords(MetafileReader& r) {
+    const std::uint32_t size = r.u32(8);
+    if (!r.ok() || r.u32(12) != kEmfPlusSignature || size < 4 || !r.has(12, size)) {
+        return std::nullopt;
+    }
+    return r.all().substr(16, size - 4);
+}
 
 } // namespace
 
@@ -48,10 +60,11 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
     const QTransform deviceToTarget(sx, 0, 0, sy, target.x() - frame.x() * sx, target.y() - frame.y() * sy);
     MetafileCanvas canvas(painter, target, deviceToTarget, perMm);
     canvas.setObjectTableSize(header_.handles);
+    EmfPlusPlayer plus(painter, target, deviceToTarget, perMm);
 
     std::size_t at = 0;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
-        if (canvas.exhausted()) {
+        if (canvas.exhausted() || plus.exhausted()) {
             return false;
         }
         MetafileReader head(bytes_.substr(at));
@@ -64,8 +77,23 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
             return true;
         }
         MetafileReader record(bytes_.substr(at, size));
-        if (at > 0 && !playRecord(canvas, type, record)) {
-            return false;
+        const auto plusRecords = type == kComment ? emfPlusRecords(record) : std::nullopt;
+        if (plusRecords) {
+            // A malformed EMF+ record ends only its own comment: the plain records go on.
+            plus.playComment(*plusRecords);
+        } else if (at > 0 && plus.plainRecordsDrawn()) {
+            MetafileReader next(bytes_.substr(at + size));
+            const std::uint32_t nextSize = next.u32(4);
+            if (next.ok() && nextSize >= 8 && nextSize <= bytes_.size() - at - size) {
+                MetafileReader pair(bytes_.substr(at + size, nextSize));
+                if (emf::playMaskPair(canvas, record, pair)) {
+                    at += size + nextSize;
+                    continue;
+                }
+            }
+            if (!playRecord(canvas, type, record)) {
+                return false;
+            }
         }
         at += size;
     }
@@ -78,8 +106,8 @@ bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileR
             return *played;
         }
     }
-    // Comments (EMF+ among them), palette and colour-management records, and anything
-    // unknown do not change the plain drawing.
+    // Other comments, palette and colour-management records, and anything unknown do not
+    // change the plain drawing.
     return true;
 }
 

@@ -26,6 +26,12 @@ std::optional<bool> playStateRecord(MetafileCanvas& canvas, std::uint32_t type, 
 std::optional<bool> playDrawingRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
 std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
 
+// A StretchDIBits of a mask with SRCPAINT and one of the image with SRCAND onto the same
+// place, as LibreOffice writes a picture with transparency: drawn as one image whose alpha
+// the mask's grey levels give (white opaque), so that grey masks blend smoothly rather than
+// by their bits. False, with nothing drawn, when the two records are not such a pair.
+bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& image);
+
 // Reading the fields the record families share.
 QColor colourRef(std::uint32_t v);
 QPointF point32(MetafileReader& r, std::size_t at);

@@ -1,5 +1,7 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafileRasterOp.h"
+
 #include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
@@ -8,29 +10,6 @@ namespace velmoa {
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 1024;
-
-QPainter::CompositionMode rop2Mode(int rop) {
-    switch (rop) {
-    case 1:
-        return QPainter::RasterOp_ClearDestination;
-    case 4:
-        return QPainter::RasterOp_NotSource;
-    case 6:
-        return QPainter::RasterOp_NotDestination;
-    case 7:
-        return QPainter::RasterOp_SourceXorDestination;
-    case 9:
-        return QPainter::RasterOp_SourceAndDestination;
-    case 10:
-        return QPainter::RasterOp_NotSourceXorDestination;
-    case 15:
-        return QPainter::RasterOp_SourceOrDestination;
-    case 16:
-        return QPainter::RasterOp_SetDestination;
-    default:
-        return QPainter::CompositionMode_SourceOver;
-    }
-}
 
 Qt::BrushStyle hatchStyle(int hatch) {
     switch (hatch) {
@@ -228,8 +207,13 @@ bool MetafileCanvas::prepare(bool forText) {
     }
     applyClip();
     painter_.setOpacity(1.0);
-    painter_.setCompositionMode(rasterOps_ && !forText ? rop2Mode(state_.rop2)
-                                                       : QPainter::CompositionMode_SourceOver);
+    const bool copyPen = forText || state_.rop2 == 13;
+    painter_.setCompositionMode(
+        rasterOps_ && !copyPen
+            ? rop::compositionMode(rop::fromRop2(state_.rop2)).value_or(QPainter::CompositionMode_SourceOver)
+            : QPainter::CompositionMode_SourceOver);
+    // Raster operations take no partial coverage: an antialiased edge would be inverted twice.
+    painter_.setRenderHint(QPainter::Antialiasing, copyPen);
     return true;
 }
 
@@ -294,20 +278,25 @@ QPen MetafileCanvas::makePen(double widthFactor) const {
 }
 
 void MetafileCanvas::fillWithBrush(const QPainterPath& path, const Brush& brush) {
+    fillWithBrush(painter_, path, brush, state_.bkMode == 2);
+}
+
+void MetafileCanvas::fillWithBrush(QPainter& painter, const QPainterPath& path, const Brush& brush,
+                                   bool opaqueHatch) const {
     switch (brush.kind) {
     case Brush::Kind::Null:
         break;
     case Brush::Kind::Solid:
-        painter_.fillPath(path, brush.color);
+        painter.fillPath(path, brush.color);
         break;
     case Brush::Kind::Hatched:
-        if (state_.bkMode == 2) {
-            painter_.fillPath(path, state_.bkColor);
+        if (opaqueHatch) {
+            painter.fillPath(path, state_.bkColor);
         }
-        painter_.fillPath(path, QBrush(brush.color, hatchStyle(brush.hatch)));
+        painter.fillPath(path, QBrush(brush.color, hatchStyle(brush.hatch)));
         break;
     case Brush::Kind::Pattern:
-        painter_.fillPath(path, brush.pattern.isNull() ? QBrush(Qt::gray) : QBrush(brush.pattern));
+        painter.fillPath(path, brush.pattern.isNull() ? QBrush(Qt::gray) : QBrush(brush.pattern));
         break;
     }
 }

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -85,6 +86,8 @@ class MetafileCanvas {
     // Attributes.
     void setTextColor(QColor c) { state_.textColor = c; }
     void setBkColor(QColor c) { state_.bkColor = c; }
+    QColor textColor() const { return state_.textColor; }
+    QColor bkColor() const { return state_.bkColor; }
     void setBkMode(int mode) { state_.bkMode = mode; }
     void setTextAlign(std::uint32_t align) { state_.textAlign = align; }
     void setPolyFillMode(int mode) { state_.polyFillMode = mode; }
@@ -122,9 +125,11 @@ class MetafileCanvas {
     void polyDraw(const std::vector<QPointF>& points, const std::vector<std::uint8_t>& types);
     // Fills a logical path with a brush in logical units (gradients), without the pen.
     void fillLogical(const QPainterPath& path, const QBrush& brush);
-    // options: ETO_OPAQUE 2, ETO_CLIPPED 4. dx: advance of each character in logical units.
+    // options: ETO_OPAQUE 2, ETO_CLIPPED 4. dx: advance of each character in logical units;
+    // dy: its vertical advance, upwards (ETO_PDY).
     void textOut(QPointF reference, const QString& text, const std::vector<double>& dx, std::uint32_t options,
-                 const std::optional<QRectF>& rect, const Font* font = nullptr);
+                 const std::optional<QRectF>& rect, const Font* font = nullptr,
+                 const std::vector<double>& dy = {});
     void patBlt(const QRectF& rect, std::uint32_t rop);
     // Draws source (in image pixels) of image into dest (logical; negative sizes mirror).
     void stretchImage(const QRectF& dest, const QImage& image, const QRectF& source, std::uint32_t rop,
@@ -178,6 +183,11 @@ class MetafileCanvas {
     void appendToPath(const QPainterPath& logicalPath);
     QPen makePen(double scale) const;
     void fillWithBrush(const QPainterPath& path, const Brush& brush);
+    void fillWithBrush(QPainter& painter, const QPainterPath& path, const Brush& brush,
+                       bool opaqueHatch) const;
+    // A bit-block operation (ternary raster operation index) over dest in logical units, with
+    // the source drawn by paintSource in logical units; see MetafileCanvasRaster.cpp.
+    void rasterOp(const QRectF& dest, std::uint8_t index, const std::function<void(QPainter&)>& paintSource);
     QRectF framed(const QRectF& rect) const;
     QPainterPath arcPath(const QRectF& rect, QPointF start, QPointF end, ArcKind kind) const;
     double averageScale() const;

@@ -1,38 +1,11 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafileRasterOp.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace velmoa {
-namespace {
-
-QPainter::CompositionMode ropMode(std::uint32_t rop) {
-    switch (rop) {
-    case 0x00EE0086: // SRCPAINT
-        return QPainter::RasterOp_SourceOrDestination;
-    case 0x008800C6: // SRCAND
-        return QPainter::RasterOp_SourceAndDestination;
-    case 0x00660046: // SRCINVERT
-        return QPainter::RasterOp_SourceXorDestination;
-    case 0x00330008: // NOTSRCCOPY
-        return QPainter::RasterOp_NotSource;
-    case 0x00440328: // SRCERASE
-        return QPainter::RasterOp_SourceAndNotDestination;
-    case 0x001100A6: // NOTSRCERASE
-        return QPainter::RasterOp_NotSourceAndNotDestination;
-    case 0x00BB0226: // MERGEPAINT
-        return QPainter::RasterOp_NotSourceOrDestination;
-    default:
-        return QPainter::CompositionMode_SourceOver;
-    }
-}
-
-bool isPatternRop(std::uint32_t rop) {
-    return rop == 0x00F00021 || rop == 0x005A0049 || rop == 0x00550009 || rop == 0x00000042 ||
-           rop == 0x00FF0062;
-}
-
-} // namespace
 
 void MetafileCanvas::setPixel(QPointF p, QColor colour) {
     if (!prepare()) {
@@ -44,47 +17,51 @@ void MetafileCanvas::setPixel(QPointF p, QColor colour) {
 }
 
 void MetafileCanvas::patBlt(const QRectF& rect, std::uint32_t rop) {
-    if (!prepare()) {
+    rasterOp(rect, rop::indexOf(rop), {});
+}
+
+void MetafileCanvas::rasterOp(const QRectF& dest, std::uint8_t index,
+                              const std::function<void(QPainter&)>& paintSource) {
+    // Blits are not pen drawings: the binary raster operation of SetROP2 does not apply.
+    if (index == rop::kNoOp || dest.width() == 0 || dest.height() == 0 || !prepare(true)) {
         return;
     }
-    charge(logicalToTarget().mapRect(rect));
-    painter_.setTransform(logicalToTarget() * origin_);
-    const QPainterPath path = rectPath(rect);
-    switch (rop) {
-    case 0x00550009: // DSTINVERT
-        if (rasterOps_) {
-            painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
-            painter_.fillPath(path, Qt::black);
+    const QTransform t = logicalToTarget();
+    charge(t.mapRect(dest));
+    painter_.setTransform(t * origin_);
+    const QPainterPath area = rectPath(dest);
+    const auto paintPattern = [&](QPainter& p) { fillWithBrush(p, area, state_.brush, true); };
+    if (!rop::usesDestination(index) && !rop::usesSource(index)) {
+        if (index == rop::kPatternCopy) {
+            fillWithBrush(area, state_.brush);
+        } else {
+            painter_.fillPath(area, QColor(rop::apply(index, state_.brush.color.rgb(), 0, 0) | 0xFF000000));
         }
-        break;
-    case 0x00000042: // BLACKNESS
-        painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter_.fillPath(path, Qt::black);
-        break;
-    case 0x00FF0062: // WHITENESS
-        painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter_.fillPath(path, Qt::white);
-        break;
-    case 0x005A0049: // PATINVERT
-        painter_.setCompositionMode(rasterOps_ ? QPainter::RasterOp_SourceXorDestination
-                                               : QPainter::CompositionMode_SourceOver);
-        fillWithBrush(path, state_.brush);
-        break;
-    default:
-        painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        fillWithBrush(path, state_.brush);
-        break;
+        return;
+    }
+    if (rop::applyOnDevice(painter_, index, area, paintSource, paintPattern)) {
+        return;
+    }
+    // No pixels to read (a vector device): Qt's raster compositions cover the two-operand cases.
+    if (const auto mode = rop::compositionMode(index); mode && rasterOps_) {
+        painter_.setCompositionMode(*mode);
+        if (paintSource && rop::usesSource(index)) {
+            paintSource(painter_);
+        } else {
+            paintPattern(painter_);
+        }
     }
 }
 
 void MetafileCanvas::stretchImage(const QRectF& dest, const QImage& image, const QRectF& source,
                                   std::uint32_t rop, double opacity) {
-    if (isPatternRop(rop)) {
+    const std::uint8_t index = rop::indexOf(rop);
+    if (!rop::usesSource(index)) {
         patBlt(dest, rop);
         return;
     }
     if (image.isNull() || source.width() == 0 || source.height() == 0 || dest.width() == 0 ||
-        dest.height() == 0 || !prepare()) {
+        dest.height() == 0) {
         return;
     }
     const double sx = dest.width() / source.width();
@@ -94,16 +71,28 @@ void MetafileCanvas::stretchImage(const QRectF& dest, const QImage& image, const
     if (drawn.isEmpty()) {
         return;
     }
-    charge((imageToLogical * logicalToTarget()).mapRect(drawn));
-    const QTransform full = imageToLogical * logicalToTarget() * origin_;
-    painter_.setTransform(full);
-    painter_.setCompositionMode(rasterOps_ ? ropMode(rop) : QPainter::CompositionMode_SourceOver);
-    painter_.setOpacity(std::clamp(opacity, 0.0, 1.0));
     // Smooth when shrinking (photos) or when the file asks for halftone; enlarged pixel
     // art stays crisp.
-    const bool shrinking = std::abs(full.m11()) < 1 && std::abs(full.m22()) < 1;
-    painter_.setRenderHint(QPainter::SmoothPixmapTransform, shrinking || state_.stretchMode == 4);
-    painter_.drawImage(drawn, image, drawn);
+    const QTransform toTarget = imageToLogical * logicalToTarget();
+    const bool smooth =
+        (std::abs(toTarget.m11()) < 1 && std::abs(toTarget.m22()) < 1) || state_.stretchMode == 4;
+    if (rop::usesDestination(index)) {
+        rasterOp(dest, index, [&](QPainter& p) {
+            p.setTransform(imageToLogical * p.transform());
+            p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+            p.drawImage(drawn, image, drawn);
+        });
+        return;
+    }
+    if (!prepare(true)) {
+        return;
+    }
+    charge(toTarget.mapRect(drawn));
+    painter_.setTransform(toTarget * origin_);
+    painter_.setOpacity(std::clamp(opacity, 0.0, 1.0));
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    // Without the destination the operation is a function of the source and the brush colour.
+    painter_.drawImage(drawn, rop::applyToImage(index, image, state_.brush.color.rgb()), drawn);
     painter_.setOpacity(1.0);
 }
 

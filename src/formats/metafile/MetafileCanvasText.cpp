@@ -18,9 +18,15 @@ double axisLength(const QTransform& t, QPointF axis) {
 
 } // namespace
 
-void MetafileCanvas::textOut(QPointF reference, const QString& text, const std::vector<double>& dx,
-                             std::uint32_t options, const std::optional<QRectF>& rect, const Font* fontIn) {
+void MetafileCanvas::textOut(QPointF reference, const QString& written, const std::vector<double>& dx,
+                             std::uint32_t options, const std::optional<QRectF>& rect, const Font* fontIn,
+                             const std::vector<double>& dy) {
     const Font& f = fontIn ? *fontIn : state_.font;
+    // A string's terminating NUL, which some writers count in, is not a character to show.
+    QString text = isSymbolFace(f.face) ? mapSymbolText(written) : written;
+    while (text.endsWith(QChar(0))) {
+        text.chop(1);
+    }
     if (!prepare(true)) {
         return;
     }
@@ -100,8 +106,11 @@ void MetafileCanvas::textOut(QPointF reference, const QString& text, const std::
     charge(QRectF(t.map(ref), QSizeF(width + metrics.height(), width + metrics.height())));
     const double worldAngle =
         QLineF(state_.mapping.world().map(QPointF()), state_.mapping.world().map(QPointF(1, 0))).angle();
+    // The escapement turns counter-clockwise on a page whose y axis points down; a mapping
+    // that flips an axis turns it the other way.
+    const double escapement = t.determinant() < 0 ? -f.escapement / 10 : f.escapement / 10;
     QTransform placed = QTransform::fromTranslate(t.map(ref).x(), t.map(ref).y());
-    placed.rotate(-(f.escapement / 10 + worldAngle));
+    placed.rotate(-(escapement + worldAngle));
     painter_.setTransform(placed * origin_);
     if (state_.bkMode == 2) {
         painter_.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
@@ -112,12 +121,16 @@ void MetafileCanvas::textOut(QPointF reference, const QString& text, const std::
     if (dx.empty()) {
         painter_.drawText(QPointF(x, y), text);
     } else {
-        double pen = x;
+        QPointF pen(x, y);
         for (qsizetype i = 0; i < text.size(); ++i) {
             const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            painter_.drawText(QPointF(pen, y), text.mid(i, length));
+            painter_.drawText(pen, text.mid(i, length));
             for (qsizetype k = i; k < i + length && static_cast<std::size_t>(k) < dx.size(); ++k) {
-                pen += dx[static_cast<std::size_t>(k)] * sx;
+                pen.rx() += dx[static_cast<std::size_t>(k)] * sx;
+                // Vertical advances count upwards, towards the characters' ascent.
+                if (static_cast<std::size_t>(k) < dy.size()) {
+                    pen.ry() -= dy[static_cast<std::size_t>(k)] * sy;
+                }
             }
             i += length - 1;
         }

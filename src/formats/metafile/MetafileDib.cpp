@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace velmoa {
@@ -59,7 +60,8 @@ bool readHeader(MetafileReader& r, DibHeader& h) {
             h.masks[static_cast<std::size_t>(i)] = r.u32(40 + 4 * static_cast<std::size_t>(i));
         }
         h.masksGiven = true;
-    } else if (h.compression != 0) {
+    } else if (h.compression != 0 && !(h.compression == 1 && h.bitCount == 8) &&
+               !(h.compression == 2 && h.bitCount == 4)) {
         return false;
     }
     if (h.bitCount == 32 && !h.masksGiven) {
@@ -89,6 +91,55 @@ int maskChannel(std::uint32_t pixel, std::uint32_t mask) {
     const std::uint32_t value = (pixel & mask) >> maskShift(mask);
     const std::uint32_t max = mask >> maskShift(mask);
     return static_cast<int>(value * 255 / max);
+}
+
+// Run-length encoded rows (RLE8, RLE4) expanded into plain bottom-up rows of the stride;
+// pixels the runs skip keep index 0.
+std::string expandRle(std::string_view data, int bitCount, int width, int height, std::size_t stride) {
+    std::string rows(stride * static_cast<std::size_t>(height), '\0');
+    const auto put = [&](int x, int y, unsigned index) {
+        if (x < 0 || x >= width || y < 0 || y >= height) {
+            return;
+        }
+        const std::size_t at = static_cast<std::size_t>(y) * stride;
+        if (bitCount == 8) {
+            rows[at + static_cast<std::size_t>(x)] = static_cast<char>(index);
+        } else {
+            auto& byte = reinterpret_cast<unsigned char&>(rows[at + static_cast<std::size_t>(x) / 2]);
+            byte = static_cast<unsigned char>(x % 2 ? (byte & 0xF0) | (index & 0xF)
+                                                    : (byte & 0x0F) | (index << 4));
+        }
+    };
+    const auto byteAt = [&](std::size_t i) {
+        return i < data.size() ? static_cast<unsigned char>(data[i]) : 0u;
+    };
+    int x = 0, y = 0;
+    for (std::size_t i = 0; i + 1 < data.size() && y < height;) {
+        const unsigned count = byteAt(i), value = byteAt(i + 1);
+        i += 2;
+        if (count > 0) { // a run of one value (RLE4: two alternating nibbles)
+            for (unsigned k = 0; k < count; ++k, ++x) {
+                put(x, y, bitCount == 8 ? value : (k % 2 ? value & 0xF : value >> 4));
+            }
+        } else if (value == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of bitmap
+            break;
+        } else if (value == 2) { // move right and up
+            x += static_cast<int>(byteAt(i));
+            y += static_cast<int>(byteAt(i + 1));
+            i += 2;
+        } else { // value pixels as they are, padded to a whole word
+            const std::size_t bytes = bitCount == 8 ? value : (value + 1) / 2;
+            for (unsigned k = 0; k < value; ++k, ++x) {
+                const unsigned byte = byteAt(i + (bitCount == 8 ? k : k / 2));
+                put(x, y, bitCount == 8 ? byte : (k % 2 ? byte & 0xF : byte >> 4));
+            }
+            i += (bytes + 1) & ~std::size_t{1};
+        }
+    }
+    return rows;
 }
 
 } // namespace
@@ -123,6 +174,14 @@ QImage decodeMetafileDib(std::string_view info, std::string_view bits, bool keep
     const int height = static_cast<int>(h.height < 0 ? -h.height : h.height);
     const std::size_t stride =
         ((static_cast<std::size_t>(width) * static_cast<std::size_t>(h.bitCount) + 31) / 32) * 4;
+    std::string expanded;
+    if (h.compression == 1 || h.compression == 2) {
+        if (h.height < 0) {
+            return {}; // run-length rows are always stored bottom-up
+        }
+        expanded = expandRle(bits, h.bitCount, width, height, stride);
+        bits = expanded;
+    }
     if (bits.size() / stride < static_cast<std::size_t>(height)) {
         return {};
     }

@@ -1,8 +1,11 @@
 #include "formats/metafile/WmfPlayer.h"
 
+#include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/MetafileDib.h"
 #include "formats/metafile/MetafileReader.h"
 #include "formats/metafile/MetafileText.h"
+#include "formats/metafile/WmfBitmapRecords.h"
+#include "formats/metafile/WmfEmbeddedEmf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,17 +40,6 @@ bool readPoints(MetafileReader& r, std::size_t at, std::size_t count, std::vecto
         out.push_back(pointAt(r, at + i * 4));
     }
     return true;
-}
-
-// A packed DIB's source rectangle counts rows from the bottom for bottom-up bitmaps.
-QRectF dibSource(std::string_view dib, const QImage& image, double x, double y, double w, double h,
-                 bool fromBottom) {
-    MetafileReader r(dib);
-    const bool bottomUp = r.u32(0) == 12 ? true : r.i32(8) > 0;
-    if (fromBottom && bottomUp) {
-        y = image.height() - (y + h);
-    }
-    return QRectF(x, y, w, h);
 }
 
 MetafileCanvas::Region readRegion(MetafileReader& r) {
@@ -143,6 +135,13 @@ std::optional<WmfPlayer::Header> WmfPlayer::readHeader(std::string_view bytes) {
 }
 
 bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
+    // Office programs keep the picture's enhanced form beside the old records; it is the
+    // finer of the two (transparency, gradients, exact text).
+    if (const auto embedded = embeddedEnhancedMetafile(bytes_.substr(header_.firstRecord))) {
+        if (const auto header = EmfPlayer::readHeader(*embedded)) {
+            return EmfPlayer(*embedded, *header).play(painter, target);
+        }
+    }
     const double width = header_.right - header_.left;
     const double height = header_.bottom - header_.top;
     // The device space is the bounding box's units with the box at the origin; it is
@@ -482,62 +481,10 @@ bool WmfPlayer::playRecord(MetafileCanvas& canvas, std::uint16_t function, Metaf
         break;
     }
 
-    case 0x061D: // PatBlt
-        if (!r.has(0, 12)) {
-            return false;
-        }
-        canvas.patBlt(QRectF(r.i16(10), r.i16(8), r.i16(6), r.i16(4)), r.u32(0));
-        break;
-    case 0x0F43: { // StretchDIB
-        if (!r.has(0, 22)) {
-            return false;
-        }
-        const std::string_view dib = r.all().substr(22);
-        const QImage image = decodePackedMetafileDib(dib, r.u16(4) == 1 ? &canvas.palette() : nullptr);
-        const QRectF dest(r.i16(20), r.i16(18), r.i16(16), r.i16(14));
-        canvas.stretchImage(dest, image,
-                            dibSource(dib, image, r.i16(12), r.i16(10), r.i16(8), r.i16(6), true), r.u32(0));
-        break;
-    }
-    case 0x0B41:   // DIBStretchBlt
-    case 0x0940: { // DIBBitBlt
-        const bool stretch = function == 0x0B41;
-        const std::size_t fixed = stretch ? 20 : 16;
-        if (size < fixed) {
-            return false;
-        }
-        if (size <= fixed + 2) {
-            // No bitmap: the destination (its last four words) takes the pattern operation.
-            canvas.patBlt(QRectF(r.i16(size - 2), r.i16(size - 4), r.i16(size - 6), r.i16(size - 8)),
-                          r.u32(0));
-            break;
-        }
-        const std::string_view dib = r.all().substr(fixed);
-        const QImage image = decodePackedMetafileDib(dib);
-        if (stretch) {
-            canvas.stretchImage(QRectF(r.i16(18), r.i16(16), r.i16(14), r.i16(12)), image,
-                                QRectF(r.i16(10), r.i16(8), r.i16(6), r.i16(4)), r.u32(0));
-        } else {
-            const double w = r.i16(10), h = r.i16(8);
-            canvas.stretchImage(QRectF(r.i16(14), r.i16(12), w, h), image, QRectF(r.i16(6), r.i16(4), w, h),
-                                r.u32(0));
-        }
-        break;
-    }
-    case 0x0D33: { // SetDIBitsToDevice
-        if (!r.has(0, 18)) {
-            return false;
-        }
-        const std::string_view dib = r.all().substr(18);
-        const QImage image = decodePackedMetafileDib(dib, r.u16(0) == 1 ? &canvas.palette() : nullptr);
-        const double w = r.i16(12), h = r.i16(10);
-        canvas.stretchImage(QRectF(r.i16(16), r.i16(14), w, h), image,
-                            dibSource(dib, image, r.i16(8), r.i16(6), w, h, true), 0x00CC0020);
-        break;
-    }
     default:
-        // Escapes, palette changes and other records that do not change the drawing.
-        break;
+        // Bitmaps and blocks; escapes, palette changes and other records that do not change
+        // the drawing are passed over.
+        return wmf::playBitmapRecord(canvas, function, r).value_or(true);
     }
     return true;
 }

@@ -19,10 +19,9 @@ const std::unordered_set<std::string>& skippedDestinations() {
     // clang-format off
     static const std::unordered_set<std::string> words = {
         "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-        "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "listtable",
-        "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata",
+        "footerf", "footnote", "annotation", "atnid", "atnauthor", "atnref", "atndate", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "themedata",
         "colorschememapping", "latentstyles", "datastore", "pgdsctbl", "revtbl", "filetbl", "fldinst",
-        "nonshppict", "shpinst", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
+        "nonshppict", "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "ftnsep",
         "ftnsepc", "aftnsep", "aftnsepc", "pn", "do", "template", "userprops", "docvar", "private", "xe",
         "tc", "txe", "upr", "pnseclvl", "fchars", "lchars", "protusertbl", "wgrffmtfilter", "passwordhash",
         "comment", "keywords", "title", "subject", "author", "operator", "company", "doccomm", "oldcprops",
@@ -151,6 +150,8 @@ bool RtfReader::read(std::string_view bytes) {
     if (!finished_) {
         applyBlockFormat();
     }
+    endTextBox();
+    placeTextBoxes();
     cursor_.endEditBlock();
     return true;
 }
@@ -184,8 +185,15 @@ void RtfReader::closeGroup() {
         finished_ = true;
     }
     const Destination closing = state_.destination;
+    const bool closingTextBox = state_.inTextBox;
     state_ = states_.back();
     states_.pop_back();
+    if (closingTextBox && !state_.inTextBox) {
+        endTextBox();
+    }
+    if (closing == Destination::LevelText) {
+        flushLevelText();
+    }
     if (closing == Destination::FontTable) {
         finishFontEntry();
     } else if (closing == Destination::Picture && state_.destination != Destination::Picture) {
@@ -212,6 +220,18 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         colourEntry_ = Colour{};
         return true;
     }
+    if (word == "listtable" || word == "listoverridetable") {
+        state_.destination = word == "listtable" ? Destination::ListTable : Destination::ListOverrideTable;
+        return true;
+    }
+    if (word == "leveltext" && state_.destination == Destination::ListTable) {
+        state_.destination = Destination::LevelText;
+        return true;
+    }
+    if (word == "listtext" || word == "pntext") {
+        listTextSeen_ = true;
+        return true;
+    }
     if (word == "pict") {
         if (state_.destination == Destination::Text) {
             state_.destination = Destination::Picture;
@@ -222,8 +242,34 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         return true;
     }
     if (word == "shppict" || word == "shprslt" || word == "fldrslt" || word == "field" || word == "object" ||
-        word == "result" || word == "listtext" || word == "pntext") {
+        word == "result" || word == "shpinst") {
         return true; // containers of visible content
+    }
+    // A shape's properties are skipped but for the text that WordArt shapes keep in one of them.
+    if (word == "sp") {
+        state_.destination =
+            state_.destination == Destination::Text ? Destination::ShapePropertyName : Destination::Skip;
+        shapePropertyName_.clear();
+        return true;
+    }
+    if (word == "sn" && state_.destination == Destination::ShapePropertyName) {
+        shapePropertyName_.clear();
+        return true;
+    }
+    if (word == "sv" && state_.destination == Destination::ShapePropertyName) {
+        if (shapePropertyName_ == "gtextUNICODE") {
+            state_.destination = Destination::Text;
+        } else {
+            state_.destination = Destination::Skip;
+            return true;
+        }
+    }
+    if (word == "shptxt" || word == "sv") {
+        if (state_.destination == Destination::Text && !state_.inTextBox) {
+            beginTextBox();
+            state_.inTextBox = true;
+        }
+        return true;
     }
     if (skippedDestinations().count(word) != 0 || starred) {
         state_.destination = Destination::Skip;
@@ -275,7 +321,13 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
     case Destination::Picture:
         pictureWord(word, param);
         return;
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+    case Destination::LevelText:
+        listWord(word, param);
+        return;
     case Destination::Skip:
+    case Destination::ShapePropertyName:
         return;
     case Destination::Text:
         break;
@@ -316,13 +368,8 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         endCell();
     } else if (word == "row") {
         endRow();
-    } else if (word == "trowd") {
-        rowCellEdges_.clear();
-    } else if (word == "cellx") {
-        if (rowCellEdges_.size() < static_cast<std::size_t>(kMaxColumns)) {
-            rowCellEdges_.push_back(clampInt(param, 0, kMaxTwips));
-        }
-    } else if (applyCharWord(word, hasParam, param) || applyParaWord(word, hasParam, param)) {
+    } else if (applyTableWord(word, param) || applyCharWord(word, hasParam, param) ||
+               applyParaWord(word, hasParam, param)) {
         // format changed
     } else {
         static const std::pair<const char*, char16_t> specials[] = {

@@ -7,6 +7,8 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextFormat>
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -23,8 +25,9 @@ namespace velmoa {
 // character sets, colours, Unicode, tables and PNG/JPEG pictures. Destinations that carry no
 // visible text (style sheet, document information, headers, footers, lists, …) are skipped.
 // Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
-// read. The reader's parts live in three files: tokens and destinations (RtfReader.cpp), character
-// and paragraph formats (RtfReaderFormats.cpp), tables and pictures (RtfReaderTables.cpp).
+// read. The reader's parts live in four files: tokens and destinations (RtfReader.cpp), character
+// and paragraph formats (RtfReaderFormats.cpp), tables and pictures (RtfReaderTables.cpp), and the
+// text of drawing objects (RtfReaderTextBoxes.cpp); list numbers live in RtfReaderLists.cpp.
 class RtfReader {
   public:
     // Text without a colour of its own takes the automatic colour, black, as on the platform this
@@ -48,7 +51,17 @@ class RtfReader {
     // True when the token just read is dropped: inside a skipped destination, or as one of the
     // fallback characters that follow a Unicode escape.
     bool dropsThisToken();
-    enum class Destination { Text, Skip, FontTable, ColourTable, Picture };
+    enum class Destination {
+        Text,
+        Skip,
+        FontTable,
+        ColourTable,
+        Picture,
+        ShapePropertyName,
+        ListTable,
+        ListOverrideTable,
+        LevelText
+    };
     enum class VerticalAlign { Normal, Super, Sub };
 
     struct CharProps {
@@ -75,6 +88,9 @@ class RtfReader {
         int lineTwips = 0;         // \sl: 0 single, > 0 at least, < 0 exactly
         bool lineMultiple = false; // \slmult1: \sl counts in 240ths of single spacing
         std::vector<int> tabTwips;
+        bool dropCap = false; // a frame holding the large first letter of the next paragraph
+        int list = 0;         // \ls: the list override the paragraph is an item of, 0 for none
+        int level = 0;        // \ilvl
         bool operator==(const ParaProps&) const = default;
     };
     struct State {
@@ -85,6 +101,7 @@ class RtfReader {
         // After \dbch the associated properties (\ab, \ai) are those of the East Asian text.
         bool eastAsianContext = false;
         int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
+        bool inTextBox = false; // inside the text of a drawing object (\shptxt)
     };
     struct Font {
         QString name;
@@ -126,11 +143,28 @@ class RtfReader {
     void paragraphBreak();
     void endCell();
     void endRow();
+    bool applyTableWord(const std::string& word, int param);
+    QTextTableCellFormat cellFormat(int cell) const;
     void enterTableIfNeeded();
     void leaveTable();
     void applyBlockFormat();
     void pictureWord(const std::string& word, int param);
     void finishPicture();
+    // Lists: numbers for items whose writer left out the number's text (\listtext).
+    struct ListLevel {
+        int format = 0; // \levelnfc
+        int start = 1;
+        int follow = 0;      // \levelfollow: 0 tab, 1 space, 2 nothing
+        std::u16string text; // \leveltext: its length, then characters; codes 0..8 stand for levels' numbers
+    };
+    bool listWord(const std::string& word, int param);
+    void levelTextByte(unsigned char byte);
+    void flushLevelText();
+    QString listNumber();
+    static QString formatNumber(int number, int format);
+    void beginTextBox();
+    void endTextBox();
+    void placeTextBoxes();
     void finishFontEntry();
     void finishColourEntry();
     CodePageDecoder& decoderFor(int codePage);
@@ -160,13 +194,51 @@ class RtfReader {
     QString run_;
     CharProps runProps_;
     std::map<int, std::unique_ptr<CodePageDecoder>> decoders_;
-    std::vector<int> rowCellEdges_; // \cellx of the row being defined, twips
+    // Cell borders as the row definition gives them (\clbrdrt … \brdrs \brdrw15).
+    struct Border {
+        QTextFrameFormat::BorderStyle style = QTextFrameFormat::BorderStyle_None;
+        int twips = 0;
+        bool thick = false; // \brdrth: twice the width
+        int colour = 0;
+    };
+    enum Side { Top, Left, Bottom, Right, InnerHorizontal, InnerVertical };
+    struct CellDef {
+        int edge = 0; // \cellx, twips
+        std::array<Border, 4> borders{};
+    };
+    std::vector<CellDef> rowCells_; // of the row being defined
+    CellDef cellDef_;               // the cell being defined, until its \cellx
+    std::array<Border, 6> rowBorders_{};
+    Border* borderTarget_ = nullptr; // the border that \brdr… words describe
+    Border paragraphBorder_;         // read, not shown
     QTextTable* table_ = nullptr;
     int tableRow_ = 0;
     int tableCell_ = 0;
     bool rowEnded_ = false;
     bool cellPending_ = false;
     bool starred_ = false;
+    // Drawing objects' text is gathered aside while its group is read and placed after the
+    // paragraph that anchors it: there it reads in order, where the page would show it beside.
+    struct MainFlow {
+        QTextCursor cursor;
+        QTextTable* table = nullptr;
+        int tableRow = 0;
+        int tableCell = 0;
+        bool rowEnded = false;
+        bool cellPending = false;
+    };
+    std::unique_ptr<QTextDocument> textBoxes_;
+    MainFlow mainFlow_;
+    bool readingTextBox_ = false;
+    std::string shapePropertyName_;               // \sn of the shape property being read
+    std::vector<ListLevel> listLevels_;           // of the list being read
+    std::map<int, std::vector<ListLevel>> lists_; // by \listid
+    std::map<int, int> listOverrides_;            // \ls → \listid
+    int overrideListId_ = 0;
+    std::string levelTextBytes_;                     // code page bytes of \leveltext not yet decoded
+    std::map<int, std::array<int, 9>> listCounters_; // by \ls; 0 where a level has not counted yet
+    bool paragraphStarted_ = false;                  // the paragraph has shown something
+    bool listTextSeen_ = false;                      // the writer gave the paragraph's number as text
     int paragraphs_ = 0;
     bool finished_ = false; // the document's group has closed; what follows is not read
 };

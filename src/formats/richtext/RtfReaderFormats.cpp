@@ -105,6 +105,12 @@ bool RtfReader::applyParaWord(const std::string& word, bool, int param) {
         p.lineTwips = clampInt(param, -kMaxTwips, kMaxTwips);
     } else if (word == "slmult") {
         p.lineMultiple = param != 0;
+    } else if (word == "ls") {
+        p.list = std::max(param, 0);
+    } else if (word == "ilvl") {
+        p.level = clampInt(param, 0, 8);
+    } else if (word == "dropcapli") {
+        p.dropCap = param > 0;
     } else if (word == "tx" || word == "tb") {
         if (p.tabTwips.size() < 64) {
             p.tabTwips.push_back(clampInt(param, 0, kMaxTwips));
@@ -137,6 +143,19 @@ void RtfReader::textRun(std::string_view text) {
             if (c == ';') {
                 finishColourEntry();
             }
+        }
+        return;
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+        return;
+    case Destination::LevelText:
+        for (const char c : text) {
+            levelTextByte(static_cast<unsigned char>(c));
+        }
+        return;
+    case Destination::ShapePropertyName:
+        if (shapePropertyName_.size() < 64) {
+            shapePropertyName_.append(text.substr(0, 64 - shapePropertyName_.size()));
         }
         return;
     case Destination::Picture:
@@ -175,6 +194,12 @@ void RtfReader::hexByte(unsigned char byte) {
     switch (state_.destination) {
     case Destination::Skip:
     case Destination::ColourTable:
+    case Destination::ShapePropertyName:
+    case Destination::ListTable:
+    case Destination::ListOverrideTable:
+        return;
+    case Destination::LevelText:
+        levelTextByte(byte);
         return;
     case Destination::FontTable:
         if (fontEntry_ >= 0) {
@@ -263,6 +288,13 @@ void RtfReader::output(const QString& text) {
         return;
     }
     syncTable();
+    if (!paragraphStarted_) {
+        paragraphStarted_ = true;
+        const QString number = listNumber();
+        if (!number.isEmpty()) {
+            output(number);
+        }
+    }
     if (!run_.isEmpty() && !(runProps_ == state_.chars)) {
         flushRun();
     }
@@ -292,8 +324,14 @@ void RtfReader::paragraphBreak() {
     }
     syncTable();
     flushRun();
+    if (state_.para.dropCap) {
+        return; // the letter begins the next paragraph's first word: "T" + "he"
+    }
     applyBlockFormat();
+    placeTextBoxes();
     cursor_.insertBlock(blockFormat(state_.para), charFormat(state_.chars));
+    paragraphStarted_ = false;
+    listTextSeen_ = false;
 }
 
 QTextCharFormat RtfReader::charFormat(const CharProps& props) const {

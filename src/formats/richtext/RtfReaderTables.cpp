@@ -18,7 +18,136 @@ namespace {
 
 constexpr int kMaxRows = 20000;
 
+// Border styles by their words; the styles QTextDocument has no drawing for take the nearest.
+const std::pair<const char*, QTextFrameFormat::BorderStyle> kBorderStyles[] = {
+    {"brdrs", QTextFrameFormat::BorderStyle_Solid},
+    {"brdrth", QTextFrameFormat::BorderStyle_Solid},
+    {"brdrsh", QTextFrameFormat::BorderStyle_Solid},
+    {"brdrhair", QTextFrameFormat::BorderStyle_Solid},
+    {"brdrwavy", QTextFrameFormat::BorderStyle_Solid},
+    {"brdrdb", QTextFrameFormat::BorderStyle_Double},
+    {"brdrtriple", QTextFrameFormat::BorderStyle_Double},
+    {"brdrdot", QTextFrameFormat::BorderStyle_Dotted},
+    {"brdrdash", QTextFrameFormat::BorderStyle_Dashed},
+    {"brdrdashsm", QTextFrameFormat::BorderStyle_Dashed},
+    {"brdrdashd", QTextFrameFormat::BorderStyle_DotDash},
+    {"brdrdashdd", QTextFrameFormat::BorderStyle_DotDotDash},
+    {"brdrinset", QTextFrameFormat::BorderStyle_Inset},
+    {"brdroutset", QTextFrameFormat::BorderStyle_Outset},
+    {"brdremboss", QTextFrameFormat::BorderStyle_Ridge},
+    {"brdrengrave", QTextFrameFormat::BorderStyle_Groove},
+    {"brdrnone", QTextFrameFormat::BorderStyle_None},
+    {"brdrnil", QTextFrameFormat::BorderStyle_None},
+    {"brdrtbl", QTextFrameFormat::BorderStyle_None},
+};
+
 } // namespace
+
+bool RtfReader::applyTableWord(const std::string& word, int param) {
+    static const char* const cellSides[] = {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"};
+    static const char* const rowSides[] = {"trbrdrt", "trbrdrl", "trbrdrb", "trbrdrr", "trbrdrh", "trbrdrv"};
+    if (word == "trowd") {
+        rowCells_.clear();
+        cellDef_ = CellDef{};
+        rowBorders_ = {};
+        borderTarget_ = nullptr;
+        return true;
+    }
+    if (word == "cellx") {
+        cellDef_.edge = clampInt(param, 0, kMaxTwips);
+        if (rowCells_.size() < static_cast<std::size_t>(kMaxColumns)) {
+            rowCells_.push_back(cellDef_);
+        }
+        cellDef_ = CellDef{};
+        borderTarget_ = nullptr;
+        return true;
+    }
+    for (int side = 0; side < 6; ++side) {
+        if (side < 4 && word == cellSides[side]) {
+            borderTarget_ = &cellDef_.borders[static_cast<std::size_t>(side)];
+        } else if (word == rowSides[side]) {
+            borderTarget_ = &rowBorders_[static_cast<std::size_t>(side)];
+        } else {
+            continue;
+        }
+        *borderTarget_ = Border{};
+        return true;
+    }
+    if (word == "brdrt" || word == "brdrb" || word == "brdrl" || word == "brdrr" || word == "box" ||
+        word == "brdrbtw" || word == "brdrbar") {
+        borderTarget_ = &paragraphBorder_;
+        return true;
+    }
+    if (!borderTarget_ || word.rfind("brdr", 0) != 0) {
+        return false;
+    }
+    if (word == "brdrw") {
+        borderTarget_->twips = clampInt(param, 0, 1440);
+    } else if (word == "brdrcf") {
+        borderTarget_->colour = clampInt(param, 0, 0xFFFF);
+    } else {
+        for (const auto& [name, style] : kBorderStyles) {
+            if (word == name) {
+                borderTarget_->style = style;
+                borderTarget_->thick = word == "brdrth";
+            }
+        }
+    }
+    return true;
+}
+
+QTextTableCellFormat RtfReader::cellFormat(int cell) const {
+    QTextTableCellFormat format;
+    if (cell < 0 || cell >= static_cast<int>(rowCells_.size())) {
+        return format;
+    }
+    const bool first = cell == 0;
+    const bool last = cell + 1 == static_cast<int>(rowCells_.size());
+    const auto& own = rowCells_[static_cast<std::size_t>(cell)].borders;
+    // A cell's own border, else the row's: its outer edges, or the lines between its cells.
+    auto side = [&](Side s, Side rowSide) -> const Border& {
+        return own[s].style != QTextFrameFormat::BorderStyle_None ? own[s] : rowBorders_[rowSide];
+    };
+    const Border* borders[] = {&side(Top, Top), &side(Left, first ? Left : InnerVertical),
+                               &side(Bottom, Bottom), &side(Right, last ? Right : InnerVertical)};
+    for (int s = 0; s < 4; ++s) {
+        const Border& b = *borders[s];
+        qreal width = 0;
+        if (b.style != QTextFrameFormat::BorderStyle_None) {
+            const int twips = (b.twips > 0 ? b.twips : 15) * (b.thick ? 2 : 1);
+            // Two lines and the gap between them need three pixels at least.
+            width = std::max(b.style == QTextFrameFormat::BorderStyle_Double ? 3 : 1, twipsToPixels(twips));
+        }
+        const bool coloured =
+            b.colour > 0 && b.colour < static_cast<int>(colours_.size()) && !colours_[b.colour].isAuto;
+        const QBrush brush(
+            coloured ? QColor(colours_[b.colour].red, colours_[b.colour].green, colours_[b.colour].blue)
+                     : QColor(Qt::black));
+        switch (s) {
+        case Top:
+            format.setTopBorder(width);
+            format.setTopBorderStyle(b.style);
+            format.setTopBorderBrush(brush);
+            break;
+        case Left:
+            format.setLeftBorder(width);
+            format.setLeftBorderStyle(b.style);
+            format.setLeftBorderBrush(brush);
+            break;
+        case Bottom:
+            format.setBottomBorder(width);
+            format.setBottomBorderStyle(b.style);
+            format.setBottomBorderBrush(brush);
+            break;
+        default:
+            format.setRightBorder(width);
+            format.setRightBorderStyle(b.style);
+            format.setRightBorderBrush(brush);
+            break;
+        }
+    }
+    return format;
+}
 
 void RtfReader::syncTable() {
     if (state_.para.inTable) {
@@ -32,19 +161,21 @@ void RtfReader::enterTableIfNeeded() {
     if (!table_) {
         flushRun();
         applyBlockFormat();
-        const int columns = std::max<int>(1, static_cast<int>(rowCellEdges_.size()));
+        const int columns = std::max<int>(1, static_cast<int>(rowCells_.size()));
+        // Lines come from the cells' own borders: a row that defines none has none.
         QTextTableFormat format;
-        format.setBorder(1);
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorder(0);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
         format.setBorderCollapse(true);
         format.setCellPadding(3);
         format.setCellSpacing(0);
-        if (static_cast<int>(rowCellEdges_.size()) == columns) {
+        if (!rowCells_.empty()) {
             QList<QTextLength> widths;
             int left = 0;
-            for (const int edge : rowCellEdges_) {
-                widths.append(QTextLength(QTextLength::FixedLength, std::max(8, twipsToPixels(edge - left))));
-                left = std::max(left, edge);
+            for (const CellDef& cell : rowCells_) {
+                widths.append(
+                    QTextLength(QTextLength::FixedLength, std::max(8, twipsToPixels(cell.edge - left))));
+                left = std::max(left, cell.edge);
             }
             format.setColumnWidthConstraints(widths);
         }
@@ -52,8 +183,7 @@ void RtfReader::enterTableIfNeeded() {
         tableRow_ = 0;
         tableCell_ = 0;
         rowEnded_ = false;
-        cellPending_ = false;
-        return;
+        cellPending_ = true;
     }
     if (rowEnded_) {
         flushRun();
@@ -67,14 +197,16 @@ void RtfReader::enterTableIfNeeded() {
     }
     if (cellPending_) {
         flushRun();
-        if (tableCell_ >= table_->columns()) {
-            if (table_->columns() < kMaxColumns) {
-                table_->appendColumns(tableCell_ - table_->columns() + 1);
-            }
-            tableCell_ = std::min(tableCell_, table_->columns() - 1);
+        // A row gets more columns only when its definition has more cells; what a writer leaves
+        // between the last cell and the row's end goes into the last cell.
+        const int wanted = rowCells_.empty() ? kMaxColumns : static_cast<int>(rowCells_.size());
+        if (tableCell_ >= table_->columns() && tableCell_ < wanted && table_->columns() < kMaxColumns) {
+            table_->appendColumns(std::min(tableCell_, kMaxColumns - 1) - table_->columns() + 1);
         }
-        const QTextTableCell cell = table_->cellAt(tableRow_, tableCell_);
+        tableCell_ = std::min(tableCell_, table_->columns() - 1);
+        QTextTableCell cell = table_->cellAt(tableRow_, tableCell_);
         if (cell.isValid()) {
+            cell.setFormat(cellFormat(tableCell_));
             cursor_ = cell.lastCursorPosition();
         }
         cellPending_ = false;
@@ -88,6 +220,9 @@ void RtfReader::endCell() {
     enterTableIfNeeded();
     flushRun();
     applyBlockFormat();
+    placeTextBoxes();
+    paragraphStarted_ = false;
+    listTextSeen_ = false;
     ++tableCell_;
     cellPending_ = true;
 }

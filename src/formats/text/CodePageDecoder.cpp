@@ -137,6 +137,14 @@ QString CodePageDecoder::decode(std::string_view bytes) {
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
+    // Code pages with combining marks (1255, 1258) hold the last character back until told
+    // that no mark follows.
+    char* outPtr = reinterpret_cast<char*>(out.data());
+    size_t outLeft = out.size() * sizeof(char16_t);
+    if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<size_t>(-1)) {
+        text.append(reinterpret_cast<const QChar*>(out.data()),
+                    static_cast<qsizetype>((out.size() * sizeof(char16_t) - outLeft) / 2));
+    }
     return text;
 }
 

@@ -42,7 +42,26 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::optional<QString> decodeCp932(std::string_view bytes) {
+namespace {
+// The number of bytes at the end that begin a UTF-8 character without completing it (0 to 3).
+std::size_t incompleteUtf8Tail(std::string_view bytes) {
+    const std::size_t n = bytes.size();
+    for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+        const auto c = static_cast<unsigned char>(bytes[n - back]);
+        if ((c & 0xC0) == 0x80) {
+            continue; // a continuation byte: the lead lies further back
+        }
+        const std::size_t length = (c & 0xE0) == 0xC0   ? 2
+                                   : (c & 0xF0) == 0xE0 ? 3
+                                   : (c & 0xF8) == 0xF0 ? 4
+                                                        : 0;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+} // namespace
+
+std::optional<QString> decodeCp932(std::string_view bytes, TextEnd end) {
     iconv_t cd = iconv_open("UTF-8", "CP932");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::nullopt;
@@ -53,19 +72,24 @@ std::optional<QString> decodeCp932(std::string_view bytes) {
     char* outPtr = out.data();
     size_t outLeft = out.size();
     const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    const int error = errno;
     iconv_close(cd);
-    if (rc == static_cast<size_t>(-1) || inLeft != 0) {
+    // EINVAL: the input ends inside a character, which cut bytes may do.
+    const bool cutCharacter = end == TextEnd::Cut && rc == static_cast<size_t>(-1) && error == EINVAL;
+    if ((rc == static_cast<size_t>(-1) || inLeft != 0) && !cutCharacter) {
         return std::nullopt;
     }
     out.resize(out.size() - outLeft);
     return QString::fromUtf8(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-QString bytesToDisplayText(std::string_view bytes) {
-    if (isValidUtf8(bytes)) {
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+QString bytesToDisplayText(std::string_view bytes, TextEnd end) {
+    const std::string_view complete =
+        end == TextEnd::Cut ? bytes.substr(0, bytes.size() - incompleteUtf8Tail(bytes)) : bytes;
+    if (isValidUtf8(complete)) {
+        return QString::fromUtf8(complete.data(), static_cast<qsizetype>(complete.size()));
     }
-    if (auto text = decodeCp932(bytes)) {
+    if (auto text = decodeCp932(bytes, end)) {
         return *text;
     }
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -178,6 +178,48 @@ TEST(BitmapDecoder, HonoursThePixelOffsetOfTheFileHeader) {
     EXPECT_EQ(pixelsOf(BitmapDecoder::decodeFile(file)), std::vector<QRgb>{G});
 }
 
+// Writers put colour tables, profiles or padding between the masks and the pixels; the file
+// header's offset says where the pixels are. Each file holds one row: red, blue.
+TEST(BitmapDecoder, ReadsBitFieldPixelsFromTheFileHeadersOffset) {
+    const std::vector<std::uint32_t> masks565 = {0xF800, 0x07E0, 0x001F}, masks888 = {0xFF0000, 0xFF00, 0xFF};
+    const struct {
+        const char* name;
+        int headerSize;
+        int bitCount;
+        std::uint32_t compression;
+        std::vector<std::uint32_t> masks;
+        std::size_t gap;
+    } rows[] = {
+        {"16-bit, masks after a 40-byte header", 40, 16, 3, masks565, 20},
+        {"32-bit, masks after a 40-byte header", 40, 32, 3, masks888, 20},
+        {"16-bit, masks in a V4 header", 108, 16, 3, masks565, 12},
+        {"32-bit, masks in a V5 header, a profile past the first read", 124, 32, 3, masks888, 100000},
+        {"32-bit, four masks after a 40-byte header", 40, 32, 6, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 8},
+        {"no gap", 40, 32, 3, masks888, 0},
+    };
+    for (const auto& row : rows) {
+        const std::string pixels = row.bitCount == 16 ? words16({0xF800, 0x001F}) : words32({0xFF0000, 0xFF});
+        std::string file =
+            bmpFile({row.headerSize, 2, 1, row.bitCount, row.compression, {}, 0, row.masks, {pixels}});
+        const std::size_t at = file.size() - 4 * ((pixels.size() + 3) / 4);
+        // A gap that looks like pixels: read as such, it would show grey.
+        file.insert(at, std::string(row.gap, '\x55'));
+        file = patched(file, 2, le32(static_cast<std::uint32_t>(file.size())));
+        file = patched(file, 10, le32(static_cast<std::uint32_t>(at + row.gap)));
+        EXPECT_EQ(pixelsOf(BitmapDecoder::decodeFile(file)), (std::vector<QRgb>{R, B})) << row.name;
+        // The same file read in pieces, as from disk.
+        std::size_t next = std::min(file.size(), BitmapDecoder::kPrefixBytes);
+        const QImage streamed =
+            BitmapDecoder::decodeFile(std::string_view(file).substr(0, next),
+                                      static_cast<std::int64_t>(file.size()), [&](std::size_t n) {
+                                          const std::string piece = file.substr(next, n);
+                                          next += piece.size();
+                                          return piece;
+                                      });
+        EXPECT_EQ(pixelsOf(streamed), (std::vector<QRgb>{R, B})) << row.name << ", read in pieces";
+    }
+}
+
 // Offsets in a file with a 40-byte header: size 14, width 18, height 22, bit count 28,
 // compression 30, colours used 46; the pixel offset is at 10.
 TEST(BitmapDecoder, RefusesBrokenAndHostileFilesCleanly) {

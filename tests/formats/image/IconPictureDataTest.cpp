@@ -16,13 +16,21 @@ namespace {
 const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255);
 
 // An icon image as a bitmap: colour rows then the AND mask, both bottom-up, and the header
-// giving twice the height. maskedPixel (x, y from the top) is transparent in the mask.
+// giving twice the height. maskedPixel (x, y from the top) is transparent in the mask. Depths of
+// 8 bits and less hold the colour as palette entry 0.
 std::string dibImage(int size, int bitCount, QRgb colour, QPoint maskedPixel = {-1, -1},
                      int alphaAtOrigin = 255) {
     Dib dib{40, size, size * 2, bitCount};
+    if (bitCount <= 8) {
+        dib.palette.assign(std::size_t{1} << bitCount, qRgb(0, 0, 0));
+        dib.palette[0] = colour;
+    }
     for (int row = 0; row < size; ++row) {
         std::string bytes;
-        for (int x = 0; x < size; ++x) {
+        if (bitCount <= 8) {
+            bytes.assign(static_cast<std::size_t>((size * bitCount + 7) / 8), '\0');
+        }
+        for (int x = 0; x < size && bitCount > 8; ++x) {
             bytes += bgr({colour});
             if (bitCount == 32) {
                 const bool origin = x == 0 && row == size - 1;
@@ -71,7 +79,7 @@ std::string icoFile(const std::vector<std::string>& images, int type = 1) {
 
 QImage drawn(const Picture& picture, int size) {
     QImage canvas(size, size, QImage::Format_ARGB32);
-    canvas.fill(Qt::transparent);
+    canvas.fill(Qt::white); // the panel the icon lies on
     QPainter painter(&canvas);
     picture.draw(painter, QRect(0, 0, size, size));
     return canvas;
@@ -108,31 +116,53 @@ TEST(IconPictureData, ReportsTheStandardSizeUntilADrawChoosesAnImage) {
     }
 }
 
-TEST(IconPictureData, ChoosesTheSmallestImageCoveringTheTargetElseTheLargest) {
-    const std::vector<QSize> sizes = {{48, 48}, {16, 16}, {256, 256}, {32, 32}};
+TEST(IconPictureData, ChoosesTheDeepestOfTheImagesOfTheBestSize) {
+    const std::vector<IconPictureData::Candidate> candidates = {
+        {{48, 48}, 8}, {{16, 16}, 4}, {{256, 256}, 32}, {{32, 32}, 4},  {{32, 32}, 32},
+        {{32, 32}, 8}, {{16, 16}, 4}, {{48, 48}, 64},   {{48, 48}, 32},
+    };
     const std::pair<QSize, std::size_t> rows[] = {
-        {{16, 16}, 1}, {{17, 17}, 3},   {{32, 32}, 3},   {{33, 10}, 0},
-        {{20, 40}, 0}, {{256, 256}, 2}, {{300, 300}, 2}, {{1, 1}, 1},
+        {{16, 16}, 1}, // equal depths: the first
+        {{17, 17}, 4}, {{32, 32}, 4},   {{1, 1}, 1},
+        {{33, 10}, 7}, // deeper than the display counts as the display's depth: the first of those
+        {{20, 40}, 7}, {{256, 256}, 2}, {{300, 300}, 2},
     };
     for (const auto& [target, index] : rows) {
-        EXPECT_EQ(IconPictureData::chooseImage(sizes, target), index)
+        EXPECT_EQ(IconPictureData::chooseImage(candidates, target), index)
             << target.width() << "x" << target.height();
     }
 }
 
-TEST(IconPictureData, DrawsWithMaskAndAlphaTransparency) {
+// Icon editors write the 16-colour image first, for old displays, and the true-colour one after.
+TEST(IconPictureData, DrawsTheTrueColourImageOfTheSizeWhateverItsPlace) {
+    for (const bool pngLast : {false, true}) {
+        const std::string deep = pngLast ? pngImage(32, kGreen) : dibImage(32, 32, kGreen);
+        const Picture picture(
+            Picture::Kind::Icon,
+            IconPictureData::fromFileBytes(icoFile({dibImage(32, 4, kRed), deep, dibImage(32, 8, kBlue)})));
+        EXPECT_EQ(drawn(picture, 32).pixel(16, 16), kGreen) << (pngLast ? "PNG" : "bitmap");
+    }
+}
+
+// What the mask or alpha leaves out shows black, as the view's black background would.
+TEST(IconPictureData, DrawsTransparentPartsBlack) {
+    const QRgb kBlack = qRgb(0, 0, 0);
     const Picture masked(Picture::Kind::Icon,
                          IconPictureData::fromFileBytes(icoFile({dibImage(48, 24, kGreen, QPoint(0, 0))})));
     const QImage maskedCanvas = drawn(masked, 48);
-    EXPECT_EQ(qAlpha(maskedCanvas.pixel(0, 0)), 0);
+    EXPECT_EQ(maskedCanvas.pixel(0, 0), kBlack);
     EXPECT_EQ(maskedCanvas.pixel(1, 0), kGreen);
 
-    // With alpha present the mask is not used, even where it marks a pixel.
+    // With alpha present the mask is not used, even where it marks a pixel; half alpha is half
+    // the colour over black.
     const Picture alpha(Picture::Kind::Icon,
                         IconPictureData::fromFileBytes(icoFile({dibImage(16, 32, kRed, QPoint(5, 5), 0)})));
     const QImage alphaCanvas = drawn(alpha, 16);
-    EXPECT_EQ(qAlpha(alphaCanvas.pixel(0, 0)), 0);
+    EXPECT_EQ(alphaCanvas.pixel(0, 0), kBlack);
     EXPECT_EQ(alphaCanvas.pixel(5, 5), kRed);
+    const Picture half(Picture::Kind::Icon, IconPictureData::fromFileBytes(
+                                                icoFile({dibImage(16, 32, kRed, QPoint(-1, -1), 128)})));
+    EXPECT_EQ(drawn(half, 16).pixel(0, 0), qRgb(128, 0, 0));
 
     // A 32-bit image whose alpha is all zero falls back to the mask.
     const Picture noAlpha(Picture::Kind::Icon, IconPictureData::fromFileBytes(icoFile({[] {
@@ -143,7 +173,7 @@ TEST(IconPictureData, DrawsWithMaskAndAlphaTransparency) {
                               return dib;
                           }()})));
     const QImage noAlphaCanvas = drawn(noAlpha, 16);
-    EXPECT_EQ(qAlpha(noAlphaCanvas.pixel(3, 3)), 0);
+    EXPECT_EQ(noAlphaCanvas.pixel(3, 3), kBlack);
     EXPECT_EQ(noAlphaCanvas.pixel(4, 3), kRed);
 }
 

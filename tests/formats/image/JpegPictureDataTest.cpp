@@ -106,6 +106,38 @@ TEST(JpegPictureData, TurnsThePictureUprightForEachExifOrientation) {
     }
 }
 
+TEST(JpegPictureData, ReadsTheOrientationWhateverIntegerTypeHoldsIt) {
+    const struct {
+        const char* name;
+        int value;
+        ExifType type;
+        int expected;
+    } rows[] = {
+        {"SHORT", 6, ExifType::Short, 6},
+        {"LONG", 6, ExifType::Long, 6},
+        {"SLONG", 8, ExifType::SignedLong, 8},
+        {"BYTE", 3, ExifType::Byte, 3},
+        {"negative SLONG", -6, ExifType::SignedLong, 1},
+        // Not cut down to its low half, which would read 6.
+        {"LONG past 16 bits", 0x10006, ExifType::Long, 1},
+        {"LONG out of range", 9, ExifType::Long, 1},
+    };
+    for (const bool bigEndian : {false, true}) {
+        for (const auto& row : rows) {
+            const std::string exif = exifWithOrientation(row.value, bigEndian, row.type);
+            EXPECT_EQ(JpegDecoder::exifOrientation(reinterpret_cast<const unsigned char*>(exif.data()),
+                                                   exif.size()),
+                      row.expected)
+                << row.name << (bigEndian ? " MM" : " II");
+        }
+    }
+    // Through a whole file: the sides are the turned ones.
+    const Picture picture = Picture::fromJpegBytes(
+        jpegBytes(quadrants(64, 32), {.app1 = exifWithOrientation(6, false, ExifType::SignedLong)}));
+    EXPECT_EQ(picture.width(), 32);
+    EXPECT_EQ(picture.height(), 64);
+}
+
 TEST(JpegPictureData, ChoosesTheSmallestScaleCoveringTheTarget) {
     const struct {
         QSize stored;
@@ -214,6 +246,7 @@ TEST(JpegPictureData, DecodesEachColourLayout) {
         {"restart markers", {.restartInterval = 1}, colours},
         {"grayscale", {.grayscale = true}, {grey, qRgb(150, 150, 150), qRgb(29, 29, 29), kWhite}},
         {"Adobe CMYK", {.cmyk = true}, colours},
+        {"CMYK without Adobe's marker", {.cmyk = true, .adobeMarker = false}, colours},
     };
     for (const auto& row : rows) {
         const Picture picture = Picture::fromJpegBytes(jpegBytes(stored, row.options));
@@ -238,6 +271,35 @@ TEST(JpegPictureData, TruncatedDataShowsWhatWasDecodedWithoutAFailure) {
     EXPECT_TRUE(near(canvas.pixel(16, 16), kRed));
     EXPECT_TRUE(near(canvas.pixel(48, 16), kGreen));
     EXPECT_TRUE(reporter.delivered().isEmpty());
+}
+
+// Files of several scans (progressive ones) are read whole before a row comes out; one cut
+// inside a later segment still shows the scans that were complete, in colour or CMYK alike.
+TEST(JpegPictureData, TruncatedDataOfEachLayoutShowsWhatWasDecoded) {
+    const struct {
+        const char* name;
+        JpegOptions options;
+    } rows[] = {
+        {"progressive YCbCr", {.progressive = true}},
+        {"progressive Adobe CMYK", {.progressive = true, .cmyk = true}},
+        {"baseline Adobe CMYK", {.cmyk = true}},
+        {"baseline CMYK without Adobe's marker", {.cmyk = true, .adobeMarker = false}},
+    };
+    for (const auto& row : rows) {
+        const std::string whole = jpegBytes(quadrants(64, 64), row.options);
+        const std::size_t scan = whole.find("\xFF\xDA");
+        for (int tenths = 5; tenths <= 9; ++tenths) {
+            RecordingReporter reporter;
+            const Picture picture =
+                Picture::fromJpegBytes(whole.substr(0, scan + (whole.size() - scan) * tenths / 10));
+            const auto got = quadrantColours(drawn(picture, QSize(64, 64)));
+            EXPECT_TRUE(near(got[0], kRed, 64))
+                << row.name << " cut at " << tenths << std::hex << " " << got[0];
+            EXPECT_TRUE(near(got[1], kGreen, 64))
+                << row.name << " cut at " << tenths << std::hex << " " << got[1];
+            reporter.delivered();
+        }
+    }
 }
 
 TEST(JpegPictureData, ReportsACodedDataErrorOnceAtDrawAndNeverThrows) {

@@ -97,6 +97,7 @@ std::string jpegBytes(const QImage& source, const JpegOptions& o) {
         cinfo.comp_info[0].v_samp_factor = o.vSampling;
     }
     cinfo.restart_in_rows = o.restartInterval;
+    cinfo.write_Adobe_marker = o.cmyk && o.adobeMarker;
     if (o.progressive) {
         jpeg_simple_progression(&cinfo);
     }
@@ -134,7 +135,7 @@ std::string jpegBytes(const QImage& source, const JpegOptions& o) {
     return out;
 }
 
-std::string exifWithOrientation(int orientation, bool bigEndian) {
+std::string exifWithOrientation(int orientation, bool bigEndian, ExifType type) {
     auto u16 = [bigEndian](std::uint32_t v) {
         std::string s = le16(v);
         return bigEndian ? std::string{s[1], s[0]} : s;
@@ -144,9 +145,22 @@ std::string exifWithOrientation(int orientation, bool bigEndian) {
         return bigEndian ? std::string{s[3], s[2], s[1], s[0]} : s;
     };
     std::string tiff = std::string(bigEndian ? "MM" : "II") + u16(42) + u32(8);
-    // One IFD entry: tag 0x0112, SHORT, count 1, the value left-justified in the 4-byte field.
-    tiff += u16(1) + u16(0x0112) + u16(3) + u32(1) + u16(static_cast<std::uint32_t>(orientation)) + u16(0) +
-            u32(0);
+    // One IFD entry: tag 0x0112, count 1, the value left-justified in the 4-byte field.
+    const auto value = static_cast<std::uint32_t>(orientation);
+    std::string field;
+    switch (type) {
+    case ExifType::Byte:
+        field = std::string(1, static_cast<char>(value)) + std::string(3, '\0');
+        break;
+    case ExifType::Short:
+        field = u16(value) + u16(0);
+        break;
+    case ExifType::Long:
+    case ExifType::SignedLong:
+        field = u32(value);
+        break;
+    }
+    tiff += u16(1) + u16(0x0112) + u16(static_cast<std::uint32_t>(type)) + u32(1) + field + u32(0);
     return std::string("Exif\0\0", 6) + tiff;
 }
 

@@ -39,7 +39,8 @@ struct JpegOptions {
     int quality = 95;
     bool progressive = false;
     bool grayscale = false;
-    bool cmyk = false;       // Adobe CMYK, inks stored inverted
+    bool cmyk = false;       // CMYK, inks stored inverted
+    bool adobeMarker = true; // for CMYK: Adobe's marker, which some writers leave out
     int restartInterval = 0; // in MCU rows
     int hSampling = 1;       // luma sampling factors: 1x1 = 4:4:4, 2x1 = 4:2:2, 2x2 = 4:2:0
     int vSampling = 1;
@@ -47,8 +48,9 @@ struct JpegOptions {
 };
 std::string jpegBytes(const QImage& image, const JpegOptions& options = {});
 
-// An EXIF block with one orientation tag, in either byte order.
-std::string exifWithOrientation(int orientation, bool bigEndian);
+// An EXIF block with one orientation tag, in either byte order, stored as the given TIFF type.
+enum class ExifType { Byte = 1, Short = 3, Long = 4, SignedLong = 9 };
+std::string exifWithOrientation(int orientation, bool bigEndian, ExifType type = ExifType::Short);
 
 // Solid quadrants: top-left red, top-right green, bottom-left blue, bottom-right white.
 QImage quadrants(int width, int height);

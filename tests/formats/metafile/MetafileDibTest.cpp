@@ -8,10 +8,10 @@ using namespace velmoa;
 
 namespace {
 
-std::string header(int width, int height, int bits, int colours = 0) {
+std::string header(int width, int height, int bits, int colours = 0, std::uint32_t compression = 0) {
     return EmfWriter::u32(40) + EmfWriter::i32(width) + EmfWriter::i32(height) + EmfWriter::i16(1) +
-           EmfWriter::i16(bits) + EmfWriter::u32(0) + std::string(12, '\0') + EmfWriter::u32(colours) +
-           EmfWriter::u32(0);
+           EmfWriter::i16(bits) + EmfWriter::u32(compression) + std::string(12, '\0') +
+           EmfWriter::u32(colours) + EmfWriter::u32(0);
 }
 
 std::string palette(std::initializer_list<QRgb> colours) {
@@ -40,6 +40,14 @@ TEST(MetafileDib, DecodesEachDepthWithRowsBottomFirst) {
          red, blue, blue},
         {"24 bits", header(2, 2, 24) + std::string("\xFF\0\0\0\0\0\0\0\0\0\xFF\xFF\0\0\0\0", 16), red, blue,
          blue},
+        // Bottom row: a run of blue, a run of red; end of line; top row: three pixels as they are
+        // (the third past the width), padded to a word; end of bitmap.
+        {"8-bit runs",
+         header(2, 2, 8, 2, 1) + palette({red, blue}) + std::string("\1\1\1\0\0\0\0\3\0\1\0\0\0\1", 14), red,
+         blue, blue},
+        // Bottom row: a run of two alternating nibbles; top row likewise, the other way round.
+        {"4-bit runs", header(2, 2, 4, 2, 2) + palette({red, blue}) + std::string("\2\x10\0\0\2\x01\0\1", 8),
+         red, blue, blue},
         {"top-down rows", header(2, -2, 24) + std::string("\0\0\xFF\xFF\0\0\0\0\xFF\0\0\0\0\0\0\0", 16), red,
          blue, blue},
     };
@@ -61,8 +69,9 @@ TEST(MetafileDib, RefusesWhatCannotBeDecoded) {
         {"too many pixels", header(100000, 100000, 1) + std::string(64, '\0')},
         {"zero width", header(0, 4, 24) + std::string(64, '\0')},
         {"unknown depth", header(2, 2, 7) + std::string(64, '\0')},
-        {"compressed", EmfWriter::u32(40) + EmfWriter::i32(2) + EmfWriter::i32(2) + EmfWriter::i16(1) +
-                           EmfWriter::i16(8) + EmfWriter::u32(1) + std::string(1100, '\0')},
+        {"JPEG inside", header(2, 2, 24, 0, 4) + std::string(64, '\0')},
+        {"8-bit runs for a 4-bit bitmap", header(2, 2, 4, 2, 1) + std::string(64, '\0')},
+        {"runs with rows top-down", header(2, -2, 8, 2, 1) + std::string(64, '\0')},
         {"odd header size", EmfWriter::u32(20) + std::string(64, '\0')},
         {"header cut short", header(2, 2, 24).substr(0, 20)},
         {"colour table past the end", header(2, 2, 8)},

@@ -17,6 +17,15 @@ TEST(MetafileText, DecodesTextByTheFontCharacterSet) {
         {"\x80 caf\xE9", 0, QStringLiteral("€ café")},               // Windows-1252
         {"\x93\xFA", 0, QStringLiteral("“ú")},                       // Shift-JIS bytes in a western font
         {"\xFF\xFF", 128, QString::fromLatin1("\xFF\xFF")},          // not Shift-JIS: taken byte by byte
+        {"\xCF\xF0\xE8\xE2\xE5\xF2", 204, QStringLiteral("Привет")}, // Cyrillic
+        {"\x8F\xF3\xF6\xE3", 238, QStringLiteral("Źóöă")},           // Central European
+        {"\xE1\xE2\xE3", 161, QStringLiteral("αβγ")},                // Greek
+        {"\xFE\xF0\xDD", 162, QStringLiteral("şğİ")},                // Turkish
+        {"\xF9\xEC\xE5\xED", 177, QStringLiteral("שלום")},           // Hebrew
+        {"\xD3\xE1\xC7\xE3", 178, QStringLiteral("سلام")},           // Arabic
+        {"\xC0\xE0", 186, QStringLiteral("Ąą")},                     // Baltic
+        {"\xBE\xC8\xB3\xE7", 129, QStringLiteral("안녕")},           // Hangul
+        {"\xA1\xA2", 222, QStringLiteral("กข")},                     // Thai
         {"", 128, QString()},
     };
     for (const auto& row : rows) {
@@ -40,5 +49,29 @@ TEST(MetafileText, MapsWindowsFacesToInstalledFamilies) {
     };
     for (const auto& [face, family] : rows) {
         EXPECT_EQ(metafileFontFamily(face), family) << face.toStdString();
+    }
+}
+
+TEST(MetafileText, ShowsSymbolFontCodesAsTheirCharacters) {
+    const struct {
+        QString face;
+        QString written;
+        QString shown;
+    } rows[] = {
+        {QStringLiteral("Symbol"), QString(QChar(0xF061)) + QChar(0xF062) + QChar(0xF070),
+         QStringLiteral("αβπ")},
+        {QStringLiteral("symbol "), QStringLiteral("a+b"), QStringLiteral("α+β")}, // plain codes in the font
+        {QStringLiteral("Symbol"), QString(QChar(0xF0E5)) + QChar(0xF0AE) + QChar(0xF0B3),
+         QStringLiteral("∑→≥")},
+        {QStringLiteral("Symbol"), QString(QChar(0xF0A5)) + QChar(0xF0D6) + QChar(0xF0FE),
+         QStringLiteral("∞√⎭")},
+        {QStringLiteral("Symbol"), QString(QChar(0xF020)) + QChar(0xF044) + QChar(0xF057),
+         QStringLiteral(" ΔΩ")},
+        {QStringLiteral("Arial"), QStringLiteral("a+b"),
+         QStringLiteral("a+b")}, // other fonts keep their text
+    };
+    for (const auto& row : rows) {
+        const QString shown = isSymbolFace(row.face) ? mapSymbolText(row.written) : row.written;
+        EXPECT_EQ(shown, row.shown) << row.face.toStdString() << " " << row.written.toStdString();
     }
 }

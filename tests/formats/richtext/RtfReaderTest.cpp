@@ -9,6 +9,7 @@
 #include <QTextImageFormat>
 #include <QTextTable>
 #include <QUrl>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
@@ -93,6 +94,11 @@ TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
          QStringLiteral("Body")},
         {"{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}}", QStringLiteral("link")},
         {"{\\rtf1 {\\listtext 1.\\tab}Item}", QStringLiteral("1.\tItem")},
+        // Positioned frames read in the flow; a dropped capital joins the word it begins.
+        {"{\\rtf1{\\pard\\dropcapli3\\pvpara\\posx0\\posy0\\absh-720{\\fs96 T}\\par}\\pard he start\\par}",
+         QStringLiteral("The start\n")},
+        {"{\\rtf1 Text\\par\\pard\\pvpara\\phpg\\posx7200\\posy1440\\absw2880 Aside\\par\\pard More\\par}",
+         QStringLiteral("Text\nAside\nMore\n")},
         {"{\\rtf1 shown \\v secret\\v0 too}", QStringLiteral("shown too")},
         {"{\\rtf1 a{\\*\\blob\\bin3 }}}}b}", QStringLiteral("ab")},
         {"{\\rtf1\\ansi caf\\'e9}", QStringLiteral("café")},
@@ -200,10 +206,63 @@ TEST(RtfReader, AppliesParagraphFormats) {
     EXPECT_EQ(exact.lineHeight(), 20);
 }
 
+// Lines come from the cells' own borders (or the row's): none given, none drawn.
+TEST(RtfReader, DrawsTheBordersThatTheRowDefines) {
+    using S = QTextFrameFormat::BorderStyle;
+    const struct {
+        const char* name;
+        std::string definition;
+        std::array<S, 4> styles; // top, left, bottom, right of the first cell
+        std::array<qreal, 4> widths;
+    } rows[] = {
+        {"none",
+         "\\cellx1500",
+         {S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None},
+         {0, 0, 0, 0}},
+        {"single, thick, double, dotted",
+         "\\clbrdrt\\brdrs\\brdrw15\\clbrdrl\\brdrth\\brdrw30\\clbrdrb\\brdrdb\\brdrw15\\clbrdrr\\brdrdot\\br"
+         "drw45"
+         "\\cellx1500",
+         {S::BorderStyle_Solid, S::BorderStyle_Solid, S::BorderStyle_Double, S::BorderStyle_Dotted},
+         {1, 4, 3, 3}},
+        {"explicitly none",
+         "\\clbrdrt\\brdrnone\\clbrdrl\\brdrnil\\cellx1500",
+         {S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None},
+         {0, 0, 0, 0}},
+        {"the row's outer edges",
+         "\\trbrdrt\\brdrs\\trbrdrl\\brdrdash\\trbrdrv\\brdrdb\\brdrw60\\cellx1500",
+         {S::BorderStyle_Solid, S::BorderStyle_Dashed, S::BorderStyle_None, S::BorderStyle_Double},
+         {1, 1, 0, 4}},
+        // Paragraph borders are not the cell's.
+        {"paragraph border",
+         "\\cellx1500\\pard\\brdrb\\brdrs\\brdrw15",
+         {S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None, S::BorderStyle_None},
+         {0, 0, 0, 0}},
+    };
+    for (const auto& row : rows) {
+        QTextDocument document;
+        ASSERT_TRUE(
+            readRtf("{\\rtf1\\trowd" + row.definition + "\\cellx3000\\pard\\intbl A\\cell B\\cell\\row}",
+                    document, defaultFormat()));
+        QTextTable* table = document.rootFrame()->childFrames().isEmpty()
+                                ? nullptr
+                                : qobject_cast<QTextTable*>(document.rootFrame()->childFrames().front());
+        ASSERT_NE(table, nullptr) << row.name;
+        EXPECT_EQ(table->format().border(), 0) << row.name;
+        const QTextTableCellFormat cell = table->cellAt(0, 0).format().toTableCellFormat();
+        const std::array<S, 4> styles = {cell.topBorderStyle(), cell.leftBorderStyle(),
+                                         cell.bottomBorderStyle(), cell.rightBorderStyle()};
+        const std::array<qreal, 4> widths = {cell.topBorder(), cell.leftBorder(), cell.bottomBorder(),
+                                             cell.rightBorder()};
+        EXPECT_EQ(styles, row.styles) << row.name;
+        EXPECT_EQ(widths, row.widths) << row.name;
+    }
+}
+
 TEST(RtfReader, ShowsTablesAsRowsOfCells) {
     const std::string rtf = "{\\rtf1 Before\\par"
                             "\\trowd\\cellx1500\\cellx3000\\pard\\intbl A\\cell B\\cell\\row"
-                            "\\trowd\\cellx1500\\cellx3000\\pard\\intbl C\\cell\\cell\\row"
+                            "\\trowd\\cellx1500\\cellx3000\\pard\\intbl C\\cell\\cell  {\\row}"
                             "\\pard After\\par}";
     QTextDocument document;
     ASSERT_TRUE(readRtf(rtf, document, defaultFormat()));
@@ -223,10 +282,93 @@ TEST(RtfReader, ShowsTablesAsRowsOfCells) {
     EXPECT_EQ(cellText(0, 0), QStringLiteral("A"));
     EXPECT_EQ(cellText(0, 1), QStringLiteral("B"));
     EXPECT_EQ(cellText(1, 0), QStringLiteral("C"));
-    EXPECT_EQ(cellText(1, 1), QString());
+    // A blank between the last cell and the row's end makes no column of its own.
+    EXPECT_EQ(cellText(1, 1).trimmed(), QString());
     EXPECT_EQ(table->format().columnWidthConstraints().value(0).rawValue(), 100);
     EXPECT_LT(document.find(QStringLiteral("Before")).position(), table->firstPosition());
     EXPECT_GT(document.find(QStringLiteral("After")).position(), table->lastPosition());
+}
+
+// Drawing objects' text reads after the paragraph that anchors the object; the shape's
+// properties and its fallback drawing stay unseen.
+TEST(RtfReader, ShowsTextBoxesAfterTheirAnchoringParagraph) {
+    const std::string shape = "{\\shp{\\*\\shpinst\\shpleft3118\\shptop114{\\sp{\\sn shapeType}{\\sv 202}}"
+                              "{\\sp{\\sn fillColor}{\\sv 16777215}}"
+                              "{\\shptxt\\pard\\plain Boxed \\b text\\b0\\par second\\par}}"
+                              "{\\shprslt{\\*\\do\\dobxcolumn{\\dptxbxtext old copy}}}}";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1 Anchor " + shape + "paragraph.\\par Next.\\par}",
+         QStringLiteral("Anchor paragraph.\nBoxed text\nsecond\nNext.\n")},
+        {"{\\rtf1 " + shape + shape + "\\par}", QStringLiteral("\nBoxed text\nsecond\nBoxed text\nsecond\n")},
+        // A document of nothing but a text box, and one cut off inside it.
+        {"{\\rtf1 " + shape + "}", QStringLiteral("\nBoxed text\nsecond")},
+        {"{\\rtf1 A" + shape.substr(0, shape.find("second")), QStringLiteral("A\nBoxed text")},
+        // WordArt keeps its text in a shape property; the other properties stay unseen.
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn gtextUNICODE}{\\sv Word\\u-194?\\u26085?}}{\\sp{\\sn "
+         "gtextFont}"
+         "{\\sv Arial}}{\\sp{\\sn fillBlip}{\\sv{\\pict\\pngblip 00}}}}}B\\par}",
+         QStringLiteral("AB\nWord\uFF3E日\n")},
+        // Anchored in a table cell: the box stays in the cell.
+        {"{\\rtf1\\trowd\\cellx1500\\cellx3000\\pard\\intbl A" + shape + "\\cell B\\cell\\row\\pard C\\par}",
+         QStringLiteral("\uFDD0A\nBoxed text\nsecond\uFDD0B\uFDD1C\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+    QTextDocument document;
+    ASSERT_TRUE(readRtf("{\\rtf1 Anchor " + shape + "\\par}", document, defaultFormat()));
+    EXPECT_EQ(formatOf(document, QStringLiteral("text")).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatOf(document, QStringLiteral("Boxed")).fontWeight(), QFont::Normal);
+}
+
+namespace {
+// A one-level list of the given number format whose item gives no number of its own.
+std::string listDocument(int format, int start, const std::string& levelText = "\\'02\\'00.;",
+                         const std::string& items = "\\pard\\ls1 Item\\par") {
+    return "{\\rtf1\\ansi\\ansicpg932{\\*\\listtable{\\list{\\listlevel\\levelnfc" + std::to_string(format) +
+           "\\levelstartat" + std::to_string(start) + "{\\leveltext " + levelText +
+           "}{\\levelnumbers\\'01;}}{\\listlevel\\levelnfc18\\levelfollow1{\\leveltext\\'03\\'00-\\'01;}}"
+           "{\\listname ;}\\listid5}}{\\*\\listoverridetable{\\listoverride\\listid5\\ls1}}" +
+           items + "}";
+}
+} // namespace
+
+// Numbers of list items whose writer left out the number's text, in the list's own format.
+TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
+    const std::pair<std::string, QString> rows[] = {
+        {listDocument(0, 3), QStringLiteral("3.\tItem\n")},
+        {listDocument(1, 14), QStringLiteral("XIV.\tItem\n")},
+        {listDocument(2, 9), QStringLiteral("ix.\tItem\n")},
+        {listDocument(4, 28), QStringLiteral("bb.\tItem\n")},
+        {listDocument(35, 1), QStringLiteral("一.\tItem\n")},
+        {listDocument(10, 21), QStringLiteral("二十一.\tItem\n")},
+        {listDocument(35, 110), QStringLiteral("百十.\tItem\n")},
+        {listDocument(16, 3), QStringLiteral("参.\tItem\n")},
+        {listDocument(18, 2), QStringLiteral("②.\tItem\n")},
+        {listDocument(20, 3), QStringLiteral("ウ.\tItem\n")},
+        {listDocument(12, 3), QStringLiteral("ｳ.\tItem\n")},
+        {listDocument(21, 2), QStringLiteral("ロ.\tItem\n")},
+        {listDocument(19, 12), QStringLiteral("１２.\tItem\n")},
+        {listDocument(22, 7), QStringLiteral("07.\tItem\n")},
+        {listDocument(30, 2), QStringLiteral("乙.\tItem\n")},
+        {listDocument(255, 1), QStringLiteral(".\tItem\n")},
+        // Text of the level in the document's code page, and as Unicode.
+        {listDocument(35, 1, "\\'02\\'00\\'81\\'41;"), QStringLiteral("一、\tItem\n")},
+        {listDocument(23, 1, "\\'01\\u8226 ?;"), QStringLiteral("•\tItem\n")},
+        // Deeper levels restart under each item above them; a level's number shows in the one below.
+        {listDocument(35, 1, "\\'02\\'00.;",
+                      "\\pard\\ls1 A\\par\\pard\\ls1\\ilvl1 a\\par\\pard\\ls1\\ilvl1 b\\par\\pard\\ls1 B\\par"
+                      "\\pard\\ls1\\ilvl1 c\\par\\pard After\\par"),
+         QStringLiteral("一.\tA\n一-① a\n一-② b\n二.\tB\n二-① c\nAfter\n")},
+        // A number the writer gave is shown as written, and still counted.
+        {listDocument(0, 1, "\\'02\\'00.;", "\\pard\\ls1{\\listtext 1)\\tab}A\\par\\pard\\ls1 B\\par"),
+         QStringLiteral("1)\tA\n2.\tB\n")},
+        // An unknown list, or none, gets no number.
+        {listDocument(0, 1, "\\'02\\'00.;", "\\pard\\ls9 A\\par"), QStringLiteral("A\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
 }
 
 TEST(RtfReader, AddsPngAndJpegPicturesAtTheirSize) {

@@ -38,3 +38,28 @@ TEST(TextEncoding, RecognisesValidUtf8Only) {
         EXPECT_EQ(isValidUtf8(bytes), valid) << bytes;
     }
 }
+
+TEST(TextEncoding, ACharacterCutAtTheEndDoesNotChangeTheEncoding) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        TextEnd end;
+        QString expected;
+    };
+    const Row rows[] = {
+        {"UTF-8 cut after one byte", "\xE6\x97\xA5\xE6\x9C\xAC\xE8", TextEnd::Cut, QStringLiteral("日本")},
+        {"UTF-8 cut after two bytes", "\xE6\x97\xA5\xE8\xAA", TextEnd::Cut, QStringLiteral("日")},
+        {"four-byte UTF-8 cut after three", "ab\xF0\x9F\x98", TextEnd::Cut, QStringLiteral("ab")},
+        {"CP932 lead byte cut from its trail", "\x93\xFA\x96\x7B\x8C", TextEnd::Cut, QStringLiteral("日本")},
+        {"complete text is kept whole", "\xE6\x97\xA5", TextEnd::Cut, QStringLiteral("日")},
+        {"a bad byte before the end still counts", "\xC3\x28\xFF\xE6", TextEnd::Cut,
+         QString::fromLatin1("\xC3\x28\xFF\xE6")},
+        {"a lone continuation byte is no cut character", "ab\x80", TextEnd::Cut,
+         QString::fromLatin1("ab\x80")},
+        {"whole text ending mid-character is not UTF-8", "\xE6\x97\xA5\xE6\x9C\xAC\xE8", TextEnd::Whole,
+         QString::fromLatin1("\xE6\x97\xA5\xE6\x9C\xAC\xE8")},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(bytesToDisplayText(row.bytes, row.end), row.expected) << row.name;
+    }
+}

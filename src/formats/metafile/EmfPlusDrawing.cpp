@@ -1,0 +1,380 @@
+#include "formats/metafile/EmfPlayer.h"
+#include "formats/metafile/EmfPlusPlayer.h"
+#include "formats/metafile/WmfPlayer.h"
+
+#include <QLineF>
+#include <cmath>
+
+namespace velmoa {
+namespace {
+
+// Metafiles drawn as images inside metafiles, at most this deep.
+constexpr int kMaxNesting = 3;
+thread_local int nesting = 0;
+
+enum : std::uint16_t {
+    kFillRects = 0x400A,
+    kDrawRects = 0x400B,
+    kFillPolygon = 0x400C,
+    kDrawLines = 0x400D,
+    kFillEllipse = 0x400E,
+    kDrawEllipse = 0x400F,
+    kFillPie = 0x4010,
+    kDrawPie = 0x4011,
+    kDrawArc = 0x4012,
+    kFillRegion = 0x4013,
+    kFillPath = 0x4014,
+    kDrawPath = 0x4015,
+    kFillClosedCurve = 0x4016,
+    kDrawClosedCurve = 0x4017,
+    kDrawCurve = 0x4018,
+    kDrawBeziers = 0x4019,
+    kDrawImage = 0x401A,
+    kDrawImagePoints = 0x401B,
+    kDrawString = 0x401C,
+};
+
+// A cardinal spline through the points as Bezier segments.
+QPainterPath curve(const std::vector<QPointF>& p, double tension, bool closed) {
+    QPainterPath path;
+    const std::size_t n = p.size();
+    if (n < 2) {
+        return path;
+    }
+    const double k = tension / 3;
+    const auto at = [&](std::ptrdiff_t i) {
+        if (closed) {
+            return p[static_cast<std::size_t>((i % static_cast<std::ptrdiff_t>(n) + n) % n)];
+        }
+        return p[static_cast<std::size_t>(
+            std::clamp<std::ptrdiff_t>(i, 0, static_cast<std::ptrdiff_t>(n) - 1))];
+    };
+    path.moveTo(p[0]);
+    const std::size_t segments = closed ? n : n - 1;
+    for (std::size_t s = 0; s < segments; ++s) {
+        const auto i = static_cast<std::ptrdiff_t>(s);
+        path.cubicTo(at(i) + (at(i + 1) - at(i - 1)) * k, at(i + 1) - (at(i + 2) - at(i)) * k, at(i + 1));
+    }
+    if (closed) {
+        path.closeSubpath();
+    }
+    return path;
+}
+
+QPainterPath arcPath(const QRectF& rect, double start, double sweep, bool pie) {
+    // Angles turn clockwise on the y-down page, against Qt's.
+    QPainterPath path;
+    if (pie) {
+        path.moveTo(rect.center());
+    } else {
+        path.arcMoveTo(rect, -start);
+    }
+    path.arcTo(rect, -start, -sweep);
+    if (pie) {
+        path.closeSubpath();
+    }
+    return path;
+}
+
+} // namespace
+
+std::optional<emfplus::Brush> EmfPlusPlayer::brushFor(bool isColour, std::uint32_t value) const {
+    if (isColour) {
+        return emfplus::Brush{QBrush(emfplus::argb(value)), std::nullopt};
+    }
+    if (const auto* brush = std::get_if<emfplus::Brush>(object(value))) {
+        return *brush;
+    }
+    return std::nullopt;
+}
+
+QPen EmfPlusPlayer::penFor(std::size_t id) const {
+    const auto* pen = std::get_if<emfplus::Pen>(object(id));
+    if (!pen) {
+        return Qt::NoPen;
+    }
+    QPen q = pen->pen;
+    if (q.widthF() == 0 || pen->pixelWidth) {
+        // A width in pixels of the recording stays that wide whatever the world transform.
+        const double pixels = std::abs(deviceToTarget_.m11()) * devicePerMm_.width() * 25.4 / dpi_.width();
+        q.setWidthF(std::max(1.0, q.widthF() * pixels));
+        q.setCosmetic(true);
+    }
+    return q;
+}
+
+void EmfPlusPlayer::fill(const QPainterPath& path, const emfplus::Brush& brush) {
+    if (!begin(path.controlPointRect())) {
+        return;
+    }
+    if (brush.boundary) {
+        painter_.setClipPath(*brush.boundary, Qt::IntersectClip);
+    }
+    painter_.fillPath(path, brush.brush);
+    end();
+}
+
+void EmfPlusPlayer::stroke(const QPainterPath& path, std::size_t penId) {
+    const QPen pen = penFor(penId);
+    if (pen.style() == Qt::NoPen || !begin(path.controlPointRect())) {
+        return;
+    }
+    painter_.strokePath(path, pen);
+    end();
+}
+
+bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
+    const bool colour = (flags & 0x8000) != 0;
+    const bool compressed = (flags & 0x4000) != 0;
+    const bool relative = (flags & 0x0800) != 0;
+    const std::size_t id = flags & 0xFF;
+    const auto points = [&](std::size_t countAt, std::vector<QPointF>& out) {
+        std::size_t at = countAt + 4;
+        return emfplus::readPoints(r, at, r.u32(countAt), compressed, relative, out) && r.ok();
+    };
+    const auto fillWith = [&](std::uint32_t brushValue, const QPainterPath& path) {
+        if (const auto brush = brushFor(colour, brushValue)) {
+            fill(path, *brush);
+        }
+    };
+    switch (type) {
+    case kFillRects:
+    case kDrawRects: {
+        const std::size_t countAt = type == kFillRects ? 4 : 0;
+        const std::uint32_t count = r.u32(countAt);
+        const std::size_t each = compressed ? 8 : 16;
+        if (!r.ok() || count > r.size() / each || !r.has(countAt + 4, count * each)) {
+            return false;
+        }
+        QPainterPath path;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            path.addRect(emfplus::readRect(r, countAt + 4 + i * each, compressed));
+        }
+        if (type == kFillRects) {
+            fillWith(r.u32(0), path);
+        } else {
+            stroke(path, id);
+        }
+        return true;
+    }
+    case kFillPolygon:
+    case kDrawLines:
+    case kDrawBeziers:
+    case kFillClosedCurve:
+    case kDrawClosedCurve:
+    case kDrawCurve: {
+        const std::size_t countAt = type == kFillPolygon || type == kDrawClosedCurve ? 4
+                                    : type == kFillClosedCurve                       ? 8
+                                    : type == kDrawCurve                             ? 12
+                                                                                     : 0;
+        std::vector<QPointF> p;
+        if (!points(countAt, p) || p.empty()) {
+            return r.ok();
+        }
+        QPainterPath path;
+        if (type == kFillClosedCurve || type == kDrawClosedCurve || type == kDrawCurve) {
+            const double tension = r.f32(type == kFillClosedCurve ? 4 : 0);
+            path = curve(p, std::isfinite(tension) ? tension : 0.5, type != kDrawCurve);
+        } else if (type == kDrawBeziers) {
+            path.moveTo(p[0]);
+            for (std::size_t i = 1; i + 2 < p.size(); i += 3) {
+                path.cubicTo(p[i], p[i + 1], p[i + 2]);
+            }
+        } else {
+            path.addPolygon(QPolygonF(QList<QPointF>(p.begin(), p.end())));
+            if (type == kFillPolygon || (flags & 0x2000)) {
+                path.closeSubpath();
+            }
+        }
+        if (type == kFillPolygon || type == kFillClosedCurve) {
+            path.setFillRule((flags & 0x2000) ? Qt::WindingFill : Qt::OddEvenFill);
+            fillWith(r.u32(0), path);
+        } else {
+            stroke(path, id);
+        }
+        return true;
+    }
+    case kFillEllipse:
+    case kDrawEllipse: {
+        const std::size_t rectAt = type == kFillEllipse ? 4 : 0;
+        QPainterPath path;
+        path.addEllipse(emfplus::readRect(r, rectAt, compressed));
+        if (!r.ok()) {
+            return false;
+        }
+        if (type == kFillEllipse) {
+            fillWith(r.u32(0), path);
+        } else {
+            stroke(path, id);
+        }
+        return true;
+    }
+    case kFillPie:
+    case kDrawPie:
+    case kDrawArc: {
+        const std::size_t at = type == kFillPie ? 4 : 0;
+        const double start = r.f32(at), sweep = r.f32(at + 4);
+        const QRectF rect = emfplus::readRect(r, at + 8, compressed);
+        if (!r.ok() || !std::isfinite(start) || !std::isfinite(sweep)) {
+            return false;
+        }
+        const QPainterPath path = arcPath(rect, start, sweep, type != kDrawArc);
+        if (type == kFillPie) {
+            fillWith(r.u32(0), path);
+        } else {
+            stroke(path, id);
+        }
+        return true;
+    }
+    case kFillRegion:
+    case kFillPath:
+    case kDrawPath: {
+        const auto* path = std::get_if<QPainterPath>(object(id));
+        if (!path) {
+            return true;
+        }
+        if (type == kDrawPath) {
+            stroke(*path, r.u32(0));
+        } else {
+            fillWith(r.u32(0), *path);
+        }
+        return r.ok();
+    }
+    default:
+        return playImageRecord(type, flags, r);
+    }
+}
+
+bool EmfPlusPlayer::playImageRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
+    const auto* image = std::get_if<emfplus::Image>(object(flags & 0xFF));
+    if (!image || (type != kDrawImage && type != kDrawImagePoints)) {
+        return true;
+    }
+    const QRectF source = emfplus::readRect(r, 8, false);
+    QTransform placed; // source rectangle (image pixels) to world units
+    if (type == kDrawImage) {
+        const QRectF dest = emfplus::readRect(r, 24, (flags & 0x4000) != 0);
+        if (source.width() == 0 || source.height() == 0) {
+            return r.ok();
+        }
+        placed = QTransform::fromTranslate(-source.x(), -source.y()) *
+                 QTransform::fromScale(dest.width() / source.width(), dest.height() / source.height()) *
+                 QTransform::fromTranslate(dest.x(), dest.y());
+    } else {
+        std::vector<QPointF> p;
+        std::size_t at = 28;
+        if (r.u32(24) != 3 || !emfplus::readPoints(r, at, 3, (flags & 0x4000) != 0, false, p) ||
+            source.width() == 0 || source.height() == 0) {
+            return r.ok();
+        }
+        // Upper-left, upper-right and lower-left corners of a parallelogram.
+        const QPointF across = (p[1] - p[0]) / source.width(), down = (p[2] - p[0]) / source.height();
+        placed = QTransform::fromTranslate(-source.x(), -source.y()) *
+                 QTransform(across.x(), across.y(), down.x(), down.y(), p[0].x(), p[0].y());
+    }
+    if (!r.ok() || !begin(placed.mapRect(source))) {
+        return r.ok();
+    }
+    painter_.setTransform(placed * painter_.transform());
+    if (!image->bitmap.isNull()) {
+        painter_.drawImage(source, image->bitmap, source);
+    } else if (nesting < kMaxNesting) {
+        ++nesting;
+        const std::string_view bytes = image->metafile;
+        if (image->enhanced) {
+            if (const auto header = EmfPlayer::readHeader(bytes)) {
+                EmfPlayer(bytes, *header).play(painter_, source);
+            }
+        } else if (const auto header = WmfPlayer::readHeader(bytes)) {
+            WmfPlayer(bytes, *header).play(painter_, source);
+        }
+        --nesting;
+    }
+    end();
+    return true;
+}
+
+bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
+    const auto* font = std::get_if<emfplus::Font>(object(flags & 0xFF));
+    const auto brush = brushFor((flags & 0x8000) != 0, r.u32(0));
+    if (!font || !brush || !r.ok()) {
+        return r.ok();
+    }
+    // The em in world units; sizes in other units go through the page transform alone.
+    const double page = unitToPixels(state_.pageUnit) * state_.pageScale;
+    const double em = font->unit == 0 ? font->emSize : font->emSize * unitToPixels(font->unit) / page;
+    if (!std::isfinite(em) || em <= 0 || em > 1e6) {
+        return true;
+    }
+    // Drawn at a fixed pixel size, scaled to the em: Qt's pixel sizes are whole numbers.
+    constexpr double kDrawnEm = 100;
+    const double k = kDrawnEm / em;
+    QFont qfont = font->font;
+    qfont.setPixelSize(static_cast<int>(kDrawnEm));
+    QString text;
+    std::vector<QPointF> positions;
+    QRectF layout;
+    int alignment = Qt::AlignLeft | Qt::AlignTop;
+    if (type == kDrawString) {
+        const std::uint32_t length = r.u32(8);
+        layout = emfplus::readRect(r, 12, false);
+        if (!r.ok() || length > r.size() / 2 || !r.has(28, std::size_t{length} * 2)) {
+            return false;
+        }
+        for (std::uint32_t i = 0; i < length; ++i) {
+            text.append(QChar(static_cast<char16_t>(r.u16(28 + i * 2))));
+        }
+        if (const auto* format = std::get_if<emfplus::StringFormat>(object(r.u32(4)))) {
+            alignment = (format->alignment == 1   ? Qt::AlignHCenter
+                         : format->alignment == 2 ? Qt::AlignRight
+                                                  : Qt::AlignLeft) |
+                        (format->lineAlignment == 1   ? Qt::AlignVCenter
+                         : format->lineAlignment == 2 ? Qt::AlignBottom
+                                                      : Qt::AlignTop);
+        }
+    } else { // driver string: characters (when looked up by code) and their baseline origins
+        const std::uint32_t options = r.u32(4);
+        const std::uint32_t count = r.u32(12);
+        std::size_t at = 16 + std::size_t{count} * 2;
+        if (!r.ok() || count > r.size() / 10 || !r.has(16, std::size_t{count} * 10)) {
+            return false;
+        }
+        if (!(options & 1)) {
+            return true; // glyph indexes of a font we do not have
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+            text.append(QChar(static_cast<char16_t>(r.u16(16 + i * 2))));
+        }
+        if (!emfplus::readPoints(r, at, (options & 4) ? 1 : count, false, false, positions)) {
+            return false;
+        }
+    }
+    QRectF bounds = layout.isEmpty() ? QRectF(layout.topLeft(), QSizeF(em * text.size(), em * 2)) : layout;
+    if (!positions.empty()) {
+        bounds = QRectF(positions.front() - QPointF(0, em), QSizeF(em * text.size(), em * 2));
+    }
+    if (text.isEmpty() || !begin(bounds)) {
+        return true;
+    }
+    if (brush->boundary) {
+        painter_.setClipPath(*brush->boundary, Qt::IntersectClip);
+    }
+    painter_.scale(1 / k, 1 / k);
+    painter_.setFont(qfont);
+    painter_.setPen(QPen(brush->brush, 0));
+    if (type == kDrawString) {
+        const QRectF scaled(layout.x() * k, layout.y() * k, layout.width() * k, layout.height() * k);
+        const bool wrap = layout.width() > 0;
+        painter_.drawText(scaled, alignment | (wrap ? Qt::TextWordWrap : Qt::TextDontClip), text);
+    } else if (positions.size() == 1) {
+        painter_.drawText(positions.front() * k, text);
+    } else {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            painter_.drawText(positions[static_cast<std::size_t>(i)] * k, QString(text[i]));
+        }
+    }
+    end();
+    return true;
+}
+
+} // namespace velmoa

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "formats/metafile/MetafileReader.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
+#include <QPen>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+namespace velmoa::emfplus {
+
+// The objects an EMF+ picture keeps in its table of 64, in world units.
+struct Brush {
+    QBrush brush;
+    std::optional<QPainterPath> boundary; // a path gradient paints only inside its boundary
+};
+struct Pen {
+    QPen pen;                // width in world units; 0 draws one pixel wide
+    bool pixelWidth = false; // the width is in device pixels
+};
+struct Font {
+    double emSize = 0;
+    int unit = 3; // of emSize: 0 world, 2 pixel, 3 point, 4 inch, 5 document, 6 millimetre
+    QFont font;   // family and style; its size is set when drawing
+};
+struct StringFormat {
+    int alignment = 0; // 0 near, 1 centre, 2 far
+    int lineAlignment = 0;
+};
+// An image: a bitmap, or the bytes of a metafile drawn in its place.
+struct Image {
+    QImage bitmap;
+    std::string metafile;
+    bool enhanced = true;
+    QSizeF size;
+};
+using Region = QPainterPath; // an infinite region is a very large rectangle
+using Object = std::variant<std::monostate, Brush, Pen, QPainterPath, Image, Font, StringFormat>;
+
+// A region or path object is stored as its own alternative: regions read into QPainterPath too.
+enum ObjectType { kBrush = 1, kPen = 2, kPath = 3, kRegion = 4, kImage = 5, kFont = 6, kStringFormat = 7 };
+
+QColor argb(std::uint32_t v);
+// Points as a record holds them: 16-bit integers (compressed), relative 7/15-bit steps, or
+// 32-bit floats. at moves past them. False when they are not all there.
+bool readPoints(MetafileReader& r, std::size_t& at, std::size_t count, bool compressed, bool relative,
+                std::vector<QPointF>& out);
+QRectF readRect(MetafileReader& r, std::size_t at, bool compressed); // x, y, width, height
+
+// Reads one object of the type from its bytes; nullopt when they are malformed.
+std::optional<Object> readObject(int type, std::string_view bytes);
+
+} // namespace velmoa::emfplus

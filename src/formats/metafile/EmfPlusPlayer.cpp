@@ -1,0 +1,306 @@
+#include "formats/metafile/EmfPlusPlayer.h"
+
+#include <cmath>
+
+namespace velmoa {
+namespace {
+
+constexpr std::uint32_t kMaxObjectSize = 64u * 1024 * 1024;
+constexpr std::size_t kMaxSaved = 1024;
+// Pixels touched, as the plain player counts them.
+constexpr double kMaxWork = 2e9;
+
+enum : std::uint16_t {
+    kHeader = 0x4001,
+    kGetDc = 0x4004,
+    kObject = 0x4008,
+    kClear = 0x4009,
+    kSave = 0x4025,
+    kRestore = 0x4026,
+    kBeginContainer = 0x4027,
+    kBeginContainerNoParams = 0x4028,
+    kEndContainer = 0x4029,
+    kSetWorldTransform = 0x402A,
+    kResetWorldTransform = 0x402B,
+    kMultiplyWorldTransform = 0x402C,
+    kTranslateWorldTransform = 0x402D,
+    kScaleWorldTransform = 0x402E,
+    kRotateWorldTransform = 0x402F,
+    kSetPageTransform = 0x4030,
+    kResetClip = 0x4031,
+    kSetClipRect = 0x4032,
+    kSetClipPath = 0x4033,
+    kSetClipRegion = 0x4034,
+    kOffsetClip = 0x4035,
+};
+
+bool finite(const QTransform& t) {
+    for (const double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()}) {
+        if (!std::isfinite(v) || std::abs(v) > 1e9) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+EmfPlusPlayer::EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
+                             QSizeF devicePerMm)
+    : painter_(painter), origin_(painter.transform()), target_(target), deviceToTarget_(deviceToTarget),
+      devicePerMm_(devicePerMm), clipper_([&] {
+          QPainterPath bounds;
+          bounds.addRect(target);
+          return bounds;
+      }()) {}
+
+bool EmfPlusPlayer::playComment(std::string_view records) {
+    std::size_t at = 0;
+    while (at + 12 <= records.size()) {
+        MetafileReader head(records.substr(at, 12));
+        const std::uint16_t type = head.u16(0);
+        const std::uint16_t flags = head.u16(2);
+        const std::uint32_t size = head.u32(4);
+        const std::uint32_t dataSize = head.u32(8);
+        if (size < 12 || size > records.size() - at || dataSize > size - 12) {
+            return false;
+        }
+        Record r(records.substr(at + 12, dataSize));
+        getDc_ = type == kGetDc;
+        if (work_ > kMaxWork || !playRecord(type, flags, r)) {
+            return false;
+        }
+        at += size;
+    }
+    return true;
+}
+
+bool EmfPlusPlayer::exhausted() const {
+    return work_ > kMaxWork;
+}
+
+bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
+    if (type == kHeader) {
+        const std::uint32_t dpiX = r.u32(8), dpiY = r.u32(12);
+        if (r.ok() && dpiX > 0 && dpiX < 10000 && dpiY > 0 && dpiY < 10000) {
+            dpi_ = QSizeF(dpiX, dpiY);
+        }
+        active_ = true;
+        return true;
+    }
+    if (!active_) {
+        return true; // records before a header mean nothing
+    }
+    if (type == kObject) {
+        return playObject(flags, r.all());
+    }
+    if (type >= 0x400A && type <= 0x401B) {
+        return playDrawingRecord(type, flags, r);
+    }
+    if (type == 0x401C || type == 0x4036) {
+        return playTextRecord(type, flags, r);
+    }
+    return playStateRecord(type, flags, r);
+}
+
+bool EmfPlusPlayer::playObject(std::uint16_t flags, std::string_view data) {
+    const std::size_t id = flags & 0xFF;
+    const int type = (flags >> 8) & 0x7F;
+    if (id >= objects_.size()) {
+        return false;
+    }
+    std::string whole;
+    if (flags & 0x8000) { // continued: the total size, then this piece
+        MetafileReader r(data);
+        const std::uint32_t total = r.u32(0);
+        if (!r.ok() || total > kMaxObjectSize) {
+            return false;
+        }
+        pendingSize_ = total;
+        pending_.append(data.substr(4));
+        if (pending_.size() < pendingSize_) {
+            return true;
+        }
+        whole.swap(pending_);
+        data = whole;
+    } else if (!pending_.empty()) { // the last piece comes without the flag
+        pending_.append(data);
+        whole.swap(pending_);
+        data = whole;
+    }
+    pendingSize_ = 0;
+    auto read = emfplus::readObject(type, data);
+    objects_[id] = read ? std::move(*read) : emfplus::Object{};
+    return true;
+}
+
+double EmfPlusPlayer::unitToPixels(int unit) const {
+    switch (unit) {
+    case 3:
+        return dpi_.width() / 72;
+    case 4:
+        return dpi_.width();
+    case 5:
+        return dpi_.width() / 300;
+    case 6:
+        return dpi_.width() / 25.4;
+    default: // world, display and pixel units
+        return 1;
+    }
+}
+
+QTransform EmfPlusPlayer::worldToTarget() const {
+    const double page = unitToPixels(state_.pageUnit) * state_.pageScale;
+    // The recording's pixels at its dpi, in the enhanced metafile's device units.
+    const QTransform pixelsToDevice = QTransform::fromScale(devicePerMm_.width() * 25.4 / dpi_.width(),
+                                                            devicePerMm_.height() * 25.4 / dpi_.height());
+    return state_.world * QTransform::fromScale(page, page) * pixelsToDevice * deviceToTarget_;
+}
+
+void EmfPlusPlayer::combineClip(const QPainterPath& targetPath, int mode) {
+    // Replace, intersect, union, xor, exclude as the plain records' region modes; complement
+    // keeps the new path outside the present clip.
+    static constexpr int kRegionModes[] = {5, 1, 2, 3, 4};
+    if (mode >= 0 && mode < 5) {
+        clipper_.combine(state_.clip, targetPath, kRegionModes[mode]);
+    } else if (mode == 5) {
+        clipper_.combine(state_.clip, targetPath.subtracted(state_.clip ? *state_.clip : clipper_.bounds()),
+                         5);
+    }
+}
+
+bool EmfPlusPlayer::playStateRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
+    const bool append = (flags & 0x2000) != 0;
+    const auto multiply = [&](const QTransform& m) {
+        if (!r.ok() || !finite(m)) {
+            return false;
+        }
+        const QTransform next = append ? state_.world * m : m * state_.world;
+        if (finite(next)) {
+            state_.world = next;
+        }
+        return true;
+    };
+    switch (type) {
+    case kClear:
+        if (begin(worldToTarget().inverted().mapRect(target_))) {
+            painter_.resetTransform();
+            painter_.setTransform(origin_);
+            painter_.setCompositionMode(QPainter::CompositionMode_Source);
+            painter_.fillRect(target_, emfplus::argb(r.u32(0)));
+            end();
+        }
+        return true;
+    case kSetWorldTransform: {
+        const QTransform m(r.f32(0), r.f32(4), r.f32(8), r.f32(12), r.f32(16), r.f32(20));
+        if (r.ok() && finite(m)) {
+            state_.world = m;
+        }
+        return r.ok();
+    }
+    case kResetWorldTransform:
+        state_.world = QTransform();
+        return true;
+    case kMultiplyWorldTransform:
+        return multiply(QTransform(r.f32(0), r.f32(4), r.f32(8), r.f32(12), r.f32(16), r.f32(20)));
+    case kTranslateWorldTransform:
+        return multiply(QTransform::fromTranslate(r.f32(0), r.f32(4)));
+    case kScaleWorldTransform:
+        return multiply(QTransform::fromScale(r.f32(0), r.f32(4)));
+    case kRotateWorldTransform: {
+        QTransform rotation;
+        rotation.rotate(r.f32(0));
+        return multiply(rotation);
+    }
+    case kSetPageTransform: {
+        const double scale = r.f32(0);
+        if (std::isfinite(scale) && scale > 0 && scale < 1e6) {
+            state_.pageUnit = flags & 0xFF;
+            state_.pageScale = scale;
+        }
+        return true;
+    }
+    case kResetClip:
+        state_.clip.reset();
+        return true;
+    case kSetClipRect: {
+        QPainterPath path;
+        path.addRect(emfplus::readRect(r, 0, false).normalized());
+        combineClip(worldToTarget().map(path), (flags >> 8) & 0xF);
+        return r.ok();
+    }
+    case kSetClipPath:
+    case kSetClipRegion: {
+        if (const auto* path = std::get_if<QPainterPath>(object(flags & 0xFF))) {
+            combineClip(worldToTarget().map(*path), (flags >> 8) & 0xF);
+        }
+        return true;
+    }
+    case kOffsetClip:
+        if (state_.clip) {
+            const QTransform t = worldToTarget();
+            state_.clip = state_.clip->translated(t.map(QPointF(r.f32(0), r.f32(4))) - t.map(QPointF()));
+        }
+        return true;
+    case kSave:
+    case kBeginContainer:
+    case kBeginContainerNoParams: {
+        if (saved_.size() >= kMaxSaved) {
+            return true;
+        }
+        const std::size_t indexAt = type == kBeginContainer ? 32 : 0;
+        saved_.emplace_back(r.u32(indexAt), state_);
+        if (type == kBeginContainer) { // the source rectangle lands on the destination
+            const QRectF dest = emfplus::readRect(r, 0, false), source = emfplus::readRect(r, 16, false);
+            if (source.width() != 0 && source.height() != 0) {
+                QTransform t = QTransform::fromTranslate(-source.x(), -source.y());
+                t *= QTransform::fromScale(dest.width() / source.width(), dest.height() / source.height());
+                t *= QTransform::fromTranslate(dest.x(), dest.y());
+                multiply(t);
+            }
+        }
+        return r.ok();
+    }
+    case kRestore:
+    case kEndContainer: {
+        const std::uint32_t index = r.u32(0);
+        for (std::size_t i = saved_.size(); i-- > 0;) {
+            if (saved_[i].first == index) {
+                state_ = saved_[i].second;
+                saved_.resize(i);
+                break;
+            }
+        }
+        return true;
+    }
+    default: // rendering hints, comments and records without a drawing of their own
+        return true;
+    }
+}
+
+bool EmfPlusPlayer::begin(const QRectF& worldBounds) {
+    const QRectF covered = worldToTarget().mapRect(worldBounds).intersected(target_);
+    work_ += 256 + covered.width() * covered.height();
+    if (work_ > kMaxWork) {
+        return false;
+    }
+    painter_.save();
+    painter_.setTransform(origin_);
+    painter_.setClipPath(state_.clip ? *state_.clip : clipper_.bounds(), Qt::ReplaceClip);
+    painter_.setTransform(worldToTarget() * origin_);
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter_.setOpacity(1.0);
+    return true;
+}
+
+void EmfPlusPlayer::end() {
+    painter_.restore();
+}
+
+const emfplus::Object* EmfPlusPlayer::object(std::size_t id) const {
+    return id < objects_.size() ? &objects_[id] : nullptr;
+}
+
+} // namespace velmoa

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "formats/metafile/EmfPlusObjects.h"
+#include "formats/metafile/MetafileClipper.h"
+
+#include <QPainter>
+#include <QTransform>
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmoa {
+
+// Plays the EMF+ records that GDI+ keeps inside an enhanced metafile's comments: its own
+// object table, world and page transforms, clip and saved states, drawn on the painter
+// through the enhanced metafile's device-to-target mapping.
+class EmfPlusPlayer {
+  public:
+    // deviceToTarget and devicePerMm: those of the enhanced metafile around the records.
+    EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
+                  QSizeF devicePerMm);
+
+    // Plays the records of one comment's data (after the "EMF+" signature). False when a
+    // malformed record or too much work stopped the drawing.
+    bool playComment(std::string_view records);
+
+    // Once a header has been played, the plain records are a stand-in for the EMF+ ones and
+    // are passed over, except those drawn through a device context GDI+ handed out.
+    bool active() const { return active_; }
+    bool plainRecordsDrawn() const { return !active_ || getDc_; }
+    // True once the drawing has covered so much area that playing on would freeze the program.
+    bool exhausted() const;
+
+  private:
+    struct State {
+        QTransform world;
+        int pageUnit = 2; // pixels
+        double pageScale = 1;
+        std::optional<QPainterPath> clip; // target coordinates
+    };
+    using Record = MetafileReader;
+
+    bool playRecord(std::uint16_t type, std::uint16_t flags, Record& r);
+    bool playObject(std::uint16_t flags, std::string_view data);
+    bool playStateRecord(std::uint16_t type, std::uint16_t flags, Record& r);
+    bool playDrawingRecord(std::uint16_t type, std::uint16_t flags, Record& r);
+    bool playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r);
+    bool playImageRecord(std::uint16_t type, std::uint16_t flags, Record& r);
+
+    // World units to device pixels of the recording, and on to the target.
+    double unitToPixels(int unit) const;
+    QTransform worldToTarget() const;
+    void combineClip(const QPainterPath& targetPath, int mode);
+    // Readies the painter for a drawing in world units; false when nothing may be drawn.
+    bool begin(const QRectF& worldBounds);
+    void end();
+    const emfplus::Object* object(std::size_t id) const;
+    // A brush given by the record: a colour when the flag says so, otherwise an object.
+    std::optional<emfplus::Brush> brushFor(bool isColour, std::uint32_t value) const;
+    QPen penFor(std::size_t id) const;
+    void fill(const QPainterPath& path, const emfplus::Brush& brush);
+    void stroke(const QPainterPath& path, std::size_t penId);
+
+    QPainter& painter_;
+    QTransform origin_;
+    QRectF target_;
+    QTransform deviceToTarget_;
+    QSizeF devicePerMm_;
+    QSizeF dpi_{96, 96};
+    MetafileClipper clipper_;
+    State state_;
+    std::vector<std::pair<std::uint32_t, State>> saved_;
+    std::array<emfplus::Object, 64> objects_;
+    std::string pending_; // an object whose data continues in the next records
+    std::uint32_t pendingSize_ = 0;
+    bool active_ = false;
+    bool getDc_ = false;
+    double work_ = 0;
+    int depth_ = 0;
+};
+
+} // namespace velmoa

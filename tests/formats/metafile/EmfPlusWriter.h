@@ -1,0 +1,68 @@
+#pragma once
+
+#include "EmfWriter.h"
+
+#include <string>
+#include <vector>
+
+// Builds EMF+ records for tests and wraps them into the comments that carry them.
+class EmfPlusWriter {
+  public:
+    static std::string f32(float v) { return EmfWriter::f32(v); }
+    static std::string u32(std::uint32_t v) { return EmfWriter::u32(v); }
+    static std::string floats(std::initializer_list<float> values) {
+        std::string s;
+        for (float v : values) {
+            s += f32(v);
+        }
+        return s;
+    }
+
+    EmfPlusWriter& rec(std::uint16_t type, std::uint16_t flags, std::string data = {}) {
+        while (data.size() % 4) {
+            data += '\0';
+        }
+        records_ += EmfWriter::i16(type) + EmfWriter::i16(flags) +
+                    u32(static_cast<std::uint32_t>(12 + data.size())) +
+                    u32(static_cast<std::uint32_t>(data.size())) + data;
+        return *this;
+    }
+    // The header: dual (plain records follow as a stand-in) or EMF+ only, at 96 dpi.
+    EmfPlusWriter& header(bool dual) {
+        return rec(0x4001, dual ? 1 : 0, u32(0xDBC01002) + u32(1) + u32(96) + u32(96));
+    }
+    EmfPlusWriter& object(int id, int type, const std::string& data) {
+        return rec(0x4008, static_cast<std::uint16_t>(id | type << 8), data);
+    }
+    // Object data of the common kinds.
+    static std::string solidBrush(std::uint32_t argb) { return u32(0xDBC01002) + u32(0) + u32(argb); }
+    static std::string pen(float width, std::uint32_t argb, std::uint32_t flags = 0,
+                           const std::string& optional = {}) {
+        return u32(0xDBC01002) + u32(0) + u32(flags) + u32(0) + f32(width) + optional + solidBrush(argb);
+    }
+    static std::string path(const std::vector<std::pair<float, float>>& points, const std::string& types) {
+        std::string s = u32(0xDBC01002) + u32(static_cast<std::uint32_t>(points.size())) + u32(0);
+        for (const auto& [x, y] : points) {
+            s += f32(x) + f32(y);
+        }
+        return s + types;
+    }
+    static std::string font(float emPixels, const std::u16string& family) {
+        std::string s = u32(0xDBC01002) + f32(emPixels) + u32(2) + u32(1) + u32(0) +
+                        u32(static_cast<std::uint32_t>(family.size()));
+        for (char16_t c : family) {
+            s += EmfWriter::i16(c);
+        }
+        return s;
+    }
+
+    // One comment holding the records written so far; the writer starts afresh.
+    std::string comment() {
+        const std::string data = u32(static_cast<std::uint32_t>(4 + records_.size())) + "EMF+" + records_;
+        records_.clear();
+        return data;
+    }
+
+  private:
+    std::string records_;
+};
