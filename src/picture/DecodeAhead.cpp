@@ -31,10 +31,10 @@ DecodeAhead::~DecodeAhead() {
     drop(entries_);
 }
 
-DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area) {
+DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area, bool keepBytes) {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto promise = std::make_shared<std::promise<PreparedJpeg>>();
-    auto bytes = std::make_shared<SharedJobBytes>();
+    auto bytes = std::make_shared<SharedJobBytes>(keepBytes);
     Entry entry{path, area, cancel, promise->get_future().share(), bytes};
     worker_.post([path, area, cancel, promise, bytes] {
         promise->set_value(*cancel ? PreparedJpeg{}
@@ -69,7 +69,7 @@ void DecodeAhead::drop(std::vector<Entry>& entries) {
 void DecodeAhead::prepareOpening(const std::string& path, const PictureArea& area) {
     drop(entries_);
     if (JpegPrepareJob::handles(path)) {
-        entries_.push_back(start(path, area));
+        entries_.push_back(start(path, area, true));
     }
 }
 

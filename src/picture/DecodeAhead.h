@@ -72,7 +72,7 @@ class DecodeAhead {
         std::shared_future<PreparedJpeg> result;
         std::shared_ptr<SharedJobBytes> bytes;
     };
-    Entry start(const std::string& path, const PictureArea& area);
+    Entry start(const std::string& path, const PictureArea& area, bool keepBytes = false);
     bool stillFits(const Entry& entry, const PictureArea& area) const;
     void drop(std::vector<Entry>& entries);
 

@@ -24,11 +24,16 @@ void SharedJobBytes::publish(const FileIdentity& file, const std::shared_ptr<con
     std::lock_guard lock(mutex_);
     file_ = file;
     bytes_ = bytes;
+    if (keep_) {
+        kept_ = bytes;
+    }
 }
 
 std::shared_ptr<const ByteBuffer> SharedJobBytes::take(const FileIdentity& file) const {
     std::lock_guard lock(mutex_);
-    return file == file_ ? bytes_.lock() : nullptr;
+    std::shared_ptr<const ByteBuffer> bytes = file == file_ ? bytes_.lock() : nullptr;
+    kept_.reset();
+    return bytes;
 }
 
 PreparedJpeg JpegPrepareJob::run(const std::string& path, const TargetFor& targetFor,

@@ -24,6 +24,9 @@ struct PreparedJpeg {
 // instead of holding a second copy. Published once read; gone when the job lets them go.
 class SharedJobBytes {
   public:
+    // keep: hold the bytes after the job too, until they are taken (the opened picture, whose step
+    // surely comes: it reads nothing a second time).
+    explicit SharedJobBytes(bool keep = false) : keep_(keep) {}
     void publish(const FileIdentity& file, const std::shared_ptr<const ByteBuffer>& bytes);
     // The bytes, if the job still holds them and read them from file.
     std::shared_ptr<const ByteBuffer> take(const FileIdentity& file) const;
@@ -32,6 +35,8 @@ class SharedJobBytes {
     mutable std::mutex mutex_;
     FileIdentity file_;
     std::weak_ptr<const ByteBuffer> bytes_;
+    const bool keep_;
+    mutable std::shared_ptr<const ByteBuffer> kept_;
 };
 
 // Prepares one file, off the UI thread. It says nothing about failures: the step that shows the

@@ -61,4 +61,16 @@ TEST(JpegPrepareJob, SharesItsBytesOnlyWhileItHoldsThemAndOnlyForTheSameFile) {
     EXPECT_EQ(shared.take(rewritten), nullptr);
     bytes.reset();
     EXPECT_EQ(shared.take(file), nullptr);
+
+    // The opened picture's bytes outlive the job until its step takes them, once.
+    SharedJobBytes kept(true);
+    kept.publish(file, std::make_shared<const ByteBuffer>(ByteBuffer::copyOf("abc")));
+    const auto taken = kept.take(file);
+    ASSERT_NE(taken, nullptr);
+    EXPECT_EQ(taken->view(), "abc");
+    EXPECT_EQ(kept.take(file), taken); // still held by the taker
+    SharedJobBytes keptButRewritten(true);
+    keptButRewritten.publish(file, std::make_shared<const ByteBuffer>(ByteBuffer::copyOf("abc")));
+    EXPECT_EQ(keptButRewritten.take(rewritten), nullptr);
+    EXPECT_EQ(keptButRewritten.take(file), nullptr); // let go at the first step
 }
