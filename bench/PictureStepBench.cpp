@@ -64,7 +64,7 @@ struct Window {
     PaintWatch watch;
     Window(bool prepareAhead, const std::vector<std::string>& files)
         : ahead(prepareAhead ? std::make_unique<DecodeAhead>() : nullptr),
-          form(FormServices{nullptr, nullptr, nullptr, ahead.get()}), watch(form.Image2) {
+          form(FormServices{nullptr, nullptr, nullptr, nullptr, ahead.get()}), watch(form.Image2) {
         form.setCommandLineFiles({files[0]});
         form.show();
         waitForPaintAfter(watch, 0);

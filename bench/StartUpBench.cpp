@@ -85,7 +85,7 @@ int runStartUpChild(int argc, char** argv) {
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
     QtPrintDialog printDialog;
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, ahead ? &decodeAhead : nullptr});
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, nullptr, ahead ? &decodeAhead : nullptr});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
     zorvForm1.setCommandLineFiles({file});

@@ -6,6 +6,9 @@
 #include "platform/Desktop.h"
 #include "platform/Display.h"
 #include "platform/FileChooser.h"
+#include "platform/FluidSynthEngine.h"
+#include "platform/MediaDeviceSelector.h"
+#include "platform/MpvEngine.h"
 #include "platform/PrintDialog.h"
 
 #include <QApplication>
@@ -43,7 +46,10 @@ int main(int argc, char** argv) {
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
     QtPrintDialog printDialog;
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &decodeAhead});
+    MpvEngine player;
+    FluidSynthEngine synthesizer;
+    MediaDeviceSelector media(player, synthesizer);
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &media, &decodeAhead});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 

@@ -28,7 +28,7 @@ std::string writeJpeg(const QTemporaryDir& dir, const std::string& name, int wid
 
 void FormTest::SetUp() {
     installFailureReporter(&reporter);
-    form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop});
+    form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, nullptr, &media});
 }
 
 void FormTest::TearDown() {

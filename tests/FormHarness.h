@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TzorvForm1.h"
+#include "media/FakeMediaDevice.h"
 #include "platform/Desktop.h"
 #include "platform/FailureReporter.h"
 #include "platform/FileChooser.h"
@@ -62,6 +63,7 @@ class FormTest : public ::testing::Test {
     RecordingReporter reporter;
     FakeChooser chooser;
     RecordingDesktop desktop;
+    FakeMediaDevice media;
     std::unique_ptr<TzorvForm1> form;
     QTemporaryDir dir;
 };

@@ -6,11 +6,11 @@
 #include "app/TzorvForm1.h"
 #include "controls/Alignment.h"
 #include "controls/ImageControl.h"
-#include "controls/MediaPlayerStrip.h"
 #include "controls/Panel.h"
 // Choosing the view is the window's job, so the dispatch reaches into the view folders.
 #include "document/FileSize.h"
 #include "document/FileSizeText.h"
+#include "media/MediaPlayer.h"
 #include "picture/DecodeAhead.h"
 #include "picture/FolderPictureList.h"
 #include "platform/FailureReporter.h"

@@ -3,6 +3,7 @@
 #include "app/WindowPlacement.h"
 #include "controls/ToolBar.h"
 #include "controls/ToolImages.h"
+#include "media/MediaPlayer.h"
 #include "platform/Desktop.h"
 
 #include <QScreen>
@@ -52,6 +53,9 @@ void TzorvForm1::FormResize() {
 }
 
 void TzorvForm1::FormDestroy() {
+    // The device goes with the window: no engine may draw into it or play on once it is gone.
+    Timer3.stop();
+    MediaPlayer1->Close();
     if (services_.desktop) {
         services_.desktop->showTaskBar();
     }

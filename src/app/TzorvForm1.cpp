@@ -7,13 +7,14 @@
 #include "app/TAboutBox.h"
 #include "controls/Alignment.h"
 #include "controls/ImageControl.h"
-#include "controls/MediaPlayerStrip.h"
 #include "controls/Panel.h"
 #include "controls/RichTextControl.h"
 #include "controls/SecondsBox.h"
 #include "controls/ToolBar.h"
 #include "controls/ToolImages.h"
 #include "formats/text/TextEncoding.h"
+#include "media/MediaDevice.h"
+#include "media/MediaPlayer.h"
 #include "platform/FailureReporter.h"
 
 #include <QAction>
@@ -105,6 +106,7 @@ TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidge
     Timer3.setObjectName(QStringLiteral("Timer3"));
     Timer3.setInterval(50);
     connect(&Timer1, &QTimer::timeout, this, [this] { runReported([this] { Timer1Timer(); }); });
+    connect(&Timer3, &QTimer::timeout, this, [this] { runReported([this] { Timer3Timer(); }); });
     // Keys and drops belong to the window: its shortcuts work whatever control has the focus, and a
     // file dropped anywhere opens it (a text control would take Ctrl+X as Cut and insert a dropped
     // file's address).
@@ -208,12 +210,18 @@ void TzorvForm1::createMediaView() {
     Panel2->setGeometry(0, 2, 612, 32);
     Panel2->hide();
 
-    MediaPlayer1 = new MediaPlayerStrip(Panel2, QStringLiteral("MediaPlayer1"));
+    if (services_.media) {
+        services_.media->setDisplay(DisplayPanel);
+    }
+    MediaPlayer1 = new MediaPlayer(Panel2, QStringLiteral("MediaPlayer1"), services_.media);
     MediaPlayer1->move(120, 3);
+    connect(MediaPlayer1, &MediaPlayer::Click, this, [this] { MediaPlayer1Click(); });
 
     TrackBar1 = new QSlider(Qt::Horizontal, Panel2);
     TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
     TrackBar1->setGeometry(264, 5, 336, 20);
+    TrackBar1->setRange(0, 0);
+    connect(TrackBar1, &QSlider::valueChanged, this, [this] { runReported([this] { TrackBar1Change(); }); });
 
     Panel3 = new Panel(Panel2, QStringLiteral("Panel3"));
     Panel3->setBevel(Panel::Bevel::Raised);

@@ -23,8 +23,10 @@ class DecodeAhead;
 class Desktop;
 class FileChooser;
 class ImageControl;
-class Picture;
+class MediaDevice;
+class MediaPlayer;
 class MediaPlayerStrip;
+class Picture;
 class Panel;
 class PrintDialog;
 class RichTextControl;
@@ -38,6 +40,7 @@ struct FormServices {
     FileChooser* openDialog = nullptr;
     Desktop* desktop = nullptr;
     PrintDialog* printDialog = nullptr;
+    MediaDevice* media = nullptr;
     // Prepares pictures ahead of their steps on a worker thread; none: every step decodes when drawn.
     DecodeAhead* decodeAhead = nullptr;
 };
@@ -80,7 +83,7 @@ class TzorvForm1 : public QMainWindow {
     Panel* DisplayPanel = nullptr;
     BandBar* CoolBar1 = nullptr;
     Panel* Panel2 = nullptr;
-    MediaPlayerStrip* MediaPlayer1 = nullptr;
+    MediaPlayer* MediaPlayer1 = nullptr;
     QSlider* TrackBar1 = nullptr;
     Panel* Panel3 = nullptr;
     ToolBar* ToolBar2 = nullptr;
@@ -157,6 +160,9 @@ class TzorvForm1 : public QMainWindow {
     void ShowDocument(const std::string& upperExtension);
     void ShowMedia(const std::string& upperExtension);
     void ActMovSExecute();
+    void Timer3Timer();
+    void TrackBar1Change();
+    void MediaPlayer1Click();
     void ActPrintExecute();
     void ActCharPrintExecute();
 

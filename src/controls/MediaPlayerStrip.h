@@ -6,19 +6,23 @@ class QToolButton;
 
 namespace velmoa {
 
-// The media player's button strip: Play and Stop.
+enum class MediaButton { Play, Stop };
+
+// The media player's button strip: Play and Stop, pressed by a click or by Space on the focused one;
+// Left and Right move the focus between them.
 class MediaPlayerStrip : public QWidget {
     Q_OBJECT
   public:
     MediaPlayerStrip(QWidget* parent, const QString& name);
-    void setPlayEnabled(bool enabled);
-    void setStopEnabled(bool enabled);
-    QToolButton* playButton() const { return play_; }
-    QToolButton* stopButton() const { return stop_; }
+    void setButtonEnabled(MediaButton button, bool enabled);
+    bool isButtonEnabled(MediaButton button) const;
+    QToolButton* button(MediaButton button) const;
 
   signals:
-    void playPressed();
-    void stopPressed();
+    void buttonPressed(velmoa::MediaButton button);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QToolButton* play_;

@@ -1,10 +1,12 @@
-// The media view's layout, the video area's size, and the media bar's pointer rule.
+// The media view's layout and start of playback, the video area's size, following and seeking the
+// playback position, and the media bar's pointer rule.
 #include "app/ApplicationCursor.h"
 #include "app/ExtensionTables.h"
 #include "app/TzorvForm1.h"
 #include "controls/ImageControl.h"
-#include "controls/MediaPlayerStrip.h"
 #include "controls/Panel.h"
+#include "media/MediaPlayer.h"
+#include "media/PlaybackTracking.h"
 #include "media/VideoSizing.h"
 
 #include <QCheckBox>
@@ -45,6 +47,15 @@ void TzorvForm1::ShowMedia(const std::string& upperExtension) {
     }
     ShowFileSize(FilePath);
     MediaPlayer1->show();
+    MediaPlayer1->setAutoEnable(false);
+    // The strip has exactly Play and Stop, and the device is chosen from the file.
+    MediaPlayer1->FileName = FilePath;
+    MediaPlayer1->Open();
+    MediaPlayer1->setEnabledButtons({false, true});
+    MediaPlayer1->Play();
+    Timer3.start();
+    TrackBar1->setMinimum(0);
+    TrackBar1->setMaximum(MediaPlayer1->Length());
 }
 
 void TzorvForm1::ActMovSExecute() {
@@ -58,6 +69,34 @@ void TzorvForm1::ActMovSExecute() {
     MovieTop = area.top;
     MovieLeft = area.left;
     DisplayPanel->move(MovieLeft, MovieTop);
+    MediaPlayer1->setDisplayRect(QRect(0, 0, MovieWidth, MovieHeight));
+}
+
+void TzorvForm1::Timer3Timer() {
+    // Once a later file failed to open there is no device to follow: the tick leaves everything alone.
+    if (!MediaPlayer1->deviceOpen()) {
+        return;
+    }
+    TrackBar1->setValue(MediaPlayer1->Position());
+    const TickSteps steps = tickSteps(TrackBar1->value(), TrackBar1->maximum());
+    if (steps.autoEnable) {
+        MediaPlayer1->setAutoEnable(true);
+    }
+    if (steps.stopAndRewind) {
+        MediaPlayer1->Stop();
+        MediaPlayer1->Rewind();
+        MediaPlayer1->setAutoEnable(true);
+    }
+}
+
+void TzorvForm1::TrackBar1Change() {
+    if (barChangeSeeks(TrackBar1->value(), [this] { return MediaPlayer1->Position(); })) {
+        MediaPlayer1->setPosition(TrackBar1->value());
+    }
+}
+
+void TzorvForm1::MediaPlayer1Click() {
+    MediaPlayer1->setAutoEnable(true);
 }
 
 void TzorvForm1::DisplayPanelMouseDown(Qt::MouseButton button) {

@@ -23,7 +23,7 @@ std::string jpegFile(const QTemporaryDir& dir, const std::string& name, const st
 class Recorder {
   public:
     Recorder(DecodeAhead* ahead, const std::string& opened)
-        : form(FormServices{nullptr, nullptr, nullptr, ahead}) {
+        : form(FormServices{nullptr, nullptr, nullptr, nullptr, ahead}) {
         installFailureReporter(&reporter);
         form.setCommandLineFiles({opened});
         form.show();

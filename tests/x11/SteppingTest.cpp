@@ -18,7 +18,7 @@ class Stepping : public FormTest {
   protected:
     void SetUp() override {
         FormTest::SetUp();
-        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, nullptr, &ahead});
+        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, nullptr, &media, &ahead});
     }
     DecodeAhead ahead;
 };

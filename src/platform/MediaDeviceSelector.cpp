@@ -1,0 +1,26 @@
+#include "platform/MediaDeviceSelector.h"
+
+#include "platform/Paths.h"
+
+namespace velmoa {
+
+void MediaDeviceSelector::setDisplay(QWidget* display) {
+    general_.setDisplay(display);
+    midi_.setDisplay(display);
+}
+
+void MediaDeviceSelector::setEndNotification(std::function<void()> notify) {
+    general_.setEndNotification(notify);
+    midi_.setEndNotification(std::move(notify));
+}
+
+void MediaDeviceSelector::open(const std::string& path) {
+    const std::string ext = asciiUpper(extension(path));
+    MediaDevice& chosen = ext == ".MID" || ext == ".MIDI" || ext == ".RMI" ? midi_ : general_;
+    // The device of the previous file closes first, whichever engine it was.
+    current_->close();
+    current_ = &chosen;
+    current_->open(path);
+}
+
+} // namespace velmoa
