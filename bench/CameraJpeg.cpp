@@ -1,10 +1,24 @@
 #include "CameraJpeg.h"
 
+#include "PreviewFixtures.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <random>
 
-std::string writeCameraLikeJpeg(const std::string& path, int width, int height, int seed) {
+namespace {
+QByteArray jpegOf(const QImage& image, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", quality);
+    return bytes;
+}
+} // namespace
+
+std::string writeCameraLikeJpeg(const std::string& path, int width, int height, int seed, bool withPreview) {
     QImage image(width, height, QImage::Format_RGB32);
     QPainter painter(&image);
     QLinearGradient sky(0, 0, 0, height);
@@ -32,6 +46,14 @@ std::string writeCameraLikeJpeg(const std::string& path, int width, int height, 
                            std::clamp(qBlue(p) + g, 0, 255));
         }
     }
-    image.save(QString::fromStdString(path), "JPEG", 92);
+    std::string bytes = jpegOf(image, 92).toStdString();
+    if (withPreview) {
+        const QImage preview =
+            image.scaled(1620, 1620 * height / width, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        bytes = fixtures::withMultiPicturePreview(bytes, jpegOf(preview, 85).toStdString());
+    }
+    QFile file(QString::fromStdString(path));
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     return path;
 }

@@ -2,6 +2,7 @@
 #include "app/MessageBoxReporter.h"
 #include "app/TAboutBox.h"
 #include "app/TzorvForm1.h"
+#include "picture/DecodeAhead.h"
 #include "platform/Desktop.h"
 #include "platform/Display.h"
 #include "platform/FileChooser.h"
@@ -25,6 +26,12 @@ int main(int argc, char** argv) {
     // that look like its own options (-reverse, -style, ...). Its options still come from the
     // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
     std::vector<std::string> files(argv + std::min(argc, 1), argv + argc);
+    // The last file named is the one left on screen: when it is a picture, its decode runs on a
+    // worker while the window is built, at the size the new window's picture area will need.
+    DecodeAhead decodeAhead;
+    if (!files.empty()) {
+        decodeAhead.prepareOpening(files.back(), {TzorvForm1::kInitialClientSize});
+    }
     int toolkitArgc = std::min(argc, 1);
     const std::unique_ptr<QApplication> app = startApplication(toolkitArgc, argv);
     if (!app) {
@@ -42,7 +49,7 @@ int main(int argc, char** argv) {
     MpvEngine player;
     FluidSynthEngine synthesizer;
     MediaDeviceSelector media(player, synthesizer);
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &media});
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &media, &decodeAhead});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 

@@ -11,6 +11,7 @@
 #include "document/FileSize.h"
 #include "document/FileSizeText.h"
 #include "media/MediaPlayer.h"
+#include "picture/DecodeAhead.h"
 #include "picture/FolderPictureList.h"
 #include "platform/FailureReporter.h"
 #include "platform/FileChooser.h"
@@ -139,6 +140,9 @@ void TzorvForm1::ShowFileByKind(const std::string& path) {
 }
 
 void TzorvForm1::ShowNonPictureFile() {
+    if (services_.decodeAhead) {
+        services_.decodeAhead->dropAll();
+    }
     TrackBar1->hide();
     TrackBar1->setValue(0);
     CoolBar1->hide();

@@ -45,6 +45,8 @@ void TzorvForm1::FullScreenButtonClick() {
 void TzorvForm1::FormResize() {
     if (PictureMode) {
         FitPicture();
+        // A larger area needs its neighbours prepared at the larger size.
+        prepareNeighbours();
     } else {
         ActMovSExecute();
     }

@@ -115,7 +115,7 @@ TzorvForm1::TzorvForm1(const FormServices& services, TAboutBox* aboutBox, QWidge
         control->installEventFilter(this);
     }
     setAcceptDrops(true);
-    setClientSize(640, 480);
+    setClientSize(kInitialClientSize.width(), kInitialClientSize.height());
     runReported([this] { FormCreate(); });
 }
 
@@ -190,13 +190,13 @@ void TzorvForm1::createMediaView() {
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setFont(pixelFont(kMincho, 27, true, true));
     setTextColour(Label3, clLime);
-    Label3->adjustSize();
 
     Label4 = new QLabel(QStringLiteral("Velmoa"), BackPanel);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setFont(pixelFont(kBrush, 40, true));
     setTextColour(Label4, clRed);
-    Label4->adjustSize();
+    // Sized when the sound view first shows them: measuring loads their fonts (megabytes of
+    // Mincho and brush glyphs) that a picture or document never needs.
 
     DisplayPanel = new Panel(BackPanel, QStringLiteral("DisplayPanel"), clBlack);
     DisplayPanel->hide();

@@ -19,11 +19,14 @@ class QSlider;
 namespace velmoa {
 
 class BandBar;
+class DecodeAhead;
 class Desktop;
 class FileChooser;
 class ImageControl;
 class MediaDevice;
 class MediaPlayer;
+class MediaPlayerStrip;
+class Picture;
 class Panel;
 class PrintDialog;
 class RichTextControl;
@@ -38,6 +41,8 @@ struct FormServices {
     Desktop* desktop = nullptr;
     PrintDialog* printDialog = nullptr;
     MediaDevice* media = nullptr;
+    // Prepares pictures ahead of their steps on a worker thread; none: every step decodes when drawn.
+    DecodeAhead* decodeAhead = nullptr;
 };
 
 // The main window: every control, every item of viewer state, and the handlers.
@@ -46,6 +51,9 @@ struct FormServices {
 class TzorvForm1 : public QMainWindow {
     Q_OBJECT
   public:
+    // The client size of a new window: the area the first picture is fitted into.
+    static constexpr QSize kInitialClientSize{640, 480};
+
     TzorvForm1(const FormServices& services, TAboutBox* aboutBox = nullptr, QWidget* parent = nullptr);
     ~TzorvForm1() override;
 
@@ -184,6 +192,10 @@ class TzorvForm1 : public QMainWindow {
     void setClientSize(int width, int height);
     // Stops a slideshow, moves the current index by delta and shows that picture.
     void stepInto(int delta);
+    // Loads the picture a step shows, with its prepared decode when there is one.
+    Picture loadStepPicture(const std::string& path);
+    // Prepares the shown picture's neighbours at the current fitted size.
+    void prepareNeighbours();
 
     // The printer and its settings, kept from one print to the next (orientation, job title).
     QPrinter& printer();
@@ -193,6 +205,7 @@ class TzorvForm1 : public QMainWindow {
     TAboutBox* AboutBox = nullptr;
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;
+    int travel_ = 1; // direction of the last step: +1 forwards, -1 back
     // Where the window was before full screen, so that it comes back there.
     QRect clientBeforeFullScreen_;
     QRect frameBeforeFullScreen_;

@@ -28,6 +28,8 @@ void TzorvForm1::ShowMedia(const std::string& upperExtension) {
         Image3->show();
         // Placed by the window's outer size, frame and caption bar included.
         const QSize outer = frameGeometry().size();
+        Label3->adjustSize();
+        Label4->adjustSize();
         Label3->move((outer.width() - Label3->width()) / 2 - 10,
                      (outer.height() - Label3->height()) / 2 + 30);
         Label4->move((outer.width() - Label4->width()) / 2, (outer.height() - Label4->height()) / 2 - 55);

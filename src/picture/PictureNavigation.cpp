@@ -7,6 +7,7 @@
 #include "controls/ImageControl.h"
 #include "controls/Panel.h"
 #include "controls/SecondsBox.h"
+#include "picture/DecodeAhead.h"
 #include "picture/FitPicture.h"
 #include "picture/FolderPictureList.h"
 #include "platform/Paths.h"
@@ -18,6 +19,9 @@ namespace velmoa {
 
 void TzorvForm1::BuildPictureList(const std::string& path) {
     FolderPath = folderPart(path);
+    if (services_.decodeAhead) {
+        services_.decodeAhead->keepOnlyFolder(FolderPath);
+    }
     fn.clear();
     fn.assign(listFolderPictures(FolderPath));
 }
@@ -47,10 +51,10 @@ void TzorvForm1::ShowCurrentPicture() {
     if (loadingOpenedFile) {
         // Tried once: should it fail, later steps go on with the list instead of this file.
         JustOpened = false;
-        Image1->setPicture(Picture::loadFromFile(FilePath));
+        Image1->setPicture(loadStepPicture(FilePath));
         ActStart->setEnabled(true);
     } else {
-        Image1->setPicture(Picture::loadFromFile(fn.item(CurrentIndex)));
+        Image1->setPicture(loadStepPicture(fn.item(CurrentIndex)));
     }
     FitPicture();
     JustOpened = false;
@@ -59,6 +63,27 @@ void TzorvForm1::ShowCurrentPicture() {
     // An opened picture that its list does not hold (a hidden file) is named by its own path.
     const bool openedOutsideList = loadingOpenedFile && indexOfPath(fn.items(), FilePath) < 0;
     setCaption(caption + fileName(openedOutsideList ? FilePath : fn.item(CurrentIndex)));
+    prepareNeighbours();
+}
+
+Picture TzorvForm1::loadStepPicture(const std::string& path) {
+    DecodeAhead* ahead = services_.decodeAhead;
+    if (!ahead) {
+        return Picture::loadFromFile(path);
+    }
+    FileIdentity identity;
+    Picture picture = Picture::loadFromFile(path, &identity, [ahead, &path](const FileIdentity& opened) {
+        return ahead->bytesBeingPrepared(path, opened);
+    });
+    ahead->offerTo(picture, path, identity);
+    return picture;
+}
+
+void TzorvForm1::prepareNeighbours() {
+    if (services_.decodeAhead && PictureMode && fn.count() > 0) {
+        services_.decodeAhead->prepareAround(fn.items(), CurrentIndex, travel_,
+                                             {client->size(), client->devicePixelRatioF()});
+    }
 }
 
 void TzorvForm1::FitPicture() {
@@ -93,6 +118,7 @@ void TzorvForm1::StartButtonClick() {
 
 void TzorvForm1::Timer1Timer() {
     Timer1.setInterval(SpinEdit1->secondsAsTyped() * 1000);
+    travel_ = 1;
     CurrentIndex = CurrentIndex + 1;
     ShowCurrentPicture();
 }
@@ -112,6 +138,7 @@ void TzorvForm1::stepInto(int delta) {
     ActStart->setEnabled(true);
     ActStop->setEnabled(false);
     setCounterColour(clAqua);
+    travel_ = delta;
     CurrentIndex = CurrentIndex + delta;
     ShowCurrentPicture();
 }

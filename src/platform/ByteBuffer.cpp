@@ -13,20 +13,29 @@ ByteBuffer::ByteBuffer(std::size_t size) : size_(size) {
     if (size == 0) {
         return;
     }
-    char* p = nullptr;
     if (size >= kHugePage) {
         const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-        p = static_cast<char*>(std::aligned_alloc(kHugePage, rounded));
-        if (p) {
-            ::madvise(p, rounded, MADV_HUGEPAGE); // a hint; nothing changes when refused
+        void* p = ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) {
+            throw std::bad_alloc();
         }
-    } else {
-        p = static_cast<char*>(std::malloc(size));
+        ::madvise(p, rounded, MADV_HUGEPAGE); // a hint; nothing changes when refused
+        data_ = std::unique_ptr<char, ByteBufferFree>(static_cast<char*>(p), ByteBufferFree{rounded});
+        return;
     }
+    char* p = static_cast<char*>(std::malloc(size));
     if (!p) {
         throw std::bad_alloc();
     }
     data_.reset(p);
+}
+
+void ByteBufferFree::operator()(char* p) const {
+    if (mapped != 0) {
+        ::munmap(p, mapped);
+    } else {
+        std::free(p);
+    }
 }
 
 ByteBuffer ByteBuffer::copyOf(std::string_view bytes) {

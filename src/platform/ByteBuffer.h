@@ -7,6 +7,13 @@
 
 namespace velmoa {
 
+// Large buffers are mapped on their own, so that freeing one gives its pages back at once
+// whichever thread's heap it would otherwise have come from.
+struct ByteBufferFree {
+    std::size_t mapped = 0; // 0: from malloc
+    void operator()(char* p) const;
+};
+
 // Bytes read from a file and kept, such as a JPEG's coded data until it is drawn. Large buffers
 // are asked for in huge pages where the system offers them: faulting in a 10 MB camera file
 // 4 KiB at a time costs more than reading it.
@@ -25,10 +32,7 @@ class ByteBuffer {
     void truncate(std::size_t size);
 
   private:
-    struct Free {
-        void operator()(char* p) const { std::free(p); }
-    };
-    std::unique_ptr<char, Free> data_;
+    std::unique_ptr<char, ByteBufferFree> data_;
     std::size_t size_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -70,6 +71,8 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     fd_ = fd;
     size_ = static_cast<std::int64_t>(st.st_size);
+    identity_ = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), size_,
+                 std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 ReadOnlyFile::~ReadOnlyFile() {
@@ -102,6 +105,21 @@ std::string ReadOnlyFile::read(std::size_t maxBytes) {
         got += static_cast<std::size_t>(n);
     }
     buffer.resize(got);
+    return buffer;
+}
+
+ByteBuffer ReadOnlyFile::readAllBuffer() {
+    ByteBuffer buffer(static_cast<std::size_t>(size_));
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+        const std::string piece = read(std::min<std::size_t>(buffer.size() - got, std::size_t{1} << 16));
+        if (piece.empty()) {
+            break;
+        }
+        std::memcpy(buffer.data() + got, piece.data(), piece.size());
+        got += piece.size();
+    }
+    buffer.truncate(got);
     return buffer;
 }
 

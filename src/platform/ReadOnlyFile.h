@@ -1,9 +1,21 @@
 #pragma once
 
+#include "platform/ByteBuffer.h"
+
 #include <cstdint>
 #include <string>
 
 namespace velmoa {
+
+// What tells one version of a file from another without reading it: a file replaced or rewritten
+// since differs in one of these.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
 
 // A file opened for reading only. Only regular files are opened: a folder, FIFO, socket or
 // device is refused at once (opening a FIFO for reading would block until a writer comes).
@@ -24,15 +36,20 @@ class ReadOnlyFile {
     std::string reasonText() const;
 
     std::int64_t size() const { return size_; }
+    const FileIdentity& identity() const { return identity_; }
     // Reads up to maxBytes from the current position; throws Failure on a read error.
     std::string read(std::size_t maxBytes);
     std::string readAll() { return read(static_cast<std::size_t>(size_)); }
+    // The whole file in one buffer, read in pieces: no second copy, and no page-by-page faults.
+    // Shorter than size() when the file shrank meanwhile.
+    ByteBuffer readAllBuffer();
 
   private:
     int fd_ = -1;
     Error error_ = Error::None;
     int errno_ = 0;
     std::int64_t size_ = 0;
+    FileIdentity identity_;
 };
 
 } // namespace velmoa

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,7 +40,15 @@ TEST(QtFileChooser, ReturnsTheChosenFileAndStartsThereNextTime) {
     QtFileChooser chooser;
     QString offered;
     whenDialogOpens([&](QFileDialog* dialog) {
-        dialog->selectFile(path);
+        // The whole path typed into the name box: selectFile() would leave only the name there,
+        // to be resolved against a folder the dialog may still be loading on a busy machine.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            ADD_FAILURE() << "no file name box";
+            dialog->reject();
+            return;
+        }
+        name->setText(path);
         QMetaObject::invokeMethod(dialog, "accept");
     });
     EXPECT_EQ(chooser.choose(nullptr), std::optional<std::string>(path.toStdString()));

@@ -37,18 +37,25 @@ constexpr long kMaxLibjpegMemory = 512L << 20;
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    int warnings = 0;
 };
 
 void onErrorExit(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
-void onEmitMessage(j_common_ptr, int) {}
+void onEmitMessage(j_common_ptr cinfo, int level) {
+    if (level < 0) {
+        ++reinterpret_cast<ErrorManager*>(cinfo->err)->warnings;
+    }
+}
 void onOutputMessage(j_common_ptr) {}
 
 struct Progress {
     jpeg_progress_mgr pub{};
     int scan = 0;
     std::int64_t blocks = 0; // blocks visited by the scans so far
+    const std::atomic<bool>* cancel = nullptr;
+    bool cancelled = false;
 };
 
 void onProgress(j_common_ptr cinfo) {
@@ -60,6 +67,10 @@ void onProgress(j_common_ptr cinfo) {
             const jpeg_component_info* c = d->cur_comp_info[i];
             p->blocks += std::int64_t{c->width_in_blocks} * c->height_in_blocks;
         }
+    }
+    if (p->cancel && p->cancel->load(std::memory_order_relaxed)) {
+        p->cancelled = true;
+        cinfo->err->error_exit(cinfo);
     }
     if (d->input_scan_number > kMaxScans || p->blocks > kMaxScanBlocks) {
         cinfo->err->msg_code = JERR_BAD_PROGRESSION;
@@ -241,10 +252,18 @@ int JpegDecoder::chooseScale(const QSize& stored, const QSize& target) {
     return eighths;
 }
 
-JpegDecoder::Decoded JpegDecoder::decode(std::string_view bytes, int eighths) {
+JpegDecoder::Decoded JpegDecoder::decode(std::string_view bytes, int eighths,
+                                         const std::atomic<bool>* cancel) {
     Session s;
+    s.progress.cancel = cancel;
     Decoded result;
-    if (!runDecode(s, bytes, eighths)) {
+    const bool finished = runDecode(s, bytes, eighths);
+    result.warnings = s.err.warnings;
+    if (s.progress.cancelled) {
+        result.cancelled = true;
+        return result;
+    }
+    if (!finished) {
         result.errorCode = s.err.pub.msg_code;
         // A file of several scans is read whole before its first row comes out, so an error in a
         // late scan would lose the scans before it: decode again without the failing segment.

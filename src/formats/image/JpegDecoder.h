@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,11 +36,14 @@ class JpegDecoder {
     static QSize scaledSize(const QSize& stored, int eighths);
 
     struct Decoded {
-        QImage image;      // RGB32; rows past an error are grey
-        int errorCode = 0; // libjpeg's message number when decoding stopped at an error
+        QImage image;           // RGB32; rows past an error are grey
+        int errorCode = 0;      // libjpeg's message number when decoding stopped at an error
+        int warnings = 0;       // libjpeg's warnings (such as data that ends early), otherwise dropped
+        bool cancelled = false; // stopped because cancel was set; image is then null
     };
-    // Decodes at eighths/8 of the stored size. Never throws for bad data.
-    static Decoded decode(std::string_view bytes, int eighths);
+    // Decodes at eighths/8 of the stored size. Never throws for bad data. When cancel is given
+    // and becomes true, decoding stops within a row or two.
+    static Decoded decode(std::string_view bytes, int eighths, const std::atomic<bool>* cancel = nullptr);
 
     // The orientation tag of an EXIF block ("Exif\0\0" + TIFF); 1 when missing or out of range.
     static int exifOrientation(const unsigned char* data, std::size_t size);

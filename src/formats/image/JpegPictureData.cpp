@@ -6,9 +6,12 @@
 
 namespace velmoa {
 
-JpegPictureData::JpegPictureData(ByteBuffer bytes) : bytes_(std::move(bytes)) {
-    if (bytes_.size() != 0) {
-        header_ = JpegDecoder::readHeader(bytes_.view());
+JpegPictureData::JpegPictureData(ByteBuffer bytes)
+    : JpegPictureData(std::make_shared<const ByteBuffer>(std::move(bytes))) {}
+
+JpegPictureData::JpegPictureData(std::shared_ptr<const ByteBuffer> bytes) : bytes_(std::move(bytes)) {
+    if (bytes_->size() != 0) {
+        header_ = JpegDecoder::readHeader(bytes_->view());
     }
 }
 
@@ -20,6 +23,11 @@ int JpegPictureData::height() const {
     return JpegDecoder::swapsSides(header_.orientation) ? header_.width : header_.height;
 }
 
+void JpegPictureData::offerPrepared(PreparedDecode prepared) const {
+    std::lock_guard lock(mutex_);
+    prepared_ = std::move(prepared);
+}
+
 int JpegPictureData::decodeCount() const {
     std::lock_guard lock(mutex_);
     return decodeCount_;
@@ -27,7 +35,21 @@ int JpegPictureData::decodeCount() const {
 
 int JpegPictureData::decodedScale() const {
     std::lock_guard lock(mutex_);
-    return decodedScale_;
+    return decoded_.mainScale;
+}
+
+bool JpegPictureData::decodedFromPreview() const {
+    std::lock_guard lock(mutex_);
+    return decoded_.fromPreview();
+}
+
+void JpegPictureData::keep(JpegDisplayDecode decoded) const {
+    decoded_ = std::move(decoded);
+    scaled_.clear();
+    if (decoded_.errorCode != 0 && !failureReported_) {
+        failureReported_ = true;
+        postFailure(JpegDecoder::errorMessage(decoded_.errorCode));
+    }
 }
 
 void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
@@ -37,21 +59,19 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
     std::lock_guard lock(mutex_);
     const QSize device = ScaledImageCache::deviceSize(painter, target);
     const QSize storedTarget = JpegDecoder::swapsSides(header_.orientation) ? device.transposed() : device;
-    const int needed = JpegDecoder::chooseScale(QSize(header_.width, header_.height), storedTarget);
-    if (decodedScale_ < needed) {
-        JpegDecoder::Decoded result = JpegDecoder::decode(bytes_.view(), needed);
-        ++decodeCount_;
-        decodedScale_ = needed;
-        decoded_ = JpegDecoder::oriented(result.image, header_.orientation);
-        scaled_.clear();
-        if (result.errorCode != 0 && !failureReported_) {
-            failureReported_ = true;
-            postFailure(JpegDecoder::errorMessage(result.errorCode));
+    if (prepared_) {
+        const std::shared_ptr<const JpegDisplayDecode> offered = std::exchange(prepared_, {})();
+        if (offered && offered->serves(storedTarget) && !decoded_.serves(storedTarget)) {
+            keep(*offered);
         }
     }
-    if (!decoded_.isNull()) {
-        painter.drawImage(target.topLeft(),
-                          scaled_.scaled(decoded_, device, ScaledImageCache::devicePixelRatio(painter)));
+    if (!decoded_.serves(storedTarget)) {
+        ++decodeCount_;
+        keep(JpegDisplayDecode::make(bytes_->view(), header_, storedTarget));
+    }
+    if (!decoded_.upright.isNull()) {
+        painter.drawImage(target.topLeft(), scaled_.scaled(decoded_.upright, device,
+                                                           ScaledImageCache::devicePixelRatio(painter)));
     }
 }
 

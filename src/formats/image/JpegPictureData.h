@@ -1,11 +1,13 @@
 #pragma once
 
 #include "formats/image/JpegDecoder.h"
+#include "formats/image/JpegDisplayDecode.h"
 #include "formats/image/PictureData.h"
 #include "formats/image/ScaledImageCache.h"
 #include "platform/ByteBuffer.h"
 
 #include <QImage>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,30 +15,42 @@
 namespace velmoa {
 
 // A JPEG: the header is read at load; pixels are decoded when first drawn, at the smallest DCT
-// scale that covers the drawn size. The decoded pixels are kept here, so every copy of the
-// picture shares them and a redraw at the same or a smaller size never decodes again; a coded-data
-// error is therefore reported once per loaded picture.
+// scale that covers the drawn size (or from the camera's preview when that covers it). The decoded
+// pixels are kept here, so every copy of the picture shares them and a redraw at the same or a
+// smaller size never decodes again; a coded-data error is therefore reported once per loaded picture.
 class JpegPictureData : public PictureData {
   public:
     // Throws Failure "JPEG エラー #n" for a header libjpeg rejects; no bytes give a 0 x 0 picture.
     explicit JpegPictureData(ByteBuffer bytes);
+    // Bytes that another reader holds too (a decode of the same file running on a worker).
+    explicit JpegPictureData(std::shared_ptr<const ByteBuffer> bytes);
 
     // Upright width and height: sides swapped for the EXIF orientations that turn by 90 degrees.
     int width() const override;
     int height() const override;
     void draw(QPainter& painter, const QRect& target) const override;
 
+    // A decode of these same bytes made elsewhere (ahead of time, on another thread). The first draw
+    // calls it, waiting if it is still running, and takes its pixels instead of decoding when they
+    // cover the drawn size. It may give nothing.
+    using PreparedDecode = std::function<std::shared_ptr<const JpegDisplayDecode>()>;
+    void offerPrepared(PreparedDecode prepared) const;
+
     int orientation() const { return header_.orientation; }
-    // How often the pixels were decoded, and the scale (eighths) of the kept pixels (0: none).
+    // How often the pixels were decoded here, the scale (eighths) of the kept pixels (0: none, or a
+    // preview), and whether they came from the camera's preview.
     int decodeCount() const;
     int decodedScale() const;
+    bool decodedFromPreview() const;
 
   private:
-    ByteBuffer bytes_;
+    void keep(JpegDisplayDecode decoded) const;
+
+    std::shared_ptr<const ByteBuffer> bytes_;
     JpegHeader header_;
     mutable std::mutex mutex_;
-    mutable QImage decoded_; // upright
-    mutable int decodedScale_ = 0;
+    mutable JpegDisplayDecode decoded_;
+    mutable PreparedDecode prepared_;
     mutable int decodeCount_ = 0;
     mutable bool failureReported_ = false;
     mutable ScaledImageCache scaled_;

@@ -40,29 +40,18 @@ std::string asciiLower(std::string s) {
     return s;
 }
 
-// Read in pieces into one buffer: no second copy of the whole file, and no page-by-page faults.
-ByteBuffer readWhole(ReadOnlyFile& file) {
-    ByteBuffer buffer(static_cast<std::size_t>(file.size()));
-    std::size_t got = 0;
-    while (got < buffer.size()) {
-        const std::string piece = file.read(std::min<std::size_t>(buffer.size() - got, std::size_t{1} << 16));
-        if (piece.empty()) {
-            break;
-        }
-        std::memcpy(buffer.data() + got, piece.data(), piece.size());
-        got += piece.size();
-    }
-    buffer.truncate(got);
-    return buffer;
-}
-
 std::string cannotOpenMessage(const std::string& path, const std::string& reason) {
     return "ファイル \"" + bytesToDisplayText(path).toStdString() + "\" は開けません。" + reason;
 }
 
 } // namespace
 
-Picture Picture::loadFromFile(const std::string& path) {
+Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity) {
+    return loadFromFile(path, identity, {});
+}
+
+Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity,
+                              const SharedBytes& sharedBytes) {
     const std::string extension = extensionOf(path);
     const std::string lower = asciiLower(extension);
     const bool known = lower == "bmp" || lower == "ico" || lower == "wmf" || lower == "emf" ||
@@ -79,15 +68,21 @@ Picture Picture::loadFromFile(const std::string& path) {
     if (file.size() > kMaxPictureFileBytes) {
         throw Failure(cannotOpenMessage(path, std::strerror(EFBIG)));
     }
+    if (identity) {
+        *identity = file.identity();
+    }
     if (lower == "wmf" || lower == "emf") {
         return loadMetafilePicture(file.readAll(), lower == "emf");
     }
     if (lower == "bmp") {
         return Picture(Kind::Bitmap, BitmapPictureData::load(file));
     }
-    ByteBuffer bytes = readWhole(file);
     if (lower == "ico") {
-        return Picture(Kind::Icon, IconPictureData::fromFileBytes(bytes.view()));
+        return Picture(Kind::Icon, IconPictureData::fromFileBytes(file.readAllBuffer().view()));
+    }
+    std::shared_ptr<const ByteBuffer> bytes = sharedBytes ? sharedBytes(file.identity()) : nullptr;
+    if (!bytes) {
+        bytes = std::make_shared<const ByteBuffer>(file.readAllBuffer());
     }
     return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(std::move(bytes)));
 }

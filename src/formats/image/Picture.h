@@ -1,7 +1,9 @@
 #pragma once
 
 #include "formats/image/PictureData.h"
+#include "platform/ReadOnlyFile.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,8 +21,14 @@ class Picture {
     Picture(Kind kind, std::shared_ptr<const PictureData> data) : kind_(kind), data_(std::move(data)) {}
 
     // Loads a file, choosing the decoder by its extension (bmp, ico, wmf, emf, jpg, jpeg, any
-    // case). All or nothing: throws Failure with the user's message.
-    static Picture loadFromFile(const std::string& path);
+    // case). All or nothing: throws Failure with the user's message. identity, when given, receives
+    // the identity of the file that was read.
+    static Picture loadFromFile(const std::string& path, FileIdentity* identity = nullptr);
+    // The same, taking a JPEG's bytes from sharedBytes when it has them for the file as opened
+    // (same identity) instead of reading them a second time.
+    using SharedBytes = std::function<std::shared_ptr<const ByteBuffer>(const FileIdentity&)>;
+    static Picture loadFromFile(const std::string& path, FileIdentity* identity,
+                                const SharedBytes& sharedBytes);
     // A JPEG held in memory (the built-in pictures).
     static Picture fromJpegBytes(std::string bytes);
 

@@ -1,0 +1,168 @@
+#include "picture/DecodeAhead.h"
+
+#include "formats/image/JpegPictureData.h"
+#include "formats/image/Picture.h"
+#include "picture/DecodeAheadPolicy.h"
+#include "picture/FitPicture.h"
+#include "platform/Paths.h"
+
+#include <QSizeF>
+#include <algorithm>
+
+namespace velmoa {
+namespace {
+
+// The device pixels a picture of this upright size is drawn at in the area, as the window fits it.
+JpegPrepareJob::TargetFor targetIn(const PictureArea& area) {
+    return [area](const QSize& upright) {
+        const PictureBox box =
+            fitToClient(upright.width(), upright.height(), area.client.width(), area.client.height());
+        return (QSizeF(box.width, box.height) * area.devicePixelRatio).toSize();
+    };
+}
+
+bool isReady(const std::shared_future<PreparedJpeg>& result) {
+    return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+} // namespace
+
+DecodeAhead::~DecodeAhead() {
+    drop(entries_);
+}
+
+DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area, bool keepBytes) {
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    auto promise = std::make_shared<std::promise<PreparedJpeg>>();
+    auto bytes = std::make_shared<SharedJobBytes>(keepBytes);
+    Entry entry{path, area, cancel, promise->get_future().share(), bytes};
+    worker_.post([path, area, cancel, promise, bytes] {
+        promise->set_value(*cancel ? PreparedJpeg{}
+                                   : JpegPrepareJob::run(path, targetIn(area), *cancel, bytes.get()));
+    });
+    return entry;
+}
+
+bool DecodeAhead::stillFits(const Entry& entry, const PictureArea& area) const {
+    if (entry.area.devicePixelRatio != area.devicePixelRatio) {
+        return false;
+    }
+    if (DecodeAheadPolicy::stillFits(entry.area.client, area.client)) {
+        return true;
+    }
+    // Grown: a finished decode may still cover the new fitted size (a decoded scale has room to spare).
+    if (!isReady(entry.result)) {
+        return false;
+    }
+    const PreparedJpeg& prepared = entry.result.get();
+    return prepared.decode &&
+           prepared.decode->serves(JpegPrepareJob::storedTarget(prepared.header, targetIn(area)));
+}
+
+void DecodeAhead::drop(std::vector<Entry>& entries) {
+    for (Entry& entry : entries) {
+        *entry.cancel = true;
+    }
+    entries.clear();
+}
+
+void DecodeAhead::prepareOpening(const std::string& path, const PictureArea& area) {
+    drop(entries_);
+    if (JpegPrepareJob::handles(path)) {
+        entries_.push_back(start(path, area, true));
+    }
+}
+
+void DecodeAhead::prepareAround(const std::vector<std::string>& list, int current, int direction,
+                                const PictureArea& area) {
+    std::vector<Entry> kept;
+    for (const int index : DecodeAheadPolicy::neighbours(static_cast<int>(list.size()), current, direction)) {
+        const std::string& path = list[static_cast<std::size_t>(index)];
+        if (!JpegPrepareJob::handles(path)) {
+            continue;
+        }
+        const auto old = std::find_if(entries_.begin(), entries_.end(),
+                                      [&](const Entry& e) { return e.path == path && stillFits(e, area); });
+        if (old != entries_.end()) {
+            kept.push_back(std::move(*old));
+            entries_.erase(old);
+        } else {
+            kept.push_back(start(path, area));
+        }
+    }
+    drop(entries_);
+    entries_ = std::move(kept);
+}
+
+void DecodeAhead::keepOnlyFolder(const std::string& folder) {
+    std::vector<Entry> elsewhere;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (folderPart(it->path) != folder) {
+            elsewhere.push_back(std::move(*it));
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    drop(elsewhere);
+}
+
+void DecodeAhead::dropAll() {
+    drop(entries_);
+}
+
+std::shared_ptr<const ByteBuffer> DecodeAhead::bytesBeingPrepared(const std::string& path,
+                                                                  const FileIdentity& identity) const {
+    const auto found =
+        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
+    return found == entries_.end() ? nullptr : found->bytes->take(identity);
+}
+
+void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const FileIdentity& identity) {
+    const auto found =
+        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
+    if (found == entries_.end()) {
+        ++counts_.missed;
+        return;
+    }
+    // From here the picture owns it: no later drop cancels a decode that a draw may wait for, but
+    // a picture stepped past before it was drawn (a key held down) takes its decode with it.
+    const std::shared_future<PreparedJpeg> result = found->result;
+    const auto cancelWhenDropped =
+        std::shared_ptr<void>(nullptr, [cancel = found->cancel](void*) { *cancel = true; });
+    entries_.erase(found);
+    const auto* jpeg = dynamic_cast<const JpegPictureData*>(picture.data());
+    if (!jpeg) {
+        ++counts_.missed;
+        return;
+    }
+    if (!isReady(result)) {
+        ++counts_.running;
+    } else {
+        ++(result.get().file == identity && result.get().decode ? counts_.ready : counts_.missed);
+    }
+    jpeg->offerPrepared([result, identity, cancelWhenDropped]() -> std::shared_ptr<const JpegDisplayDecode> {
+        try {
+            const PreparedJpeg& prepared = result.get();
+            return prepared.file == identity ? prepared.decode : nullptr;
+        } catch (const std::future_error&) {
+            return nullptr; // the worker stopped before it came to this file
+        }
+    });
+}
+
+void DecodeAhead::waitUntilPrepared() const {
+    for (const Entry& entry : entries_) {
+        entry.result.wait();
+    }
+}
+
+std::vector<std::string> DecodeAhead::preparedPaths() const {
+    std::vector<std::string> paths;
+    for (const Entry& entry : entries_) {
+        paths.push_back(entry.path);
+    }
+    return paths;
+}
+
+} // namespace velmoa
