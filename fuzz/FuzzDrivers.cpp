@@ -9,6 +9,8 @@
 #include "formats/image/JpegPictureData.h"
 #include "formats/image/Picture.h"
 #include "formats/metafile/MetafileLoader.h"
+#include "formats/midi/MidiFile.h"
+#include "formats/playlist/XmlPlaylist.h"
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
@@ -72,13 +74,29 @@ void driveText(std::string_view bytes) {
     drawDocumentForFuzzing(document);
 }
 
+// A song is read whole, then its tempo map is asked where ticks and milliseconds fall, as the
+// position bar asks it.
+void driveMidi(std::string_view bytes) {
+    try {
+        const MidiFile song = MidiFile::parse(bytes);
+        const double length = song.lengthMilliseconds();
+        for (int step = 0; step <= 4; ++step) {
+            song.tickAt(length * step / 4);
+            song.millisecondsAt(song.totalTicks() * step / 4);
+        }
+    } catch (const Failure&) {
+    }
+}
+
+void drivePlaylist(std::string_view bytes) { readXmlPlaylist(bytes, "/music"); }
+
 } // namespace
 
 const std::vector<NamedFuzzDriver>& fuzzDrivers() {
     static const std::vector<NamedFuzzDriver> drivers = {
         {"bmp", driveBitmap},          {"ico", driveIcon},           {"jpeg", driveJpeg},
         {"wmf", driveMetafile<false>}, {"emf", driveMetafile<true>}, {"rtf", driveRichText},
-        {"text", driveText},
+        {"text", driveText},           {"midi", driveMidi},          {"playlist", drivePlaylist},
     };
     return drivers;
 }

@@ -15,7 +15,7 @@ struct NamedFuzzDriver {
     FuzzDriver drive;
 };
 
-// bmp, ico, jpeg, wmf, emf, rtf, text.
+// bmp, ico, jpeg, wmf, emf, rtf, text, midi, playlist.
 const std::vector<NamedFuzzDriver>& fuzzDrivers();
 
 } // namespace velmoa

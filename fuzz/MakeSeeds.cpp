@@ -4,6 +4,7 @@
 #include "formats/image/PictureFixtures.h"
 #include "formats/metafile/EmfWriter.h"
 #include "formats/metafile/WmfWriter.h"
+#include "formats/midi/MidiWriter.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -162,6 +163,22 @@ void documents(Seeds& s) {
     };
 }
 
+void media(Seeds& s) {
+    using namespace velmoa::testing;
+    const std::string song = noteEvents(0, 960) + endOfTrack();
+    s["midi"] = {
+        smf(0, 480, {song}),
+        smf(1, 480, {tempoEvent(0, 1000000) + endOfTrack(), tempoEvent(480, 250000) + song}),
+        smf(0, 0xE728, {endOfTrack(2000)}),
+        rmid(smf(0, 96, {std::string("\x00\xF0\x03\x7E\x7F\xF7", 6) + song})),
+    };
+    s["playlist"] = {
+        R"(<asx version="3.0"><entry><ref href="a.wmv"/></entry><entry><ref href="http://x/b"/></entry></asx>)",
+        R"(<?wpl version="1.0"?><smil><body><seq><media src="..\Music\c.wma"/></seq></body></smil>)",
+        R"(<ASX><Entry><REF HREF="file:///srv/e%20f.wav"/><Ref href="alt.wav"/></Entry></ASX>)",
+    };
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -177,6 +194,7 @@ int main(int argc, char** argv) {
     jpegs(seeds);
     metafiles(seeds, QStringLiteral(VELMOA_FIXTURES_DIR));
     documents(seeds);
+    media(seeds);
     for (const auto& [target, files] : seeds) {
         const QString dir = QString::fromLocal8Bit(argv[1]) + "/" + QString::fromStdString(target);
         QDir().mkpath(dir);
