@@ -88,7 +88,9 @@ void driveMidi(std::string_view bytes) {
     }
 }
 
-void drivePlaylist(std::string_view bytes) { readXmlPlaylist(bytes, "/music"); }
+void drivePlaylist(std::string_view bytes) {
+    readXmlPlaylist(bytes, "/music");
+}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/EmfPlusPlayer.h"
+#include "formats/metafile/MetafileGlyphs.h"
 #include "formats/metafile/WmfPlayer.h"
 
 #include <QLineF>
@@ -365,12 +366,12 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     if (type == kDrawString) {
         const QRectF scaled(layout.x() * k, layout.y() * k, layout.width() * k, layout.height() * k);
         const bool wrap = layout.width() > 0;
-        painter_.drawText(scaled, alignment | (wrap ? Qt::TextWordWrap : Qt::TextDontClip), text);
+        drawMetafileText(painter_, scaled, alignment | (wrap ? Qt::TextWordWrap : Qt::TextDontClip), text);
     } else if (positions.size() == 1) {
-        painter_.drawText(positions.front() * k, text);
+        drawMetafileText(painter_, positions.front() * k, text);
     } else {
         for (qsizetype i = 0; i < text.size(); ++i) {
-            painter_.drawText(positions[static_cast<std::size_t>(i)] * k, QString(text[i]));
+            drawMetafileText(painter_, positions[static_cast<std::size_t>(i)] * k, QString(text[i]));
         }
     }
     end();

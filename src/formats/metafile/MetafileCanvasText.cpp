@@ -1,5 +1,6 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafileGlyphs.h"
 #include "formats/metafile/MetafileText.h"
 
 #include <QFontMetricsF>
@@ -119,12 +120,12 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
     painter_.setFont(font);
     painter_.setPen(state_.textColor);
     if (dx.empty()) {
-        painter_.drawText(QPointF(x, y), text);
+        drawMetafileText(painter_, QPointF(x, y), text);
     } else {
         QPointF pen(x, y);
         for (qsizetype i = 0; i < text.size(); ++i) {
             const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            painter_.drawText(pen, text.mid(i, length));
+            drawMetafileText(painter_, pen, text.mid(i, length));
             for (qsizetype k = i; k < i + length && static_cast<std::size_t>(k) < dx.size(); ++k) {
                 pen.rx() += dx[static_cast<std::size_t>(k)] * sx;
                 // Vertical advances count upwards, towards the characters' ascent.
