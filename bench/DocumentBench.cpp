@@ -1,13 +1,17 @@
-// Document view figures: a whole 10 MB plain-text file until its first screen is painted, and the
-// 16 KB hex dump into the control, each beside a baseline measured in the same run.
+// Document view figures: a whole 10 MB plain-text file and a 6 MB rich-text file until their first
+// screen is painted, and the 16 KB hex dump into the control, each beside a baseline measured in
+// the same run.
 #include "controls/RichTextControl.h"
 #include "document/HexDump.h"
+#include "formats/richtext/RtfReader.h"
 #include "formats/text/TextEncoding.h"
+#include "platform/Failure.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QStringList>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -40,6 +44,29 @@ const std::string& csvPath() {
             out << row;
             written += row.size();
         }
+        return p;
+    }()};
+    return file.path;
+}
+
+// A long report in rich text: formatted paragraphs in two fonts and a colour, about 6 MB.
+const std::string& rtfPath() {
+    static const TemporaryFile file{[] {
+        const std::string p =
+            QDir::tempPath().toStdString() + "/velmoa-bench-" + std::to_string(getpid()) + ".rtf";
+        std::ofstream out(p, std::ios::binary);
+        out << "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times;}{\\f1\\fswiss Arial;}}"
+               "{\\colortbl;\\red255\\green0\\blue0;}\n";
+        std::size_t written = 0;
+        for (int i = 0; written < 6'000'000; ++i) {
+            const std::string paragraph =
+                "\\pard\\sa120\\fs24 Paragraph " + std::to_string(i) +
+                " of the long report, with {\\b bold words} and {\\i some italic} and {\\cf1\\f1 red "
+                "Arial text} that runs on for a while so that the line wraps once or twice.\\par\n";
+            out << paragraph;
+            written += paragraph.size();
+        }
+        out << "}";
         return p;
     }()};
     return file.path;
@@ -78,6 +105,33 @@ void BM_PlainTextFile10MB_RichTextControl(benchmark::State& state) {
     state.counters["resident_MiB"] = double(residentKiB() - before) / 1024.0;
 }
 BENCHMARK(BM_PlainTextFile10MB_RichTextControl)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_RichTextFile6MB_RichTextControl(benchmark::State& state) {
+    const std::string& path = rtfPath();
+    RichTextControl control;
+    control.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
+    showAt640(control);
+    for (auto _ : state) {
+        control.clearContent();
+        try {
+            control.loadWholeFile(path);
+        } catch (const Failure&) { // shown in part
+        }
+        benchmark::DoNotOptimize(control.grab());
+    }
+}
+BENCHMARK(BM_RichTextFile6MB_RichTextControl)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// Baseline: the reader alone filling a document that nothing shows.
+void BM_RichTextFile6MB_ReaderOnly(benchmark::State& state) {
+    const std::string bytes = readAll(rtfPath());
+    for (auto _ : state) {
+        QTextDocument document;
+        RtfReader(document, QTextCharFormat()).read(bytes);
+        benchmark::DoNotOptimize(document.blockCount());
+    }
+}
+BENCHMARK(BM_RichTextFile6MB_ReaderOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // Baseline: Qt's plain-text editor given the same decoded text.
 void BM_PlainTextFile10MB_QPlainTextEdit(benchmark::State& state) {
