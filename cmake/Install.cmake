@@ -39,10 +39,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # The libraries come from dpkg-shlibdeps; what is loaded at run time by name is listed here:
-# Qt's X11 platform plugin, the Japanese fonts the window asks for and the MIDI sound font.
+# Qt's X11 platform plugin, the media libraries (opened when a media file needs them), the
+# Japanese fonts the window asks for and the MIDI sound font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-ipafont-gothic, fonts-ipafont-mincho, fonts-aoyagi-kouzan-t, timgm6mb-soundfont")
+    "qt6-qpa-plugins, libmpv2, libfluidsynth3, fonts-ipafont-gothic, fonts-ipafont-mincho, fonts-aoyagi-kouzan-t, timgm6mb-soundfont")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)
 

@@ -1,6 +1,7 @@
 #include "platform/FluidSynthEngine.h"
 
 #include "platform/Failure.h"
+#include "platform/FluidSynthLibrary.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <chrono>
@@ -17,6 +18,11 @@ constexpr const char* kLoadFailedMessage = "loading failed";
 constexpr std::int64_t kMaxFileBytes = 64 * 1024 * 1024;
 constexpr int kSampleRate = 44100;
 
+// Called only once the synthesizer exists, which the library's presence allows.
+const FluidSynthLibrary& fluid() {
+    return *FluidSynthLibrary::get();
+}
+
 std::int32_t toInt32(double milliseconds) {
     const double ms = std::round(milliseconds);
     return ms <= 0 ? 0 : ms >= 2147483647.0 ? 2147483647 : static_cast<std::int32_t>(ms);
@@ -32,17 +38,17 @@ FluidSynthEngine::FluidSynthEngine(Outputs outputs) : outputs_(outputs) {
 FluidSynthEngine::~FluidSynthEngine() {
     endPlayer();
     if (driver_) {
-        delete_fluid_audio_driver(driver_);
+        fluid().delete_audio_driver(driver_);
     }
     if (rendering_) {
         rendering_ = false;
         silentRender_.join();
     }
     if (synth_) {
-        delete_fluid_synth(synth_);
+        fluid().delete_synth(synth_);
     }
     if (settings_) {
-        delete_fluid_settings(settings_);
+        fluid().delete_settings(settings_);
     }
 }
 
@@ -50,20 +56,23 @@ void FluidSynthEngine::ensureSynth() {
     if (synth_) {
         return;
     }
+    if (!FluidSynthLibrary::get()) {
+        throw Failure(kUnknownErrorMessage);
+    }
     // fluidsynth's own messages (missing sound servers among them) are not the user's business.
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
-        fluid_set_log_function(level, nullptr, nullptr);
+        fluid().set_log_function(level, nullptr, nullptr);
     }
-    settings_ = new_fluid_settings();
-    fluid_settings_setnum(settings_, "synth.sample-rate", kSampleRate);
-    synth_ = new_fluid_synth(settings_);
-    if (!synth_ || fluid_synth_sfload(synth_, kSoundFont, 1) == FLUID_FAILED) {
+    settings_ = fluid().new_settings();
+    fluid().settings_setnum(settings_, "synth.sample-rate", kSampleRate);
+    synth_ = fluid().new_synth(settings_);
+    if (!synth_ || fluid().synth_sfload(synth_, kSoundFont, 1) == FLUID_FAILED) {
         throw Failure(kLoadFailedMessage);
     }
     if (outputs_ == Outputs::Desktop) {
         for (const char* name : {"pulseaudio", "alsa"}) {
-            fluid_settings_setstr(settings_, "audio.driver", name);
-            driver_ = new_fluid_audio_driver(settings_, synth_);
+            fluid().settings_setstr(settings_, "audio.driver", name);
+            driver_ = fluid().new_audio_driver(settings_, synth_);
             if (driver_) {
                 return;
             }
@@ -76,7 +85,7 @@ void FluidSynthEngine::ensureSynth() {
         const auto period = std::chrono::microseconds(1000000LL * frames / kSampleRate);
         auto next = std::chrono::steady_clock::now();
         while (rendering_) {
-            fluid_synth_write_float(synth_, frames, buffer.data(), 0, 2, buffer.data(), 1, 2);
+            fluid().synth_write_float(synth_, frames, buffer.data(), 0, 2, buffer.data(), 1, 2);
             next += period;
             std::this_thread::sleep_until(next);
         }
@@ -109,11 +118,11 @@ void FluidSynthEngine::close() {
 }
 
 void FluidSynthEngine::startPlayer(std::int64_t tick) {
-    player_ = new_fluid_player(synth_);
-    fluid_player_add_mem(player_, song_->smf().data(), song_->smf().size());
-    fluid_player_play(player_);
+    player_ = fluid().new_player(synth_);
+    fluid().player_add_mem(player_, song_->smf().data(), song_->smf().size());
+    fluid().player_play(player_);
     if (tick > 0) {
-        fluid_player_seek(player_, static_cast<int>(tick));
+        fluid().player_seek(player_, static_cast<int>(tick));
         seekTarget_ = tick;
     }
     endCheck_.start();
@@ -125,18 +134,18 @@ void FluidSynthEngine::endPlayer() {
     if (!player_) {
         return;
     }
-    fluid_player_stop(player_);
-    fluid_player_join(player_);
-    delete_fluid_player(player_);
+    fluid().player_stop(player_);
+    fluid().player_join(player_);
+    fluid().delete_player(player_);
     player_ = nullptr;
-    fluid_synth_all_notes_off(synth_, -1);
+    fluid().synth_all_notes_off(synth_, -1);
 }
 
 std::int64_t FluidSynthEngine::currentTick() {
     if (!player_) {
         return tick_;
     }
-    const std::int64_t now = fluid_player_get_current_tick(player_);
+    const std::int64_t now = fluid().player_get_current_tick(player_);
     if (seekTarget_) {
         // A seek takes effect at the player's next step; until then the old tick is stale.
         const std::int64_t near = song_->tickAt(song_->millisecondsAt(*seekTarget_) + 200) - *seekTarget_;
@@ -153,7 +162,7 @@ void FluidSynthEngine::checkEnd() {
     if (!player_) {
         return;
     }
-    const bool done = fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
+    const bool done = fluid().player_get_status(player_) == FLUID_PLAYER_DONE;
     if (done || currentTick() >= song_->totalTicks()) {
         endPlayer();
         tick_ = song_->totalTicks();
@@ -198,7 +207,7 @@ std::int32_t FluidSynthEngine::position() {
 void FluidSynthEngine::setPosition(std::int32_t milliseconds) {
     const std::int64_t tick = song().tickAt(milliseconds);
     if (player_) {
-        fluid_player_seek(player_, static_cast<int>(tick));
+        fluid().player_seek(player_, static_cast<int>(tick));
         seekTarget_ = tick;
     }
     tick_ = tick;

@@ -2,6 +2,7 @@
 
 #include "formats/playlist/XmlPlaylist.h"
 #include "platform/Failure.h"
+#include "platform/MpvLibrary.h"
 #include "platform/Paths.h"
 #include "platform/ReadOnlyFile.h"
 
@@ -17,6 +18,11 @@
 
 namespace velmoa {
 namespace {
+
+// Called only once a handle exists, which the library's presence allows.
+const MpvLibrary& mpv() {
+    return *MpvLibrary::get();
+}
 
 enum Observed : std::uint64_t { TimePos = 1, Duration, EofReached };
 
@@ -109,7 +115,7 @@ class LoadWatch {
             return false;
         }
         failure_ =
-            end.reason == MPV_END_FILE_REASON_ERROR ? mpv_error_string(end.error) : kUnknownErrorMessage;
+            end.reason == MPV_END_FILE_REASON_ERROR ? mpv().error_string(end.error) : kUnknownErrorMessage;
         // A failed playlist entry lets mpv go on to the next one; the file itself failing ends the wait.
         return own_ && end.playlist_entry_id == *own_;
     }
@@ -127,8 +133,8 @@ MpvEngine::MpvEngine(Outputs outputs) : outputs_(outputs) {}
 MpvEngine::~MpvEngine() {
     if (mpv_) {
         // No more wake-ups into this object, then mpv's threads end.
-        mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-        mpv_terminate_destroy(mpv_);
+        mpv().set_wakeup_callback(mpv_, nullptr, nullptr);
+        mpv().terminate_destroy(mpv_);
     }
 }
 
@@ -155,7 +161,10 @@ void MpvEngine::ensureHandle() {
     // mpv reads numbers with the C library and refuses to start under a locale with decimal commas;
     // Qt has set the user's locale by now.
     std::setlocale(LC_NUMERIC, "C");
-    mpv_ = mpv_create();
+    if (!MpvLibrary::get()) {
+        throw Failure(kUnknownErrorMessage);
+    }
+    mpv_ = mpv().create();
     if (!mpv_) {
         throw Failure(kUnknownErrorMessage);
     }
@@ -190,21 +199,21 @@ void MpvEngine::ensureHandle() {
         {"untimed", null ? "yes" : "no"},
     };
     for (const auto& [name, value] : options) {
-        mpv_set_option_string(mpv_, name, value);
+        mpv().set_option_string(mpv_, name, value);
     }
     if (embed) {
         std::int64_t wid = static_cast<std::int64_t>(surface_->winId());
-        mpv_set_option(mpv_, "wid", MPV_FORMAT_INT64, &wid);
+        mpv().set_option(mpv_, "wid", MPV_FORMAT_INT64, &wid);
     }
-    if (mpv_initialize(mpv_) < 0) {
-        mpv_terminate_destroy(mpv_);
+    if (mpv().initialize(mpv_) < 0) {
+        mpv().terminate_destroy(mpv_);
         mpv_ = nullptr;
         throw Failure(kUnknownErrorMessage);
     }
-    mpv_observe_property(mpv_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, Duration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_set_wakeup_callback(
+    mpv().observe_property(mpv_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv().observe_property(mpv_, Duration, "duration", MPV_FORMAT_DOUBLE);
+    mpv().observe_property(mpv_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv().set_wakeup_callback(
         mpv_,
         [](void* self) {
             auto* engine = static_cast<MpvEngine*>(self);
@@ -221,7 +230,7 @@ void MpvEngine::pump() {
         return;
     }
     for (;;) {
-        const mpv_event* event = mpv_wait_event(mpv_, 0);
+        const mpv_event* event = mpv().wait_event(mpv_, 0);
         if (event->event_id == MPV_EVENT_NONE) {
             return;
         }
@@ -273,7 +282,7 @@ void MpvEngine::command(std::initializer_list<const char*> words) {
     std::vector<const char*> args(words);
     args.push_back(nullptr);
     // Failures of commands on an open device are not reported.
-    mpv_command(mpv_, args.data());
+    mpv().command(mpv_, args.data());
 }
 
 void MpvEngine::open(const std::string& path) {
@@ -282,10 +291,10 @@ void MpvEngine::open(const std::string& path) {
     ensureHandle();
     pump();
     // Loaded standing still: playback starts with play().
-    mpv_set_property_string(mpv_, "pause", "yes");
+    mpv().set_property_string(mpv_, "pause", "yes");
     const char* args[] = {"loadfile", target.c_str(), "replace", nullptr};
     mpv_node result{};
-    if (mpv_command_ret(mpv_, args, &result) < 0) {
+    if (mpv().command_ret(mpv_, args, &result) < 0) {
         throw Failure(kUnknownErrorMessage);
     }
     std::optional<std::int64_t> entry;
@@ -297,7 +306,7 @@ void MpvEngine::open(const std::string& path) {
             }
         }
     }
-    mpv_free_node_contents(&result);
+    mpv().free_node_contents(&result);
 
     // loadfile returns at once; the file is loaded (or has failed) some tens of milliseconds later.
     LoadWatch watch(entry);
@@ -309,7 +318,7 @@ void MpvEngine::open(const std::string& path) {
             command({"stop"});
             throw Failure(kUnknownErrorMessage);
         }
-        const mpv_event* event = mpv_wait_event(mpv_, left);
+        const mpv_event* event = mpv().wait_event(mpv_, left);
         handle(*event);
         if (watch.see(*event)) {
             break;
@@ -325,15 +334,15 @@ void MpvEngine::open(const std::string& path) {
 void MpvEngine::readLoadedFile() {
     // Read once, at open: values are current before the first tick.
     double value = 0;
-    duration_ = mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
-    timePos_ = mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
+    duration_ = mpv().get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
+    timePos_ = mpv().get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
     eof_ = false;
     seeking_ = false;
     playing_ = false;
     std::int64_t width = 0;
     std::int64_t height = 0;
-    hasVideo_ = mpv_get_property(mpv_, "width", MPV_FORMAT_INT64, &width) >= 0 &&
-                mpv_get_property(mpv_, "height", MPV_FORMAT_INT64, &height) >= 0 && width > 0 && height > 0;
+    hasVideo_ = mpv().get_property(mpv_, "width", MPV_FORMAT_INT64, &width) >= 0 &&
+                mpv().get_property(mpv_, "height", MPV_FORMAT_INT64, &height) >= 0 && width > 0 && height > 0;
     open_ = true;
     if (surface_ && hasVideo_) {
         // The video's own size from the top-left corner, until a display rectangle is given.
@@ -349,7 +358,7 @@ void MpvEngine::close() {
         waited.start();
         for (;;) {
             const double left = (kCloseTimeoutMs - waited.elapsed()) / 1000.0;
-            const mpv_event* event = mpv_wait_event(mpv_, std::max(left, 0.0));
+            const mpv_event* event = mpv().wait_event(mpv_, std::max(left, 0.0));
             handle(*event);
             if (event->event_id == MPV_EVENT_IDLE || left <= 0) {
                 break;
@@ -371,7 +380,7 @@ void MpvEngine::play() {
     if (eof_) {
         seekTo(0);
     }
-    mpv_set_property_string(mpv_, "pause", "no");
+    mpv().set_property_string(mpv_, "pause", "no");
     playing_ = true;
 }
 
@@ -380,7 +389,7 @@ void MpvEngine::stop() {
         throw Failure(kNoDeviceMessage);
     }
     // mpv's own stop command would unload the file.
-    mpv_set_property_string(mpv_, "pause", "yes");
+    mpv().set_property_string(mpv_, "pause", "yes");
     playing_ = false;
 }
 

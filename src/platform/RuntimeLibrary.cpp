@@ -1,0 +1,13 @@
+#include "platform/RuntimeLibrary.h"
+
+#include <dlfcn.h>
+
+namespace velmoa {
+
+RuntimeLibrary::RuntimeLibrary(const char* soname) : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {}
+
+void* RuntimeLibrary::resolve(const char* symbol) const {
+    return dlsym(handle_, symbol);
+}
+
+} // namespace velmoa

@@ -1,0 +1,27 @@
+#pragma once
+
+namespace velmoa {
+
+// A shared library opened at run time, when first needed, and its C functions bound by name. The
+// media players' libraries pull in some two hundred others; linked to the program they would be
+// loaded, and take memory, before the first window of every start, even for a picture.
+// The library stays loaded for the rest of the process.
+class RuntimeLibrary {
+  public:
+    // soname: the exact file name of the interface the program was built against ("libmpv.so.2").
+    explicit RuntimeLibrary(const char* soname);
+    bool loaded() const { return handle_ != nullptr; }
+
+    // Points fn at the named function; false when the library or the function is missing.
+    template <class Function> bool bind(const char* symbol, Function*& fn) {
+        fn = handle_ ? reinterpret_cast<Function*>(resolve(symbol)) : nullptr;
+        return fn != nullptr;
+    }
+
+  private:
+    void* resolve(const char* symbol) const;
+
+    void* handle_ = nullptr; // never closed
+};
+
+} // namespace velmoa
