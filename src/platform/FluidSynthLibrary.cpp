@@ -2,8 +2,6 @@
 
 #include "platform/RuntimeLibrary.h"
 
-#include <optional>
-
 namespace velmoa {
 
 bool FluidSynthLibrary::bindAll(RuntimeLibrary& library) {
@@ -28,15 +26,7 @@ bool FluidSynthLibrary::bindAll(RuntimeLibrary& library) {
 }
 
 const FluidSynthLibrary* FluidSynthLibrary::get() {
-    static const std::optional<FluidSynthLibrary> loaded = []() -> std::optional<FluidSynthLibrary> {
-        RuntimeLibrary library("libfluidsynth.so.3");
-        FluidSynthLibrary functions;
-        if (!library.loaded() || !functions.bindAll(library)) {
-            return std::nullopt;
-        }
-        return functions;
-    }();
-    return loaded ? &*loaded : nullptr;
+    return bindOnce<FluidSynthLibrary>("libfluidsynth.so.3");
 }
 
 } // namespace velmoa

@@ -32,8 +32,7 @@ struct FluidSynthLibrary {
 
     // The library, loaded on the first call from any thread; nullptr when it cannot be loaded.
     static const FluidSynthLibrary* get();
-
-  private:
+    // Points every function above into the library; false when one is missing.
     bool bindAll(RuntimeLibrary& library);
 };
 

@@ -2,8 +2,6 @@
 
 #include "platform/RuntimeLibrary.h"
 
-#include <optional>
-
 namespace velmoa {
 
 bool MpvLibrary::bindAll(RuntimeLibrary& library) {
@@ -21,15 +19,7 @@ bool MpvLibrary::bindAll(RuntimeLibrary& library) {
 }
 
 const MpvLibrary* MpvLibrary::get() {
-    static const std::optional<MpvLibrary> loaded = []() -> std::optional<MpvLibrary> {
-        RuntimeLibrary library("libmpv.so.2");
-        MpvLibrary functions;
-        if (!library.loaded() || !functions.bindAll(library)) {
-            return std::nullopt;
-        }
-        return functions;
-    }();
-    return loaded ? &*loaded : nullptr;
+    return bindOnce<MpvLibrary>("libmpv.so.2");
 }
 
 } // namespace velmoa

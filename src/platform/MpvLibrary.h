@@ -25,8 +25,7 @@ struct MpvLibrary {
 
     // The library, loaded on the first call from any thread; nullptr when it cannot be loaded.
     static const MpvLibrary* get();
-
-  private:
+    // Points every function above into the library; false when one is missing.
     bool bindAll(RuntimeLibrary& library);
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace velmoa {
 
 // A shared library opened at run time, when first needed, and its C functions bound by name. The
@@ -23,5 +25,19 @@ class RuntimeLibrary {
 
     void* handle_ = nullptr; // never closed
 };
+
+// A table of a library's functions (a struct with bindAll(RuntimeLibrary&)), bound on the first
+// call from any thread; nullptr when the library or one of the functions is missing.
+template <class Functions> const Functions* bindOnce(const char* soname) {
+    static const std::optional<Functions> bound = [soname]() -> std::optional<Functions> {
+        RuntimeLibrary library(soname);
+        Functions functions;
+        if (!library.loaded() || !functions.bindAll(library)) {
+            return std::nullopt;
+        }
+        return functions;
+    }();
+    return bound ? &*bound : nullptr;
+}
 
 } // namespace velmoa
