@@ -337,7 +337,8 @@ TEST(JpegPictureData, StopsDecodingScansWhoseBlockPassesAddUpBeyondAnyRealEncode
         {"many scans over a large picture", 4096, 999, JERR_BAD_PROGRESSION},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(JpegDecoder::decode(emptyScans(row.side, row.scans), 1).errorCode, row.errorCode)
+        EXPECT_EQ(JpegDecoder::decode(MemoryCodedSource(emptyScans(row.side, row.scans)), 1).errorCode,
+                  row.errorCode)
             << row.name;
     }
 }
