@@ -5,7 +5,6 @@
 #include "PreviewFixtures.h"
 #include "formats/image/Picture.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
@@ -14,12 +13,6 @@ using namespace fixtures;
 namespace {
 
 const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0);
-
-std::string solidJpeg(int width, int height, QRgb colour, const std::string& app1 = {}) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return jpegBytes(image, {.quality = 90, .app1 = app1});
-}
 
 // The camera's picture in red with its preview in green, so the pixels tell which one was drawn.
 const std::string& mainRed() {
@@ -32,11 +25,7 @@ const std::string& previewGreen() {
 }
 
 QRgb centreAfterDrawing(const Picture& picture, QSize size) {
-    QImage canvas(size, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    QPainter painter(&canvas);
-    picture.draw(painter, QRect(QPoint(0, 0), size));
-    return canvas.pixel(size.width() / 2, size.height() / 2);
+    return drawn(picture, size).pixel(size.width() / 2, size.height() / 2);
 }
 
 } // namespace
