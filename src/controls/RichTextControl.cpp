@@ -1,5 +1,6 @@
 #include "controls/RichTextControl.h"
 
+#include "formats/richtext/RtfBudget.h"
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
@@ -167,6 +168,15 @@ void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& 
     } else if (done) {
         done();
     }
+}
+
+void RichTextControl::resizeEvent(QResizeEvent* event) {
+    // Text is never laid out narrower than the rich-text reader's budget assumes: a narrow window
+    // scrolls sideways instead of stacking a document taller than the layout can place.
+    const bool narrow = viewport()->width() < RtfBudget::kNarrowestLayout;
+    setLineWrapMode(narrow ? QTextEdit::FixedPixelWidth : QTextEdit::WidgetWidth);
+    setLineWrapColumnOrWidth(narrow ? RtfBudget::kNarrowestLayout : 0);
+    QTextEdit::resizeEvent(event);
 }
 
 std::string RichTextControl::shownInPartMessage(const std::string& displayedPath) {

@@ -59,6 +59,9 @@ class RichTextControl : public QTextEdit {
     // Lines of bytes (ASCII, such as a hex dump), each shown as text.
     void appendLines(const std::vector<std::string>& lines);
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     std::string readWholeFile(const std::string& path) const;
     QString plainTextOf(const std::string& path, std::string_view bytes) const;

@@ -1,5 +1,6 @@
 #include "controls/RichTextControl.h"
 #include "formats/image/PictureFixtures.h"
+#include "formats/richtext/RtfBudget.h"
 #include "formats/text/PlainTextDocument.h"
 #include "platform/Failure.h"
 
@@ -254,4 +255,23 @@ TEST_F(RichTextControlTest, ANewLoadStopsTheFillStillGoing) {
     EXPECT_FALSE(control_.fillingIn());
     QTest::qWait(50);
     EXPECT_EQ(control_.document()->toPlainText(), QStringLiteral("short\n"));
+}
+
+// However narrow the window, text is laid out at least as wide as the rich-text budget assumes:
+// narrower, a document within the budget could grow taller than the layout can place.
+TEST_F(RichTextControlTest, NarrowWindowsScrollSidewaysInsteadOfWrappingNarrower) {
+    control_.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    control_.setPlainText(QString(2000, QLatin1Char('x')));
+    control_.show();
+    const struct {
+        int width;
+        bool scrollsSideways;
+    } rows[] = {{600, false}, {100, true}, {RtfBudget::kNarrowestLayout + 1, false}, {40, true}};
+    for (const auto& row : rows) {
+        control_.resize(row.width, 200);
+        QApplication::processEvents();
+        const int layoutWidth = static_cast<int>(control_.document()->textWidth());
+        EXPECT_GE(layoutWidth, std::min(row.width, RtfBudget::kNarrowestLayout) - 1) << row.width;
+        EXPECT_EQ(control_.horizontalScrollBar()->maximum() > 0, row.scrollsSideways) << row.width;
+    }
 }

@@ -4,16 +4,22 @@
 
 namespace velmoa {
 namespace {
-// Text is assumed laid out this wide; a character takes about this share of its size in width,
-// and a line this multiple of it in height.
-constexpr double kReferenceWidth = 640;
+// A character takes about this share of its size in width, and a line this multiple of it in
+// height (generous: the Japanese faces are tall).
 constexpr double kCharWidth = 0.6;
-constexpr double kLineHeight = 1.2;
+constexpr double kLineHeight = 1.5;
 } // namespace
 
 double RtfBudget::pixelsOf(int halfPoints) {
     const int points = std::clamp(halfPoints / 2, 1, kMaxPointSize);
     return points * 96.0 / 72.0;
+}
+
+double RtfBudget::lineHeight(double fontPixels) const {
+    if (spacing_.exactly > 0) {
+        return spacing_.exactly;
+    }
+    return std::max(kLineHeight * fontPixels * spacing_.proportion, spacing_.atLeast);
 }
 
 bool RtfBudget::add(double height) {
@@ -32,8 +38,8 @@ std::int64_t RtfBudget::takeText(std::int64_t chars, int halfPoints) {
         return 0;
     }
     const double px = pixelsOf(halfPoints);
-    // The area the characters cover, spread over lines of the reference width.
-    const double each = (kCharWidth * px) * (kLineHeight * px) / kReferenceWidth;
+    // The area the characters cover, spread over lines of the narrowest layout.
+    const double each = (kCharWidth * px) * lineHeight(px) / kNarrowestLayout;
     const double room =
         std::min(kMaxParagraphHeight - paragraphHeight_, kMaxDocumentHeight - documentHeight_);
     // A paragraph takes at least one character, or a huge font would never move on.
@@ -66,7 +72,7 @@ bool RtfBudget::takeLine(int halfPoints) {
         return false; // not a loss: the line goes on as a paragraph
     }
     ++lines_;
-    return add(kLineHeight * pixelsOf(halfPoints));
+    return add(lineHeight(pixelsOf(halfPoints)));
 }
 
 bool RtfBudget::takeParagraph(int halfPoints) {
@@ -74,7 +80,7 @@ bool RtfBudget::takeParagraph(int halfPoints) {
     paragraphChars_ = 0;
     runs_ = 0;
     lines_ = 0;
-    return add(kLineHeight * pixelsOf(halfPoints));
+    return add(lineHeight(pixelsOf(halfPoints)) + spacing_.around);
 }
 
 bool RtfBudget::takeRow(int cells) {

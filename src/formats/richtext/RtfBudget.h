@@ -4,6 +4,14 @@
 
 namespace velmoa {
 
+// How a paragraph spaces its lines, in pixels, for the height estimates.
+struct RtfLineSpacing {
+    double proportion = 1; // of the font's own line height (\slmult)
+    double atLeast = 0;    // a line is at least this tall (a positive \sl)
+    double exactly = 0;    // every line is this tall (a negative \sl)
+    double around = 0;     // space before and after the paragraph (\sb, \sa)
+};
+
 // What one rich-text document may cost once laid out. The layout takes a paragraph, and a table,
 // in one go, and its time and memory grow with their size, the number of format runs and lines in
 // them, and the height they reach; so the reader asks here before it adds each of these. Long
@@ -18,8 +26,9 @@ class RtfBudget {
     // ... with at most this many format runs and forced line breaks.
     static constexpr int kMaxRunsPerParagraph = 1000;
     static constexpr int kMaxLinesPerParagraph = 1000;
-    // The whole document, estimated, well within what the layout can place ...
-    static constexpr double kMaxDocumentHeight = 16'000'000;
+    // The whole document, estimated, well within what the layout can place: Qt's layout never
+    // finishes a document laid out taller than 2^23 pixels (about 8.4 million) ...
+    static constexpr double kMaxDocumentHeight = 5'000'000;
     // ... and fewer characters than plain text shows: rich text is read in one go, and each
     // character costs some 45 bytes laid out.
     static constexpr std::int64_t kMaxChars = std::int64_t{4} << 20;
@@ -27,7 +36,11 @@ class RtfBudget {
     static constexpr int kMaxCellsPerTable = 1000;
     // Largest font size that is honoured (points), as on the platform the format comes from.
     static constexpr int kMaxPointSize = 1638;
+    // The text control never lays text out narrower than this (pixels): a narrower window scrolls.
+    static constexpr int kNarrowestLayout = 320;
 
+    // The spacing of the paragraph that the text, lines and breaks taken next belong to.
+    void setSpacing(const RtfLineSpacing& spacing) { spacing_ = spacing; }
     // Text of `chars` characters at a font size in half points: how many of them fit in the
     // paragraph. When fewer than all, the rest goes on in a new paragraph, unless full().
     std::int64_t takeText(std::int64_t chars, int halfPoints);
@@ -52,6 +65,7 @@ class RtfBudget {
 
   private:
     bool add(double height);
+    double lineHeight(double fontPixels) const;
 
     double paragraphHeight_ = 0;
     std::int64_t paragraphChars_ = 0;
@@ -62,6 +76,7 @@ class RtfBudget {
     int lines_ = 0;
     int tableCells_ = 0;
     bool leftOut_ = false;
+    RtfLineSpacing spacing_;
 };
 
 } // namespace velmoa

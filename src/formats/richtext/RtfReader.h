@@ -178,6 +178,8 @@ class RtfReader {
     int currentCharset() const;
     QTextCharFormat charFormat(const CharProps& props) const;
     QTextBlockFormat blockFormat(const ParaProps& props) const;
+    // The spacing blockFormat gives the paragraph, for the budget's estimates.
+    static RtfLineSpacing lineSpacing(const ParaProps& props);
 
     QTextDocument& document_;
     QTextCharFormat defaultFormat_;

@@ -300,6 +300,7 @@ void RtfReader::output(const QString& text) {
         flushRun();
         runProps_ = state_.chars;
     }
+    budget_.setSpacing(lineSpacing(state_.para));
     for (qsizetype at = 0; at < text.size() && !finished_;) {
         const auto taken = static_cast<qsizetype>(budget_.takeText(text.size() - at, runProps_.halfPoints));
         run_ += QStringView(text).mid(at, taken);
@@ -336,6 +337,7 @@ void RtfReader::paragraphBreak() {
 }
 
 void RtfReader::startParagraph() {
+    budget_.setSpacing(lineSpacing(state_.para));
     if (!budget_.takeParagraph(state_.chars.halfPoints)) {
         flushRun();
         finished_ = true; // the document is as tall as the layout takes
@@ -356,6 +358,7 @@ void RtfReader::lineBreak() {
     if (state_.destination != Destination::Text || state_.chars.hidden) {
         return;
     }
+    budget_.setSpacing(lineSpacing(state_.para));
     if (!budget_.takeLine(state_.chars.halfPoints)) {
         paragraphBreak(); // the paragraph has all the lines it may have
     } else if (++paragraphs_ > kMaxParagraphs) {
@@ -405,6 +408,19 @@ QTextCharFormat RtfReader::charFormat(const CharProps& props) const {
     return format;
 }
 
+RtfLineSpacing RtfReader::lineSpacing(const ParaProps& props) {
+    RtfLineSpacing spacing;
+    spacing.around = twipsToPixels(props.beforeTwips) + twipsToPixels(props.afterTwips);
+    if (props.lineMultiple && props.lineTwips > 0) {
+        spacing.proportion = std::min(props.lineTwips * 100 / 240, kMaxLinePercent) / 100.0;
+    } else if (props.lineTwips > 0) {
+        spacing.atLeast = twipsToPixels(props.lineTwips);
+    } else if (props.lineTwips < 0) {
+        spacing.exactly = twipsToPixels(-props.lineTwips);
+    }
+    return spacing;
+}
+
 QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const {
     QTextBlockFormat format;
     format.setAlignment(props.alignment);
@@ -415,7 +431,7 @@ QTextBlockFormat RtfReader::blockFormat(const ParaProps& props) const {
     format.setBottomMargin(twipsToPixels(props.afterTwips));
     if (props.lineTwips != 0) {
         if (props.lineMultiple && props.lineTwips > 0) {
-            format.setLineHeight(std::min(props.lineTwips * 100 / 240, 1000),
+            format.setLineHeight(std::min(props.lineTwips * 100 / 240, kMaxLinePercent),
                                  QTextBlockFormat::ProportionalHeight);
         } else if (props.lineTwips > 0) {
             format.setLineHeight(twipsToPixels(props.lineTwips), QTextBlockFormat::MinimumHeight);

@@ -6,8 +6,9 @@
 // Units, bounds and byte helpers the parts of the rich text reader share.
 namespace velmoa::rtf {
 
-constexpr int kTwipsPerPixel = 15; // 1440 twips per inch at 96 pixels per inch
-constexpr int kMaxTwips = 31680;   // 22 inches: larger indents and spacings are damage
+constexpr int kTwipsPerPixel = 15;    // 1440 twips per inch at 96 pixels per inch
+constexpr int kMaxTwips = 31680;      // 22 inches: larger indents and spacings are damage
+constexpr int kMaxLinePercent = 1000; // line spacing of at most ten single lines
 constexpr int kMaxColumns = 64;
 constexpr int kMaxPictureSide = 10000;
 constexpr int kSymbolCharset = 2;

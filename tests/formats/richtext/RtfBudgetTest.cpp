@@ -46,7 +46,7 @@ TEST(RtfBudget, GrantsEachKindOfWorkUpToItsBound) {
          1, false},
         // A paragraph holds text up to its height, then the text goes on in a new paragraph.
         {"characters of a paragraph at 12 points",
-         [](RtfBudget& b) { return static_cast<int>(b.takeText(1'000'000, 24)); }, 34'722, false},
+         [](RtfBudget& b) { return static_cast<int>(b.takeText(1'000'000, 24)); }, 13'888, false},
         {"at the largest font a paragraph still takes one character",
          [](RtfBudget& b) { return static_cast<int>(b.takeText(1000, 99999) + b.takeText(1000, 99999)); }, 1,
          false},
@@ -55,9 +55,22 @@ TEST(RtfBudget, GrantsEachKindOfWorkUpToItsBound) {
          [](RtfBudget& b) {
              return grantedInARow([&] { return b.takeText(6, 99999) > 0 && b.takeParagraph(99999); });
          },
-         2'003, true},
+         299, true},
+        // Spacing counts: one and a half lines, and space around each paragraph.
+        {"paragraphs with spacing fill the document sooner",
+         [](RtfBudget& b) {
+             b.setSpacing({1.5, 0, 0, 12});
+             return grantedInARow([&] { return b.takeParagraph(24); });
+         },
+         104'167, true},
+        {"lines of an exact height",
+         [](RtfBudget& b) {
+             b.setSpacing({1, 0, 100, 0});
+             return grantedInARow([&] { return b.takeText(1, 24) > 0 && b.takeParagraph(24); });
+         },
+         48'544, true},
         {"paragraphs at 12 points fill the document",
-         [](RtfBudget& b) { return grantedInARow([&] { return b.takeParagraph(24); }); }, 833'333, true},
+         [](RtfBudget& b) { return grantedInARow([&] { return b.takeParagraph(24); }); }, 208'333, true},
     };
     for (const auto& row : rows) {
         RtfBudget budget;
