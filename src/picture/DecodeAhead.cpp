@@ -31,14 +31,12 @@ DecodeAhead::~DecodeAhead() {
     drop(entries_);
 }
 
-DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area, bool keepBytes) {
+DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area) {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto promise = std::make_shared<std::promise<PreparedJpeg>>();
-    auto bytes = std::make_shared<SharedJobBytes>(keepBytes);
-    Entry entry{path, area, cancel, promise->get_future().share(), bytes};
-    worker_.post([path, area, cancel, promise, bytes] {
-        promise->set_value(*cancel ? PreparedJpeg{}
-                                   : JpegPrepareJob::run(path, targetIn(area), *cancel, bytes.get()));
+    Entry entry{path, area, cancel, promise->get_future().share()};
+    worker_.post([path, area, cancel, promise] {
+        promise->set_value(*cancel ? PreparedJpeg{} : JpegPrepareJob::run(path, targetIn(area), *cancel));
     });
     return entry;
 }
@@ -69,7 +67,7 @@ void DecodeAhead::drop(std::vector<Entry>& entries) {
 void DecodeAhead::prepareOpening(const std::string& path, const PictureArea& area) {
     drop(entries_);
     if (JpegPrepareJob::handles(path)) {
-        entries_.push_back(start(path, area, true));
+        entries_.push_back(start(path, area));
     }
 }
 
@@ -109,13 +107,6 @@ void DecodeAhead::keepOnlyFolder(const std::string& folder) {
 
 void DecodeAhead::dropAll() {
     drop(entries_);
-}
-
-std::shared_ptr<const ByteBuffer> DecodeAhead::bytesBeingPrepared(const std::string& path,
-                                                                  const FileIdentity& identity) const {
-    const auto found =
-        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
-    return found == entries_.end() ? nullptr : found->bytes->take(identity);
 }
 
 void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const FileIdentity& identity) {

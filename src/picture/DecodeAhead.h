@@ -43,10 +43,6 @@ class DecodeAhead {
     void keepOnlyFolder(const std::string& folder);
     void dropAll();
 
-    // At a step, while the file is opened: the bytes a running preparation of path holds, when it
-    // read them from the same file (identity), so that the step need not read a second copy.
-    std::shared_ptr<const ByteBuffer> bytesBeingPrepared(const std::string& path,
-                                                         const FileIdentity& identity) const;
     // At a step: hands the prepared decode of path, if any, to the picture just loaded from it,
     // which uses it only if identity (the file the step read) is the file that was prepared.
     void offerTo(const Picture& picture, const std::string& path, const FileIdentity& identity);
@@ -70,9 +66,8 @@ class DecodeAhead {
         PictureArea area;
         std::shared_ptr<std::atomic<bool>> cancel;
         std::shared_future<PreparedJpeg> result;
-        std::shared_ptr<SharedJobBytes> bytes;
     };
-    Entry start(const std::string& path, const PictureArea& area, bool keepBytes = false);
+    Entry start(const std::string& path, const PictureArea& area);
     bool stillFits(const Entry& entry, const PictureArea& area) const;
     void drop(std::vector<Entry>& entries);
 

@@ -72,9 +72,7 @@ Picture TzorvForm1::loadStepPicture(const std::string& path) {
         return Picture::loadFromFile(path);
     }
     FileIdentity identity;
-    Picture picture = Picture::loadFromFile(path, &identity, [ahead, &path](const FileIdentity& opened) {
-        return ahead->bytesBeingPrepared(path, opened);
-    });
+    Picture picture = Picture::loadFromFile(path, &identity);
     ahead->offerTo(picture, path, identity);
     return picture;
 }

@@ -14,8 +14,8 @@ struct ByteBufferFree {
     void operator()(char* p) const;
 };
 
-// Bytes read from a file and kept, such as a JPEG's coded data until it is drawn. Large buffers
-// are asked for in huge pages where the system offers them: faulting in a 10 MB camera file
+// Bytes read from a file and kept, such as an icon file while it is decoded. Large buffers
+// are asked for in huge pages where the system offers them: faulting in a large file
 // 4 KiB at a time costs more than reading it.
 class ByteBuffer {
   public:

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velmoa {
 namespace {
@@ -121,6 +122,10 @@ ByteBuffer ReadOnlyFile::readAllBuffer() {
     }
     buffer.truncate(got);
     return buffer;
+}
+
+int ReadOnlyFile::releaseDescriptor() {
+    return std::exchange(fd_, -1);
 }
 
 } // namespace velmoa

@@ -43,6 +43,8 @@ class ReadOnlyFile {
     // The whole file in one buffer, read in pieces: no second copy, and no page-by-page faults.
     // Shorter than size() when the file shrank meanwhile.
     ByteBuffer readAllBuffer();
+    // Hands the open descriptor to the caller, who closes it; this file is closed afterwards.
+    int releaseDescriptor();
 
   private:
     int fd_ = -1;

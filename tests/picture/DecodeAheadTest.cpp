@@ -21,12 +21,6 @@ namespace {
 const QRgb kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255);
 const PictureArea kWindow{QSize(640, 480)};
 
-std::string solidJpeg(int width, int height, QRgb colour) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return jpegBytes(image, {.quality = 90});
-}
-
 // A progressive JPEG whose header reads but whose second scan is invalid: it fails when decoded.
 std::string badScanJpeg() {
     std::string bytes = jpegBytes(quadrants(64, 64), {.progressive = true});

@@ -1,11 +1,13 @@
 #include "formats/image/JpegDecoder.h"
 
+#include "formats/image/JpegCodedInput.h"
 #include "platform/Failure.h"
 
 #include <QTransform>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include <jerror.h>
@@ -84,6 +86,7 @@ struct Session {
     ErrorManager err{};
     jpeg_decompress_struct cinfo{};
     Progress progress;
+    JpegCodedInput input;
     bool created = false;
     std::string exif;
     QImage image;
@@ -105,21 +108,20 @@ struct Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    void begin(std::string_view bytes) {
+    void begin(const CodedSource& source) {
         jpeg_create_decompress(&cinfo);
         created = true;
         cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
         cinfo.progress = &progress.pub;
-        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
-                     static_cast<unsigned long>(bytes.size()));
+        input.attach(&cinfo, source);
     }
 };
 
-bool runHeader(Session& s, std::string_view bytes) {
+bool runHeader(Session& s, const CodedSource& source) {
     if (setjmp(s.err.jump)) {
         return false;
     }
-    s.begin(bytes);
+    s.begin(source);
     jpeg_save_markers(&s.cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&s.cinfo, TRUE);
     for (jpeg_saved_marker_ptr m = s.cinfo.marker_list; m; m = m->next) {
@@ -141,11 +143,11 @@ void cmykToRgb32(const unsigned char* in, QRgb* out, unsigned width) {
     }
 }
 
-bool runDecode(Session& s, std::string_view bytes, int eighths) {
+bool runDecode(Session& s, const CodedSource& source, int eighths) {
     if (setjmp(s.err.jump)) {
         return false;
     }
-    s.begin(bytes);
+    s.begin(source);
     jpeg_read_header(&s.cinfo, TRUE);
     s.cinfo.scale_num = static_cast<unsigned>(eighths);
     s.cinfo.scale_denom = 8;
@@ -184,27 +186,29 @@ bool runDecode(Session& s, std::string_view bytes, int eighths) {
     return true;
 }
 
-// How far libjpeg had read: the memory source hands out the caller's bytes until they run out,
-// then a buffer of its own with an end marker.
-std::size_t bytesRead(const Session& s, std::string_view bytes) {
-    const auto* at = reinterpret_cast<const char*>(s.cinfo.src ? s.cinfo.src->next_input_byte : nullptr);
-    if (at < bytes.data() || at > bytes.data() + bytes.size()) {
-        return bytes.size();
-    }
-    return static_cast<std::size_t>(at - bytes.data());
-}
-
-// The start of the last marker segment that begins before end (npos when only the start of image
-// does). Inside coded data a 0xFF is followed by a stuffed 0x00, or is a restart marker.
-std::size_t lastMarkerBefore(std::string_view bytes, std::size_t end) {
-    for (std::size_t i = std::min(end, bytes.size()); i-- > 2;) {
-        const auto code = static_cast<unsigned char>(i + 1 < bytes.size() ? bytes[i + 1] : 0);
-        if (static_cast<unsigned char>(bytes[i]) == 0xFF && code != 0x00 && code != 0xFF &&
-            (code < 0xD0 || code > 0xD8)) {
-            return i;
+// The start of the last marker segment that begins before end (none when only the start of image
+// does). Inside coded data a 0xFF is followed by a stuffed 0x00, or is a restart marker. Read
+// backwards a piece at a time: the segment sought is usually near end.
+std::optional<std::uint64_t> lastMarkerBefore(const CodedSource& source, std::uint64_t end) {
+    constexpr std::uint64_t kPiece = JpegCodedInput::kPieceBytes;
+    std::vector<unsigned char> piece(kPiece + 1);
+    for (std::uint64_t high = std::min(end, source.size()); high > 2;) {
+        const std::uint64_t low = std::max<std::uint64_t>(2, high > kPiece ? high - kPiece : 0);
+        // One byte past high too: the code that follows the last 0xFF of this piece.
+        const std::size_t got = source.readAt(low, piece.data(), static_cast<std::size_t>(high - low + 1));
+        for (std::uint64_t i = high; i-- > low;) {
+            const auto at = static_cast<std::size_t>(i - low);
+            if (at >= got) {
+                continue;
+            }
+            const unsigned char code = at + 1 < got ? piece[at + 1] : 0;
+            if (piece[at] == 0xFF && code != 0x00 && code != 0xFF && (code < 0xD0 || code > 0xD8)) {
+                return i;
+            }
         }
+        high = low;
     }
-    return std::string_view::npos;
+    return std::nullopt;
 }
 
 } // namespace
@@ -213,9 +217,9 @@ std::string JpegDecoder::errorMessage(int code) {
     return "JPEG エラー #" + std::to_string(code);
 }
 
-JpegHeader JpegDecoder::readHeader(std::string_view bytes) {
+JpegHeader JpegDecoder::readHeader(const CodedSource& source) {
     Session s;
-    if (!runHeader(s, bytes)) {
+    if (!runHeader(s, source)) {
         throw Failure(errorMessage(s.err.pub.msg_code));
     }
     JpegHeader header;
@@ -252,12 +256,12 @@ int JpegDecoder::chooseScale(const QSize& stored, const QSize& target) {
     return eighths;
 }
 
-JpegDecoder::Decoded JpegDecoder::decode(std::string_view bytes, int eighths,
+JpegDecoder::Decoded JpegDecoder::decode(const CodedSource& source, int eighths,
                                          const std::atomic<bool>* cancel) {
     Session s;
     s.progress.cancel = cancel;
     Decoded result;
-    const bool finished = runDecode(s, bytes, eighths);
+    const bool finished = runDecode(s, source, eighths);
     result.warnings = s.err.warnings;
     if (s.progress.cancelled) {
         result.cancelled = true;
@@ -268,10 +272,10 @@ JpegDecoder::Decoded JpegDecoder::decode(std::string_view bytes, int eighths,
         // A file of several scans is read whole before its first row comes out, so an error in a
         // late scan would lose the scans before it: decode again without the failing segment.
         if (s.rowsDone == 0) {
-            const std::size_t cut = lastMarkerBefore(bytes, bytesRead(s, bytes));
+            const std::optional<std::uint64_t> cut = lastMarkerBefore(source, s.input.consumed());
             Session again;
-            if (cut != std::string_view::npos &&
-                runDecode(again, std::string(bytes.substr(0, cut)) + "\xFF\xD9", eighths)) {
+            // The data ends before the failing segment; an end of image is made up there.
+            if (cut && runDecode(again, CodedSlice(source, 0, *cut), eighths)) {
                 result.image = std::move(again.image);
                 return result;
             }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/CodedSource.h"
+
 #include <QImage>
 #include <QSize>
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace velmoa {
 
@@ -27,7 +28,7 @@ class JpegDecoder {
 
     // Reads the header only (and the EXIF orientation from APP1). Throws Failure
     // "JPEG エラー #n" when libjpeg rejects it.
-    static JpegHeader readHeader(std::string_view bytes);
+    static JpegHeader readHeader(const CodedSource& source);
 
     // The smallest DCT scale, in eighths (1..8), whose output covers target on both sides; 8 when
     // none does. Both sizes are as stored.
@@ -43,7 +44,7 @@ class JpegDecoder {
     };
     // Decodes at eighths/8 of the stored size. Never throws for bad data. When cancel is given
     // and becomes true, decoding stops within a row or two.
-    static Decoded decode(std::string_view bytes, int eighths, const std::atomic<bool>* cancel = nullptr);
+    static Decoded decode(const CodedSource& source, int eighths, const std::atomic<bool>* cancel = nullptr);
 
     // The orientation tag of an EXIF block ("Exif\0\0" + TIFF); 1 when missing or out of range.
     static int exifOrientation(const unsigned char* data, std::size_t size);

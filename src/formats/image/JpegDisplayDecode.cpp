@@ -22,19 +22,19 @@ bool sameShape(const QSize& a, const QSize& b) {
 }
 
 struct Candidate {
-    std::string_view bytes;
+    JpegPreviews::Place place;
     QSize size;
     int eighths = 8;
 };
 
 // Previews that could stand in for the main image at this target, cheapest first.
-std::vector<Candidate> usablePreviews(std::string_view bytes, const QSize& stored,
+std::vector<Candidate> usablePreviews(const CodedSource& source, const QSize& stored,
                                       const QSize& storedTarget) {
     std::vector<Candidate> usable;
-    for (const std::string_view preview : JpegPreviews::find(bytes)) {
+    for (const JpegPreviews::Place& place : JpegPreviews::find(source)) {
         JpegHeader header;
         try {
-            header = JpegDecoder::readHeader(preview);
+            header = JpegDecoder::readHeader(CodedSlice(source, place.offset, place.length));
         } catch (const Failure&) {
             continue;
         }
@@ -45,7 +45,7 @@ std::vector<Candidate> usablePreviews(std::string_view bytes, const QSize& store
         }
         const int eighths = JpegDecoder::chooseScale(size, storedTarget);
         if (covers(JpegDecoder::scaledSize(size, eighths), storedTarget)) {
-            usable.push_back({preview, size, eighths});
+            usable.push_back({place, size, eighths});
         }
     }
     std::sort(usable.begin(), usable.end(), [](const Candidate& a, const Candidate& b) {
@@ -65,12 +65,13 @@ bool JpegDisplayDecode::serves(const QSize& storedTarget) const {
     return mainScale > 0 && JpegDecoder::chooseScale(stored, storedTarget) <= mainScale;
 }
 
-JpegDisplayDecode JpegDisplayDecode::make(std::string_view bytes, const JpegHeader& header,
+JpegDisplayDecode JpegDisplayDecode::make(const CodedSource& source, const JpegHeader& header,
                                           const QSize& storedTarget, const std::atomic<bool>* cancel) {
     JpegDisplayDecode result;
     result.stored = QSize(header.width, header.height);
-    for (const Candidate& preview : usablePreviews(bytes, result.stored, storedTarget)) {
-        JpegDecoder::Decoded decoded = JpegDecoder::decode(preview.bytes, preview.eighths, cancel);
+    for (const Candidate& preview : usablePreviews(source, result.stored, storedTarget)) {
+        JpegDecoder::Decoded decoded = JpegDecoder::decode(
+            CodedSlice(source, preview.place.offset, preview.place.length), preview.eighths, cancel);
         if (decoded.cancelled) {
             result.cancelled = true;
             return result;
@@ -85,7 +86,7 @@ JpegDisplayDecode JpegDisplayDecode::make(std::string_view bytes, const JpegHead
         }
     }
     const int eighths = JpegDecoder::chooseScale(result.stored, storedTarget);
-    JpegDecoder::Decoded decoded = JpegDecoder::decode(bytes, eighths, cancel);
+    JpegDecoder::Decoded decoded = JpegDecoder::decode(source, eighths, cancel);
     if (decoded.cancelled) {
         result.cancelled = true;
         return result;

@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QSize>
 #include <atomic>
-#include <string_view>
 
 namespace velmoa {
 
@@ -26,10 +25,10 @@ struct JpegDisplayDecode {
     // without decoding again.
     bool serves(const QSize& storedTarget) const;
 
-    // Decodes bytes, whose header is header, for a target of storedTarget device pixels given the
+    // Decodes source, whose header is header, for a target of storedTarget device pixels given the
     // stored way round. Never throws for bad data.
-    static JpegDisplayDecode make(std::string_view bytes, const JpegHeader& header, const QSize& storedTarget,
-                                  const std::atomic<bool>* cancel = nullptr);
+    static JpegDisplayDecode make(const CodedSource& source, const JpegHeader& header,
+                                  const QSize& storedTarget, const std::atomic<bool>* cancel = nullptr);
 };
 
 } // namespace velmoa

@@ -7,11 +7,11 @@
 namespace velmoa {
 
 JpegPictureData::JpegPictureData(ByteBuffer bytes)
-    : JpegPictureData(std::make_shared<const ByteBuffer>(std::move(bytes))) {}
+    : JpegPictureData(std::make_shared<const MemoryCodedSource>(std::move(bytes))) {}
 
-JpegPictureData::JpegPictureData(std::shared_ptr<const ByteBuffer> bytes) : bytes_(std::move(bytes)) {
-    if (bytes_->size() != 0) {
-        header_ = JpegDecoder::readHeader(bytes_->view());
+JpegPictureData::JpegPictureData(std::shared_ptr<const CodedSource> source) : source_(std::move(source)) {
+    if (source_->size() != 0) {
+        header_ = JpegDecoder::readHeader(*source_);
     }
 }
 
@@ -67,7 +67,7 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
     }
     if (!decoded_.serves(storedTarget)) {
         ++decodeCount_;
-        keep(JpegDisplayDecode::make(bytes_->view(), header_, storedTarget));
+        keep(JpegDisplayDecode::make(*source_, header_, storedTarget));
     }
     if (!decoded_.upright.isNull()) {
         painter.drawImage(target.topLeft(), scaled_.scaled(decoded_.upright, device,

@@ -4,7 +4,7 @@
 #include "formats/image/JpegDisplayDecode.h"
 #include "formats/image/PictureData.h"
 #include "formats/image/ScaledImageCache.h"
-#include "platform/ByteBuffer.h"
+#include "platform/CodedSource.h"
 
 #include <QImage>
 #include <functional>
@@ -15,22 +15,22 @@
 namespace velmoa {
 
 // A JPEG: the header is read at load; pixels are decoded when first drawn, at the smallest DCT
-// scale that covers the drawn size (or from the camera's preview when that covers it). The decoded
-// pixels are kept here, so every copy of the picture shares them and a redraw at the same or a
-// smaller size never decodes again; a coded-data error is therefore reported once per loaded picture.
+// scale that covers the drawn size (or from the camera's preview when that covers it), reading the
+// coded data from its source as the decoder goes, never whole. The decoded pixels are kept here, so
+// every copy of the picture shares them and a redraw at the same or a smaller size never decodes
+// again; a coded-data error is therefore reported once per loaded picture.
 class JpegPictureData : public PictureData {
   public:
     // Throws Failure "JPEG エラー #n" for a header libjpeg rejects; no bytes give a 0 x 0 picture.
+    explicit JpegPictureData(std::shared_ptr<const CodedSource> source);
     explicit JpegPictureData(ByteBuffer bytes);
-    // Bytes that another reader holds too (a decode of the same file running on a worker).
-    explicit JpegPictureData(std::shared_ptr<const ByteBuffer> bytes);
 
     // Upright width and height: sides swapped for the EXIF orientations that turn by 90 degrees.
     int width() const override;
     int height() const override;
     void draw(QPainter& painter, const QRect& target) const override;
 
-    // A decode of these same bytes made elsewhere (ahead of time, on another thread). The first draw
+    // A decode of the same file made elsewhere (ahead of time, on another thread). The first draw
     // calls it, waiting if it is still running, and takes its pixels instead of decoding when they
     // cover the drawn size. It may give nothing.
     using PreparedDecode = std::function<std::shared_ptr<const JpegDisplayDecode>()>;
@@ -46,7 +46,7 @@ class JpegPictureData : public PictureData {
   private:
     void keep(JpegDisplayDecode decoded) const;
 
-    std::shared_ptr<const ByteBuffer> bytes_;
+    std::shared_ptr<const CodedSource> source_;
     JpegHeader header_;
     mutable std::mutex mutex_;
     mutable JpegDisplayDecode decoded_;

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace velmoa {
@@ -18,25 +17,6 @@ struct PreparedJpeg {
     FileIdentity file; // the file as it was read
     JpegHeader header;
     std::shared_ptr<const JpegDisplayDecode> decode; // null when nothing could be prepared
-};
-
-// The bytes a running job holds, so that a step reading the same file meanwhile can share them
-// instead of holding a second copy. Published once read; gone when the job lets them go.
-class SharedJobBytes {
-  public:
-    // keep: hold the bytes after the job too, until they are taken (the opened picture, whose step
-    // surely comes: it reads nothing a second time).
-    explicit SharedJobBytes(bool keep = false) : keep_(keep) {}
-    void publish(const FileIdentity& file, const std::shared_ptr<const ByteBuffer>& bytes);
-    // The bytes, if the job still holds them and read them from file.
-    std::shared_ptr<const ByteBuffer> take(const FileIdentity& file) const;
-
-  private:
-    mutable std::mutex mutex_;
-    FileIdentity file_;
-    std::weak_ptr<const ByteBuffer> bytes_;
-    const bool keep_;
-    mutable std::shared_ptr<const ByteBuffer> kept_;
 };
 
 // Prepares one file, off the UI thread. It says nothing about failures: the step that shows the
@@ -53,7 +33,7 @@ class JpegPrepareJob {
 
     // Never throws. Stops early, with no decode, once cancel becomes true.
     static PreparedJpeg run(const std::string& path, const TargetFor& targetFor,
-                            const std::atomic<bool>& cancel, SharedJobBytes* shared = nullptr);
+                            const std::atomic<bool>& cancel);
 };
 
 } // namespace velmoa

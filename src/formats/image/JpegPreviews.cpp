@@ -1,7 +1,10 @@
 #include "formats/image/JpegPreviews.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace velmoa {
 namespace {
@@ -72,25 +75,23 @@ class Tiff {
     bool valid_ = false;
 };
 
-bool isJpeg(std::string_view bytes) {
-    return bytes.size() >= 4 && bytes.substr(0, 2) == "\xFF\xD8";
-}
+using Place = JpegPreviews::Place;
 
-// The piece of whole at offset..offset+length, if it lies inside and holds a JPEG.
-void addIfJpeg(std::vector<std::string_view>& out, std::string_view whole, std::uint64_t offset,
+// The piece offset..offset+length of source, if it lies inside and holds a JPEG.
+void addIfJpeg(std::vector<Place>& out, const CodedSource& source, std::uint64_t offset,
                std::uint64_t length) {
-    if (offset < whole.size() && length <= whole.size() - offset) {
-        const std::string_view piece = whole.substr(offset, length);
-        if (isJpeg(piece)) {
-            out.push_back(piece);
-        }
+    unsigned char start[2] = {};
+    if (offset < source.size() && length >= 4 && length <= source.size() - offset &&
+        source.readAt(offset, start, 2) == 2 && start[0] == 0xFF && start[1] == 0xD8) {
+        out.push_back({offset, length});
     }
 }
 
-// MPF offsets count from the segment's TIFF header; the preview lies after the main image.
-void addMultiPicturePreviews(std::vector<std::string_view>& out, std::string_view file,
-                             std::size_t tiffStart) {
-    const Tiff tiff(file.substr(tiffStart));
+// MPF offsets count from the segment's TIFF header (at tiffStart in the file); the preview lies
+// after the main image.
+void addMultiPicturePreviews(std::vector<Place>& out, const CodedSource& source, std::string_view tiffBytes,
+                             std::uint64_t tiffStart) {
+    const Tiff tiff(tiffBytes);
     const auto ifd = tiff.valid() ? tiff.u32(4) : std::nullopt;
     const auto entries = ifd ? tiff.find(*ifd, kMpEntryTag) : std::nullopt;
     if (!entries) {
@@ -104,13 +105,15 @@ void addMultiPicturePreviews(std::vector<std::string_view>& out, std::string_vie
         }
         const std::uint32_t type = *attribute & 0x00FFFFFF;
         if (type == kLargeThumbnailVga || type == kLargeThumbnailFullHd) {
-            addIfJpeg(out, file, tiffStart + std::uint64_t{*offset}, *size);
+            addIfJpeg(out, source, tiffStart + std::uint64_t{*offset}, *size);
         }
     }
 }
 
-// The thumbnail of the second EXIF directory, inside the APP1 segment.
-void addExifThumbnail(std::vector<std::string_view>& out, std::string_view tiffBytes) {
+// The thumbnail of the second EXIF directory, inside the APP1 segment (whose TIFF header is at
+// tiffStart in the file).
+void addExifThumbnail(std::vector<Place>& out, const CodedSource& source, std::string_view tiffBytes,
+                      std::uint64_t tiffStart) {
     const Tiff tiff(tiffBytes);
     const auto first = tiff.valid() ? tiff.u32(4) : std::nullopt;
     const auto second = first ? tiff.nextDirectory(*first) : std::nullopt;
@@ -119,22 +122,51 @@ void addExifThumbnail(std::vector<std::string_view>& out, std::string_view tiffB
     }
     const auto offset = tiff.find(*second, kThumbnailOffsetTag);
     const auto length = tiff.find(*second, kThumbnailLengthTag);
-    if (offset && length) {
-        addIfJpeg(out, tiffBytes, offset->value, length->value);
+    if (offset && length && offset->value < tiffBytes.size() &&
+        length->value <= tiffBytes.size() - offset->value) {
+        addIfJpeg(out, source, tiffStart + offset->value, length->value);
     }
 }
 
+// The marker segments before the first scan, read a piece at a time.
+class Segments {
+  public:
+    explicit Segments(const CodedSource& source) : source_(source) {}
+
+    // Up to length bytes at offset (fewer at the end of the data).
+    std::string_view at(std::uint64_t offset, std::size_t length) {
+        if (offset < start_ || offset + length > start_ + piece_.size()) {
+            piece_.resize(std::max(length, kPieceBytes));
+            piece_.resize(source_.readAt(offset, piece_.data(), piece_.size()));
+            start_ = offset;
+        }
+        const std::string_view held(piece_);
+        return held.substr(std::min<std::size_t>(offset - start_, held.size()), length);
+    }
+
+  private:
+    static constexpr std::size_t kPieceBytes = std::size_t{16} << 10;
+    const CodedSource& source_;
+    std::string piece_;
+    std::uint64_t start_ = 0;
+};
+
 } // namespace
 
-std::vector<std::string_view> JpegPreviews::find(std::string_view bytes) {
-    std::vector<std::string_view> previews;
-    if (!isJpeg(bytes)) {
+std::vector<Place> JpegPreviews::find(const CodedSource& source) {
+    std::vector<Place> previews;
+    Segments segments(source);
+    if (source.size() < 4 || segments.at(0, 2) != "\xFF\xD8") {
         return previews;
     }
-    // The markers before the first scan; the segments of interest come first in camera files.
-    std::size_t pos = 2;
-    while (pos + 4 <= bytes.size() && bytes[pos] == '\xFF') {
-        const auto marker = static_cast<unsigned char>(bytes[pos + 1]);
+    // The segments of interest come first in camera files.
+    std::uint64_t pos = 2;
+    for (;;) {
+        const std::string_view head = segments.at(pos, 4);
+        if (head.size() < 4 || head[0] != '\xFF') {
+            break;
+        }
+        const auto marker = static_cast<unsigned char>(head[1]);
         if (marker == 0xFF) {
             ++pos; // fill byte
             continue;
@@ -143,15 +175,23 @@ std::vector<std::string_view> JpegPreviews::find(std::string_view bytes) {
             break;
         }
         const std::size_t length =
-            (static_cast<unsigned char>(bytes[pos + 2]) << 8) | static_cast<unsigned char>(bytes[pos + 3]);
-        if (length < 2 || pos + 2 + length > bytes.size()) {
+            (static_cast<unsigned char>(head[2]) << 8) | static_cast<unsigned char>(head[3]);
+        if (length < 2) {
             break;
         }
-        const std::string_view data = bytes.substr(pos + 4, length - 2);
-        if (marker == 0xE1 && data.substr(0, 6) == std::string_view("Exif\0\0", 6)) {
-            addExifThumbnail(previews, data.substr(6));
-        } else if (marker == 0xE2 && data.substr(0, 4) == std::string_view("MPF\0", 4)) {
-            addMultiPicturePreviews(previews, bytes, pos + 8);
+        const bool exif = marker == 0xE1, mpf = marker == 0xE2;
+        if (exif || mpf) {
+            const std::string_view data = segments.at(pos + 4, length - 2);
+            if (data.size() < length - 2) {
+                break; // the segment runs past the end
+            }
+            if (exif && data.substr(0, 6) == std::string_view("Exif\0\0", 6)) {
+                addExifThumbnail(previews, source, data.substr(6), pos + 10);
+            } else if (mpf && data.substr(0, 4) == std::string_view("MPF\0", 4)) {
+                addMultiPicturePreviews(previews, source, data.substr(4), pos + 8);
+            }
+        } else if (pos + 2 + length > source.size()) {
+            break;
         }
         pos += 2 + length;
     }

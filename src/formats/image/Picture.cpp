@@ -6,6 +6,7 @@
 #include "formats/metafile/MetafileLoader.h"
 #include "formats/text/TextEncoding.h"
 #include "platform/ByteBuffer.h"
+#include "platform/CodedSource.h"
 #include "platform/Failure.h"
 #include "platform/ReadOnlyFile.h"
 
@@ -47,11 +48,6 @@ std::string cannotOpenMessage(const std::string& path, const std::string& reason
 } // namespace
 
 Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity) {
-    return loadFromFile(path, identity, {});
-}
-
-Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity,
-                              const SharedBytes& sharedBytes) {
     const std::string extension = extensionOf(path);
     const std::string lower = asciiLower(extension);
     const bool known = lower == "bmp" || lower == "ico" || lower == "wmf" || lower == "emf" ||
@@ -80,11 +76,8 @@ Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity,
     if (lower == "ico") {
         return Picture(Kind::Icon, IconPictureData::fromFileBytes(file.readAllBuffer().view()));
     }
-    std::shared_ptr<const ByteBuffer> bytes = sharedBytes ? sharedBytes(file.identity()) : nullptr;
-    if (!bytes) {
-        bytes = std::make_shared<const ByteBuffer>(file.readAllBuffer());
-    }
-    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(std::move(bytes)));
+    return Picture(Kind::Jpeg,
+                   std::make_shared<JpegPictureData>(std::make_shared<const FileCodedSource>(file)));
 }
 
 Picture Picture::fromJpegBytes(std::string bytes) {

@@ -3,7 +3,6 @@
 #include "formats/image/PictureData.h"
 #include "platform/ReadOnlyFile.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,13 +21,9 @@ class Picture {
 
     // Loads a file, choosing the decoder by its extension (bmp, ico, wmf, emf, jpg, jpeg, any
     // case). All or nothing: throws Failure with the user's message. identity, when given, receives
-    // the identity of the file that was read.
+    // the identity of the file that was read. A JPEG keeps its file open and reads only its header
+    // here; its pixels are read from that file when it is drawn.
     static Picture loadFromFile(const std::string& path, FileIdentity* identity = nullptr);
-    // The same, taking a JPEG's bytes from sharedBytes when it has them for the file as opened
-    // (same identity) instead of reading them a second time.
-    using SharedBytes = std::function<std::shared_ptr<const ByteBuffer>(const FileIdentity&)>;
-    static Picture loadFromFile(const std::string& path, FileIdentity* identity,
-                                const SharedBytes& sharedBytes);
     // A JPEG held in memory (the built-in pictures).
     static Picture fromJpegBytes(std::string bytes);
 

@@ -50,27 +50,3 @@ TEST(JpegPrepareJob, PreparesJpegFilesAndGivesNothingForTheRest) {
     const std::atomic<bool> cancelled{true};
     EXPECT_EQ(JpegPrepareJob::run(good, halfOf, cancelled).decode, nullptr);
 }
-
-TEST(JpegPrepareJob, SharesItsBytesOnlyWhileItHoldsThemAndOnlyForTheSameFile) {
-    SharedJobBytes shared;
-    const FileIdentity file{1, 2, 3, 4}, rewritten{1, 2, 3, 5};
-    EXPECT_EQ(shared.take(file), nullptr);
-    auto bytes = std::make_shared<const ByteBuffer>(ByteBuffer::copyOf("abc"));
-    shared.publish(file, bytes);
-    EXPECT_EQ(shared.take(file), bytes);
-    EXPECT_EQ(shared.take(rewritten), nullptr);
-    bytes.reset();
-    EXPECT_EQ(shared.take(file), nullptr);
-
-    // The opened picture's bytes outlive the job until its step takes them, once.
-    SharedJobBytes kept(true);
-    kept.publish(file, std::make_shared<const ByteBuffer>(ByteBuffer::copyOf("abc")));
-    const auto taken = kept.take(file);
-    ASSERT_NE(taken, nullptr);
-    EXPECT_EQ(taken->view(), "abc");
-    EXPECT_EQ(kept.take(file), taken); // still held by the taker
-    SharedJobBytes keptButRewritten(true);
-    keptButRewritten.publish(file, std::make_shared<const ByteBuffer>(ByteBuffer::copyOf("abc")));
-    EXPECT_EQ(keptButRewritten.take(rewritten), nullptr);
-    EXPECT_EQ(keptButRewritten.take(file), nullptr); // let go at the first step
-}

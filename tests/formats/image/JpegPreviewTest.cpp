@@ -5,7 +5,6 @@
 #include "PreviewFixtures.h"
 #include "formats/image/Picture.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
@@ -14,12 +13,6 @@ using namespace fixtures;
 namespace {
 
 const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0);
-
-std::string solidJpeg(int width, int height, QRgb colour, const std::string& app1 = {}) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return jpegBytes(image, {.quality = 90, .app1 = app1});
-}
 
 // The camera's picture in red with its preview in green, so the pixels tell which one was drawn.
 const std::string& mainRed() {
@@ -32,11 +25,7 @@ const std::string& previewGreen() {
 }
 
 QRgb centreAfterDrawing(const Picture& picture, QSize size) {
-    QImage canvas(size, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    QPainter painter(&canvas);
-    picture.draw(painter, QRect(QPoint(0, 0), size));
-    return canvas.pixel(size.width() / 2, size.height() / 2);
+    return drawn(picture, size).pixel(size.width() / 2, size.height() / 2);
 }
 
 } // namespace
@@ -59,21 +48,22 @@ TEST(JpegPreviews, FindsOnlyPreviewsThatLieWhereTheFileSays) {
         {"EXIF thumbnail", solidJpeg(1200, 800, kRed, exifWithThumbnail(solidJpeg(60, 40, kGreen))), true},
     };
     for (const auto& row : rows) {
-        const auto previews = JpegPreviews::find(row.bytes);
+        const auto previews = JpegPreviews::find(MemoryCodedSource(row.bytes));
         ASSERT_EQ(previews.size(), row.found ? 1u : 0u) << row.name;
         if (row.found) {
-            EXPECT_EQ(previews[0].substr(0, 2), "\xFF\xD8") << row.name;
+            EXPECT_EQ(row.bytes.substr(previews[0].offset, 2), "\xFF\xD8") << row.name;
         }
         // Cut anywhere in its segments, a file gives no preview that runs past its end.
         for (std::size_t cut = 0; cut < 200; cut += 3) {
-            const std::string_view head(row.bytes.data(), cut);
-            for (const std::string_view found : JpegPreviews::find(head)) {
-                EXPECT_LE(found.data() + found.size(), head.data() + head.size())
-                    << row.name << " cut " << cut;
+            for (const JpegPreviews::Place& found :
+                 JpegPreviews::find(MemoryCodedSource(row.bytes.substr(0, cut)))) {
+                EXPECT_LE(found.offset + found.length, cut) << row.name << " cut " << cut;
             }
         }
     }
-    EXPECT_EQ(JpegPreviews::find(withMultiPicturePreview(mainRed(), preview))[0], preview);
+    const std::string file = withMultiPicturePreview(mainRed(), preview);
+    const JpegPreviews::Place place = JpegPreviews::find(MemoryCodedSource(file))[0];
+    EXPECT_EQ(file.substr(place.offset, place.length), preview);
 }
 
 TEST(JpegPreviews, StandsInForTheMainImageOnlyWhenItHasItsShapeAndCoversTheSize) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPainter>
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
@@ -175,6 +176,20 @@ QImage quadrants(int width, int height) {
         }
     }
     return image;
+}
+
+std::string solidJpeg(int width, int height, QRgb colour, const std::string& app1) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return jpegBytes(image, {.quality = 90, .app1 = app1});
+}
+
+QImage drawn(const velmoa::Picture& picture, QSize size) {
+    QImage canvas(size, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    picture.draw(painter, QRect(QPoint(0, 0), size));
+    return canvas;
 }
 
 std::string writeFile(const QTemporaryDir& dir, const std::string& name, const std::string& bytes) {

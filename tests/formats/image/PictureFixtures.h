@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/image/Picture.h"
 #include "platform/FailureReporter.h"
 
 #include <QImage>
@@ -54,6 +55,11 @@ std::string exifWithOrientation(int orientation, bool bigEndian, ExifType type =
 
 // Solid quadrants: top-left red, top-right green, bottom-left blue, bottom-right white.
 QImage quadrants(int width, int height);
+// One colour all over, at quality 90.
+std::string solidJpeg(int width, int height, QRgb colour, const std::string& app1 = {});
+
+// The picture drawn over a black canvas of size.
+QImage drawn(const velmoa::Picture& picture, QSize size);
 
 std::string writeFile(const QTemporaryDir& dir, const std::string& name, const std::string& bytes);
 
