@@ -14,7 +14,7 @@
 #include "picture/DecodeAhead.h"
 #include "platform/Desktop.h"
 #include "platform/FileChooser.h"
-#include "platform/PrintDialog.h"
+#include "print/ModulePrinting.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -84,8 +84,8 @@ int runStartUpChild(int argc, char** argv) {
     installFailureReporter(&reporter);
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
-    QtPrintDialog printDialog;
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, nullptr, ahead ? &decodeAhead : nullptr});
+    ModulePrinting printing(ModulePrinting::programModule());
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printing, nullptr, ahead ? &decodeAhead : nullptr});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
     zorvForm1.setCommandLineFiles({file});

@@ -20,6 +20,7 @@ add_custom_command(
 add_custom_target(velmoa_icons ALL DEPENDS ${velmoa_icon_pngs})
 
 install(TARGETS velmoa RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS velmoa_print_module LIBRARY DESTINATION ${VELMOA_MODULE_DIR})
 install(FILES packaging/velmoa.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/velmoa.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)

@@ -9,7 +9,7 @@
 #include "platform/FluidSynthEngine.h"
 #include "platform/MediaDeviceSelector.h"
 #include "platform/MpvEngine.h"
-#include "platform/PrintDialog.h"
+#include "print/ModulePrinting.h"
 
 #include <QApplication>
 #include <QFile>
@@ -45,11 +45,11 @@ int main(int argc, char** argv) {
 
     QtFileChooser openDialog;
     WindowManagerDesktop desktop;
-    QtPrintDialog printDialog;
+    ModulePrinting printing(ModulePrinting::programModule());
     MpvEngine player;
     FluidSynthEngine synthesizer;
     MediaDeviceSelector media(player, synthesizer);
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printDialog, &media, &decodeAhead});
+    TzorvForm1 zorvForm1({&openDialog, &desktop, &printing, &media, &decodeAhead});
     TAboutBox AboutBox;
     zorvForm1.setAboutBox(&AboutBox);
 

@@ -24,7 +24,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPrinter>
 #include <QSlider>
 #include <algorithm>
 

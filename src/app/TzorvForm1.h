@@ -13,7 +13,6 @@ class QAction;
 class QCheckBox;
 class QKeyEvent;
 class QLabel;
-class QPrinter;
 class QSlider;
 
 namespace velmoa {
@@ -28,7 +27,7 @@ class MediaPlayer;
 class MediaPlayerStrip;
 class Picture;
 class Panel;
-class PrintDialog;
+class PrintJobs;
 class RichTextControl;
 class SecondsBox;
 class TAboutBox;
@@ -39,7 +38,7 @@ class ToolButton;
 struct FormServices {
     FileChooser* openDialog = nullptr;
     Desktop* desktop = nullptr;
-    PrintDialog* printDialog = nullptr;
+    PrintJobs* printing = nullptr;
     MediaDevice* media = nullptr;
     // Prepares pictures ahead of their steps on a worker thread; none: every step decodes when drawn.
     DecodeAhead* decodeAhead = nullptr;
@@ -197,11 +196,7 @@ class TzorvForm1 : public QMainWindow {
     // Prepares the shown picture's neighbours at the current fitted size.
     void prepareNeighbours();
 
-    // The printer and its settings, kept from one print to the next (orientation, job title).
-    QPrinter& printer();
-
     FormServices services_;
-    std::unique_ptr<QPrinter> printer_;
     TAboutBox* AboutBox = nullptr;
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;

@@ -4,7 +4,12 @@
 
 namespace velmoa {
 
-RuntimeLibrary::RuntimeLibrary(const char* soname) : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {}
+RuntimeLibrary::RuntimeLibrary(const char* soname) : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {
+    if (!handle_) {
+        const char* reason = dlerror();
+        error_ = reason ? reason : soname;
+    }
+}
 
 void* RuntimeLibrary::resolve(const char* symbol) const {
     return dlsym(handle_, symbol);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 namespace velmoa {
 
@@ -13,6 +14,8 @@ class RuntimeLibrary {
     // soname: the exact file name of the interface the program was built against ("libmpv.so.2").
     explicit RuntimeLibrary(const char* soname);
     bool loaded() const { return handle_ != nullptr; }
+    // Why the library could not be loaded (the loader's words); empty when it was.
+    const std::string& error() const { return error_; }
 
     // Points fn at the named function; false when the library or the function is missing.
     template <class Function> bool bind(const char* symbol, Function*& fn) {
@@ -24,6 +27,7 @@ class RuntimeLibrary {
     void* resolve(const char* symbol) const;
 
     void* handle_ = nullptr; // never closed
+    std::string error_;
 };
 
 // A table of a library's functions (a struct with bindAll(RuntimeLibrary&)), bound on the first

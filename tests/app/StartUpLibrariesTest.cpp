@@ -1,5 +1,5 @@
-// The program started on a file loads the media libraries only when the file is media: a picture
-// neither waits for them nor holds their memory.
+// The program started on a file loads the media libraries only when the file is media, and the
+// print support only on the first print: a picture neither waits for them nor holds their memory.
 #include "media/MediaFixtures.h"
 
 #include <QFile>
@@ -52,6 +52,9 @@ TEST(StartUpLibraries, MediaLibrariesLoadOnlyForMedia) {
             EXPECT_TRUE(maps.contains(QStringLiteral("libQt6Widgets"))) << "still running";
             EXPECT_FALSE(maps.contains(QStringLiteral("libmpv"))) << row.file.toStdString();
             EXPECT_FALSE(maps.contains(QStringLiteral("libfluidsynth"))) << row.file.toStdString();
+            EXPECT_FALSE(maps.contains(QStringLiteral("libQt6PrintSupport"))) << row.file.toStdString();
+            EXPECT_FALSE(maps.contains(QStringLiteral("libcups"))) << row.file.toStdString();
+            EXPECT_FALSE(maps.contains(QStringLiteral("libvelmoa-print"))) << row.file.toStdString();
         }
         program.kill();
         program.waitForFinished();

@@ -4,7 +4,8 @@
 #include "PrivateCupsServer.h"
 
 #include "app/Fonts.h"
-#include "platform/PrintDialog.h"
+#include "print/module/DialogPrinting.h"
+#include "print/module/PrintDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,7 +93,7 @@ class PrintService : public FormTest {
             GTEST_SKIP() << "no private CUPS server: " << server->error().toStdString();
         }
         installFailureReporter(&reporter);
-        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, &dialog});
+        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, &printing});
         QFile::remove(server->outputPath());
     }
     // Triggers the action and waits for the job to come out of the queue.
@@ -104,6 +105,7 @@ class PrintService : public FormTest {
         return server->outputPath();
     }
     QueueChoosingDialog dialog;
+    DialogPrinting printing{&dialog};
 };
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "FormHarness.h"
 
 #include "controls/RichTextControl.h"
-#include "platform/PrintDialog.h"
-#include "print/PaperText.h"
-#include "print/PrintGeometry.h"
+#include "print/ModulePrinting.h"
+#include "print/module/DialogPrinting.h"
+#include "print/module/PaperText.h"
+#include "print/module/PrintDialog.h"
+#include "print/module/PrintGeometry.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -92,9 +94,16 @@ class Printing : public FormTest {
     void SetUp() override {
         installFailureReporter(&reporter);
         dialog.path = dir.path() + QStringLiteral("/out.pdf");
-        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, &dialog});
+        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, &printing});
+    }
+    // A window that prints as the program does, through the module opened from path.
+    void printThroughModule(const std::string& path) {
+        module = std::make_unique<ModulePrinting>(path, &dialog);
+        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, module.get()});
     }
     PdfPrintDialog dialog;
+    DialogPrinting printing{&dialog};
+    std::unique_ptr<ModulePrinting> module;
 };
 } // namespace
 
@@ -125,4 +134,48 @@ TEST_F(Printing, DocumentPrintsPageAfterPageUnderTheCaption) {
     form->ActCharPrint->trigger();
     EXPECT_EQ(pdfPageCount(dialog.path), 1);
     EXPECT_EQ(dialog.calls, 2);
+}
+
+// The program's way: the module is opened on the first print and prints with the dialog it is given.
+TEST_F(Printing, ModuleOpenedOnTheFirstPrintPrintsPictureAndDocument) {
+    printThroughModule(VELMOA_PRINT_MODULE);
+    showForm({writeJpeg(dir, "a.jpg", 64, 48)});
+    form->ActPrint->trigger();
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
+    EXPECT_EQ(pdfPageCount(dialog.path), 1);
+
+    drop(writeFile(dir, "long.ini", std::string(300, '\n')));
+    form->ActCharPrint->trigger();
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
+    EXPECT_GE(pdfPageCount(dialog.path), 2);
+    EXPECT_EQ(dialog.calls, 2);
+}
+
+TEST_F(Printing, ModuleThatCannotBeOpenedIsReportedAtEachPrintWithoutADialog) {
+    struct Row {
+        std::string path;
+        const char* reason;
+    };
+    const std::string notALibrary = writeFile(dir, "libvelmoa-print.so", "not a library");
+    const Row rows[] = {
+        {dir.filePath(QStringLiteral("missing/libvelmoa-print.so")).toStdString(), "No such file"},
+        {notALibrary, "libvelmoa-print.so"},
+        // A library, but not the print module.
+        {"libm.so.6", "印刷モジュールではありません"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        printThroughModule(row.path);
+        reporter.messages.clear();
+        showForm({writeJpeg(dir, "a.jpg", 64, 48)});
+        form->ActPrint->trigger();
+        form->ActPrint->trigger();
+        ASSERT_EQ(reporter.messages.size(), 2);
+        for (const QString& message : reporter.messages) {
+            EXPECT_TRUE(message.startsWith(QStringLiteral("印刷機能を読み込めません: ")))
+                << message.toStdString();
+            EXPECT_TRUE(message.contains(QString::fromUtf8(row.reason))) << message.toStdString();
+        }
+        EXPECT_EQ(dialog.calls, 0);
+    }
 }

@@ -2,7 +2,8 @@
 #include "FormHarness.h"
 
 #include "controls/RichTextControl.h"
-#include "platform/PrintDialog.h"
+#include "print/module/DialogPrinting.h"
+#include "print/module/PrintDialog.h"
 
 #include <QAction>
 #include <QDir>
@@ -72,7 +73,7 @@ class Wayland : public FormTest {
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
         installFailureReporter(&reporter);
         printDialog.path = dir.filePath(QStringLiteral("out.pdf"));
-        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, &printDialog});
+        form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, &printing});
     }
     // Shown and mapped; a headless compositor has no keyboard, so the window is never active.
     void showMapped(std::vector<std::string> commandLine) {
@@ -81,6 +82,7 @@ class Wayland : public FormTest {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
     PdfFileDialog printDialog;
+    DialogPrinting printing{&printDialog};
 };
 
 } // namespace

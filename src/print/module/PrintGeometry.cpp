@@ -1,4 +1,4 @@
-#include "print/PrintGeometry.h"
+#include "print/module/PrintGeometry.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/PrintDialog.h"
+#include "print/module/PrintDialog.h"
 
 #include <QPrintDialog>
 

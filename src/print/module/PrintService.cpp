@@ -1,4 +1,4 @@
-#include "platform/PrintService.h"
+#include "print/module/PrintService.h"
 
 #include <QPrinter>
 

@@ -1,4 +1,4 @@
-#include "print/PaperText.h"
+#include "print/module/PaperText.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,0 +1,7 @@
+// The print module's one entry point, found by name when the program opens the module.
+#include "print/module/DialogPrinting.h"
+
+extern "C" __attribute__((visibility("default"))) velmoa::PrintJobs*
+velmoa_print_jobs(velmoa::PrintDialog* dialog) {
+    return new velmoa::DialogPrinting(dialog);
+}
