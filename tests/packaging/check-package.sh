@@ -25,8 +25,9 @@ deb)
   root=$root/usr
   depends=$(dpkg-deb -f "$deb" Depends)
   echo "Depends: $depends"
-  # Libraries found by dpkg-shlibdeps, and what the program loads by name at run time.
-  for package in libqt6widgets6 libqt6printsupport6 libjpeg62-turbo libexif12 qt6-qpa-plugins \
+  # Libraries found by dpkg-shlibdeps (in the program and its print module), and what the program
+  # loads by name at run time.
+  for package in libqt6widgets6 libqt6printsupport6 libcups2 libjpeg62-turbo libexif12 qt6-qpa-plugins \
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-aoyagi-kouzan-t timgm6mb-soundfont; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
   done
@@ -40,6 +41,7 @@ esac
 
 expected=(
   bin/velmoa
+  lib/velmoa/libvelmoa-print.so
   share/applications/velmoa.desktop
   share/icons/hicolor/scalable/apps/velmoa.svg
   share/metainfo/org.velmoa.velmoa.metainfo.xml
@@ -52,9 +54,16 @@ for file in "${expected[@]}"; do
   [ -s "$root/$file" ] || fail "missing $file"
 done
 [ -x "$root/bin/velmoa" ] || fail "bin/velmoa is not executable"
-if [ "$mode" = deb ] && readelf -S "$root/bin/velmoa" | grep -q "\.debug_info"; then
-  fail "bin/velmoa keeps its debugging information"
+if [ "$mode" = deb ]; then
+  for file in bin/velmoa lib/velmoa/libvelmoa-print.so; do
+    readelf -S "$root/$file" | grep -q "\.debug_info" && fail "$file keeps its debugging information"
+  done
 fi
+# Printing is opened on the first print: the program itself needs neither Qt's print support nor
+# the CUPS client, and the module offers the entry point the program looks for.
+readelf -d "$root/bin/velmoa" | grep -Eq "NEEDED.*(libQt6PrintSupport|libcups)" && fail "bin/velmoa needs the print libraries"
+nm -D --defined-only "$root/lib/velmoa/libvelmoa-print.so" | grep -q " velmoa_print_jobs$" ||
+  fail "lib/velmoa/libvelmoa-print.so lacks its entry point"
 for size in 16 48 256; do
   png=$root/share/icons/hicolor/${size}x${size}/apps/velmoa.png
   # Width and height are the two big-endian words after the signature and the IHDR header.
