@@ -16,10 +16,11 @@ double RtfBudget::pixelsOf(int halfPoints) {
 }
 
 double RtfBudget::lineHeight(double fontPixels) const {
-    if (spacing_.exactly > 0) {
-        return spacing_.exactly;
-    }
-    return std::max(kLineHeight * fontPixels * spacing_.proportion, spacing_.atLeast);
+    const double height = spacing_.exactly > 0
+                              ? spacing_.exactly
+                              : std::max(kLineHeight * fontPixels * spacing_.proportion, spacing_.atLeast);
+    // Lines spaced at nothing (\sl1\slmult1) overlap, yet each still costs the layout a line.
+    return std::max(height, 1.0);
 }
 
 bool RtfBudget::add(double height) {
@@ -43,8 +44,9 @@ std::int64_t RtfBudget::takeText(std::int64_t chars, int halfPoints) {
     const double room =
         std::min(kMaxParagraphHeight - paragraphHeight_, kMaxDocumentHeight - documentHeight_);
     // A paragraph takes at least one character, or a huge font would never move on.
-    const auto fits = std::max<std::int64_t>(paragraphChars_ == 0 ? 1 : 0,
-                                             static_cast<std::int64_t>(std::max(0.0, room) / each));
+    const double fitting = std::min(std::max(0.0, room) / each, static_cast<double>(chars));
+    const auto fits =
+        std::max<std::int64_t>(paragraphChars_ == 0 ? 1 : 0, static_cast<std::int64_t>(fitting));
     std::int64_t taken = std::min(chars, fits);
     if (taken > kMaxChars - chars_) {
         taken = kMaxChars - chars_;

@@ -69,6 +69,12 @@ TEST(RtfBudget, GrantsEachKindOfWorkUpToItsBound) {
              return grantedInARow([&] { return b.takeText(1, 24) > 0 && b.takeParagraph(24); });
          },
          48'544, true},
+        {"lines spaced at nothing still count as lines",
+         [](RtfBudget& b) {
+             b.setSpacing({0, 0, 0, 0});
+             return grantedInARow([&] { return b.takeParagraph(24); });
+         },
+         5'000'000, true},
         {"paragraphs at 12 points fill the document",
          [](RtfBudget& b) { return grantedInARow([&] { return b.takeParagraph(24); }); }, 208'333, true},
     };
