@@ -250,7 +250,7 @@ void MpvEngine::handle(const mpv_event& event) {
     const bool has = property->format != MPV_FORMAT_NONE && property->data;
     switch (event.reply_userdata) {
     case TimePos:
-        if (!seeking_) {
+        if (!seeking_ && !heldAtStart_) {
             timePos_ = has ? *static_cast<double*>(property->data) : 0;
         }
         break;
@@ -335,7 +335,10 @@ void MpvEngine::readLoadedFile() {
     // Read once, at open: values are current before the first tick.
     double value = 0;
     duration_ = mpv().get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
-    timePos_ = mpv().get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
+    // A device just opened stands at its start. Paused there, mpv still reports the time of the
+    // first decoded frame for a moment in some containers (128 ms into a WMA).
+    timePos_ = 0;
+    heldAtStart_ = true;
     eof_ = false;
     seeking_ = false;
     playing_ = false;
@@ -382,6 +385,7 @@ void MpvEngine::play() {
     }
     mpv().set_property_string(mpv_, "pause", "no");
     playing_ = true;
+    heldAtStart_ = false;
 }
 
 void MpvEngine::stop() {
@@ -404,6 +408,7 @@ void MpvEngine::seekTo(double seconds) {
     const std::string target = std::to_string(seconds);
     command({"seek", target.c_str(), "absolute+exact"});
     seeking_ = true;
+    heldAtStart_ = false;
     eof_ = false;
     timePos_ = seconds;
 }

@@ -65,6 +65,7 @@ class MpvEngine : public QObject, public MediaDevice {
     // Observed state; while a seek is under way the position stays where the seek put it.
     bool seeking_ = false;
     bool eof_ = false;
+    bool heldAtStart_ = false; // opened, neither played nor moved yet
     double timePos_ = 0;
     double duration_ = 0;
 };
