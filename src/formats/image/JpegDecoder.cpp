@@ -35,6 +35,16 @@ constexpr std::int64_t kMaxScanBlocks = std::int64_t{1} << 27;
 // libjpeg's own working memory (a progressive picture keeps all its coefficients: 72 MB for a
 // 24-megapixel one). A header claiming 65500 x 65500 pixels fails here instead of exhausting memory.
 constexpr long kMaxLibjpegMemory = 512L << 20;
+// Below that, what the file can really hold: real progressive files need a few tens of bytes of
+// coefficients for each byte of theirs (a 24-megapixel one of 1 MB needs 72 MB); a few hundred
+// bytes claiming a 100-megapixel picture get no more than a large real file would.
+constexpr long kMinLibjpegMemory = 128L << 20;
+constexpr long kLibjpegMemoryPerCodedByte = 100;
+
+long libjpegMemoryFor(std::uint64_t codedBytes) {
+    const auto bound = std::min<std::uint64_t>(codedBytes, kMaxLibjpegMemory) * kLibjpegMemoryPerCodedByte;
+    return static_cast<long>(std::clamp<std::uint64_t>(bound, kMinLibjpegMemory, kMaxLibjpegMemory));
+}
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -111,7 +121,7 @@ struct Session {
     void begin(const CodedSource& source) {
         jpeg_create_decompress(&cinfo);
         created = true;
-        cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
+        cinfo.mem->max_memory_to_use = libjpegMemoryFor(source.size());
         cinfo.progress = &progress.pub;
         input.attach(&cinfo, source);
     }
