@@ -50,6 +50,8 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setLineWrapMode(QTextEdit::WidgetWidth);
+    // The width text is laid out at in a narrow window (see resizeEvent).
+    setLineWrapColumnOrWidth(RtfBudget::kNarrowestLayout);
     // For reading: text can be selected and copied, but no typing, cut or paste changes it.
     setReadOnly(true);
     // A right click shows nothing, and is not handed on to a parent that has a menu of its own.
@@ -173,9 +175,12 @@ void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& 
 void RichTextControl::resizeEvent(QResizeEvent* event) {
     // Text is never laid out narrower than the rich-text reader's budget assumes: a narrow window
     // scrolls sideways instead of stacking a document taller than the layout can place.
+    // A change of mode lays the document out again: only when it changes.
     const bool narrow = viewport()->width() < RtfBudget::kNarrowestLayout;
-    setLineWrapMode(narrow ? QTextEdit::FixedPixelWidth : QTextEdit::WidgetWidth);
-    setLineWrapColumnOrWidth(narrow ? RtfBudget::kNarrowestLayout : 0);
+    const LineWrapMode mode = narrow ? QTextEdit::FixedPixelWidth : QTextEdit::WidgetWidth;
+    if (lineWrapMode() != mode) {
+        setLineWrapMode(mode);
+    }
     QTextEdit::resizeEvent(event);
 }
 
