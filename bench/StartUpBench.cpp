@@ -6,15 +6,10 @@
 #include "PaintWatch.h"
 #include "StartUpChild.h"
 
-#include "app/Fonts.h"
-#include "app/MessageBoxReporter.h"
-#include "app/TAboutBox.h"
 #include "app/TzorvForm1.h"
+#include "app/ViewerWindow.h"
 #include "controls/ImageControl.h"
 #include "picture/DecodeAhead.h"
-#include "platform/Desktop.h"
-#include "platform/FileChooser.h"
-#include "print/ModulePrinting.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -78,16 +73,9 @@ int runStartUpChild(int argc, char** argv) {
     }
     int appArgc = 1;
     QApplication app(appArgc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velmoa"));
-    installFontSubstitutes();
-    MessageBoxReporter reporter;
-    installFailureReporter(&reporter);
-    QtFileChooser openDialog;
-    WindowManagerDesktop desktop;
-    ModulePrinting printing(ModulePrinting::programModule());
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printing, nullptr, ahead ? &decodeAhead : nullptr});
-    TAboutBox AboutBox;
-    zorvForm1.setAboutBox(&AboutBox);
+    ViewerWindow::prepareApplication();
+    ViewerWindow window(nullptr, ahead ? &decodeAhead : nullptr);
+    TzorvForm1& zorvForm1 = window.form();
     zorvForm1.setCommandLineFiles({file});
     PaintWatch watch(zorvForm1.Image2);
     zorvForm1.show();
@@ -102,7 +90,6 @@ int runStartUpChild(int argc, char** argv) {
     if (steps > 0) {
         std::printf("%s", memoryLine("steps").c_str());
     }
-    installFailureReporter(nullptr);
     return 0;
 }
 

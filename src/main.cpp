@@ -1,15 +1,9 @@
-#include "app/Fonts.h"
-#include "app/MessageBoxReporter.h"
-#include "app/TAboutBox.h"
-#include "app/TzorvForm1.h"
+#include "app/ViewerWindow.h"
 #include "picture/DecodeAhead.h"
-#include "platform/Desktop.h"
 #include "platform/Display.h"
-#include "platform/FileChooser.h"
 #include "platform/FluidSynthEngine.h"
 #include "platform/MediaDeviceSelector.h"
 #include "platform/MpvEngine.h"
-#include "print/ModulePrinting.h"
 
 #include <QApplication>
 #include <QFile>
@@ -37,22 +31,13 @@ int main(int argc, char** argv) {
     if (!app) {
         return 1;
     }
-    QApplication::setApplicationName(QStringLiteral("Velmoa"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("velmoa"));
-    installFontSubstitutes();
-    MessageBoxReporter reporter;
-    installFailureReporter(&reporter);
+    ViewerWindow::prepareApplication();
 
-    QtFileChooser openDialog;
-    WindowManagerDesktop desktop;
-    ModulePrinting printing(ModulePrinting::programModule());
     MpvEngine player;
     FluidSynthEngine synthesizer;
     MediaDeviceSelector media(player, synthesizer);
-    TzorvForm1 zorvForm1({&openDialog, &desktop, &printing, &media, &decodeAhead});
-    TAboutBox AboutBox;
-    zorvForm1.setAboutBox(&AboutBox);
-
+    ViewerWindow window(&media, &decodeAhead);
+    TzorvForm1& zorvForm1 = window.form();
     zorvForm1.setCommandLineFiles(std::move(files));
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -60,7 +45,5 @@ int main(int argc, char** argv) {
         zorvForm1.move(area.center() - QPoint(zorvForm1.width() / 2, zorvForm1.height() / 2));
     }
     zorvForm1.show();
-    const int status = QApplication::exec();
-    installFailureReporter(nullptr);
-    return status;
+    return QApplication::exec();
 }
