@@ -10,6 +10,7 @@
 #include "app/ViewerWindow.h"
 #include "controls/ImageControl.h"
 #include "picture/DecodeAhead.h"
+#include "platform/ProcessMemory.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -67,6 +68,7 @@ int runStartUpChild(int argc, char** argv) {
     const std::string file = argv[3];
     const int steps = std::atoi(argv[4]);
     // As the program's main(): the decode starts before anything else.
+    returnLargeBlocksWhenFreed();
     DecodeAhead decodeAhead;
     if (ahead) {
         decodeAhead.prepareOpening(file, {TzorvForm1::kInitialClientSize});

@@ -4,6 +4,7 @@
 #include "platform/FluidSynthEngine.h"
 #include "platform/MediaDeviceSelector.h"
 #include "platform/MpvEngine.h"
+#include "platform/ProcessMemory.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,6 +17,7 @@
 using namespace velmoa;
 
 int main(int argc, char** argv) {
+    returnLargeBlocksWhenFreed();
     // Every argument names a file: the toolkit is shown none of them, or it would take out those
     // that look like its own options (-reverse, -style, ...). Its options still come from the
     // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).

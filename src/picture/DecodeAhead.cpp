@@ -45,10 +45,11 @@ bool DecodeAhead::stillFits(const Entry& entry, const PictureArea& area) const {
     if (entry.area.devicePixelRatio != area.devicePixelRatio) {
         return false;
     }
-    if (DecodeAheadPolicy::stillFits(entry.area.client, area.client)) {
+    if (entry.area.client == area.client) {
         return true;
     }
-    // Grown: a finished decode may still cover the new fitted size (a decoded scale has room to spare).
+    // Pixels are prepared at the fitted size; another area may still fit the picture to that size
+    // (a side the picture does not fill changed).
     if (!isReady(entry.result)) {
         return false;
     }

@@ -31,8 +31,4 @@ std::vector<int> DecodeAheadPolicy::neighbours(int count, int current, int direc
     return wanted;
 }
 
-bool DecodeAheadPolicy::stillFits(const QSize& preparedFor, const QSize& now) {
-    return now.width() <= preparedFor.width() && now.height() <= preparedFor.height();
-}
-
 } // namespace velmoa

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSize>
 #include <vector>
 
 namespace velmoa {
@@ -15,10 +14,6 @@ class DecodeAheadPolicy {
     // then the one on the other side, each wrapped the way a step wraps its index. Never the shown
     // one, never twice.
     static std::vector<int> neighbours(int count, int current, int direction);
-
-    // Whether a preparation made for a picture area of preparedFor still does for the area now:
-    // a fitted picture never grows when its area does not.
-    static bool stillFits(const QSize& preparedFor, const QSize& now);
 };
 
 } // namespace velmoa

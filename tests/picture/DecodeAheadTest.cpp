@@ -37,7 +37,8 @@ struct Step {
     QImage canvas;
     const JpegPictureData& data() const { return dynamic_cast<const JpegPictureData&>(*picture.data()); }
 };
-Step stepOnto(DecodeAhead& ahead, const std::string& path, QSize drawn = {160, 120}) {
+// Drawn at 640 x 480: the size the test folders' pictures are fitted to in kWindow.
+Step stepOnto(DecodeAhead& ahead, const std::string& path, QSize drawn = {640, 480}) {
     Step step;
     FileIdentity identity;
     step.picture = Picture::loadFromFile(path, &identity);
@@ -77,17 +78,6 @@ TEST(DecodeAheadPolicy, PreparesTheNextInTheDirectionOfTravelThenTheOtherNeighbo
         EXPECT_EQ(DecodeAheadPolicy::neighbours(row.count, row.current, row.direction), row.wanted)
             << row.count << " " << row.current << " " << row.direction;
     }
-    const struct {
-        QSize prepared, now;
-        bool fits;
-    } areas[] = {{{640, 480}, {640, 480}, true},
-                 {{640, 480}, {600, 480}, true},
-                 {{640, 480}, {641, 480}, false},
-                 {{640, 480}, {640, 481}, false},
-                 {{1920, 1080}, {640, 480}, true}};
-    for (const auto& row : areas) {
-        EXPECT_EQ(DecodeAheadPolicy::stillFits(row.prepared, row.now), row.fits) << row.now.width();
-    }
 }
 
 TEST_F(DecodeAheadTest, UsesAPreparedDecodeOnlyWhenTheStepReadsTheSameFile) {
@@ -108,7 +98,8 @@ TEST_F(DecodeAheadTest, UsesAPreparedDecodeOnlyWhenTheStepReadsTheSameFile) {
 
     for (const std::string& path : {paths[1], paths[2]}) {
         const Step step = stepOnto(ahead, path);
-        EXPECT_TRUE(near(step.canvas.pixel(80, 60), kBlue)) << path << std::hex << step.canvas.pixel(80, 60);
+        EXPECT_TRUE(near(step.canvas.pixel(320, 240), kBlue))
+            << path << std::hex << step.canvas.pixel(320, 240);
         EXPECT_EQ(step.data().decodeCount(), 1) << path;
     }
 
@@ -116,7 +107,7 @@ TEST_F(DecodeAheadTest, UsesAPreparedDecodeOnlyWhenTheStepReadsTheSameFile) {
     ahead.prepareAround(paths, 1, +1, kWindow);
     ahead.waitUntilPrepared();
     const Step unchanged = stepOnto(ahead, paths[0]);
-    EXPECT_TRUE(near(unchanged.canvas.pixel(80, 60), kRed));
+    EXPECT_TRUE(near(unchanged.canvas.pixel(320, 240), kRed));
     EXPECT_EQ(unchanged.data().decodeCount(), 0);
     EXPECT_EQ(ahead.counts().ready, 1);
     EXPECT_TRUE(reporter.delivered().isEmpty()) << reporter.messages.join('\n').toStdString();
@@ -165,16 +156,46 @@ TEST_F(DecodeAheadTest, StaleWorkGoesAtOnceAndNoMoreThanTwoArePrepared) {
     EXPECT_TRUE(ahead.preparedPaths().empty());
 }
 
-TEST_F(DecodeAheadTest, AnAreaGrownPastThePreparedScalePreparesAgain) {
-    // 2000 x 1500 fits 640 x 480 at 3/8 and 1920 x 1080 (as 1440 x 1080) at 6/8.
+TEST_F(DecodeAheadTest, APreparationLastsWhileItsPictureKeepsItsSizeInTheArea) {
+    // 2000 x 1500 is fitted to 640 x 480 in kWindow, decoded at 3/8 and resampled to that size.
+    const struct {
+        const char* name;
+        QSize client;
+        QSize drawn;
+        int decodeCount; // 0: the preparation made for kWindow was used
+        int scale;
+    } rows[] = {
+        {"wider, the height now limits", {1000, 480}, {640, 480}, 0, 3},
+        {"narrower", {600, 480}, {600, 450}, 0, 3},
+        {"full screen", {1920, 1080}, {1440, 1080}, 0, 6},
+    };
+    const auto paths = folder(2, 2000, 1500);
+    for (const auto& row : rows) {
+        ahead.prepareAround(paths, 0, +1, kWindow);
+        ahead.waitUntilPrepared();
+        ahead.prepareAround(paths, 0, +1, {row.client});
+        ahead.waitUntilPrepared();
+        const Step step = stepOnto(ahead, paths[1], row.drawn);
+        EXPECT_EQ(step.data().decodeCount(), row.decodeCount) << row.name;
+        EXPECT_EQ(step.data().decodedScale(), row.scale) << row.name;
+        EXPECT_TRUE(near(step.canvas.pixel(row.drawn.width() - 1, row.drawn.height() - 1), kRed)) << row.name;
+    }
+    EXPECT_EQ(ahead.counts().ready, 3);
+    EXPECT_EQ(ahead.counts().missed, 0);
+}
+
+TEST_F(DecodeAheadTest, APreparedPictureKeepsOnlyItsShownSizeAndDecodesOnceDrawnAtAnother) {
     const auto paths = folder(2, 2000, 1500);
     ahead.prepareAround(paths, 0, +1, kWindow);
     ahead.waitUntilPrepared();
-    ahead.prepareAround(paths, 0, +1, {QSize(650, 480)}); // still covered by 3/8
-    ahead.prepareAround(paths, 0, +1, {QSize(1920, 1080)});
-    ahead.waitUntilPrepared();
-    const Step step = stepOnto(ahead, paths[1], {1440, 1080});
+    const Step step = stepOnto(ahead, paths[1]);
     EXPECT_EQ(step.data().decodeCount(), 0);
-    EXPECT_EQ(step.data().decodedScale(), 6);
-    EXPECT_EQ(ahead.counts().ready, 1);
+    // Another size (the window resized): one decode, then it serves every smaller size.
+    for (const QSize drawn : {QSize(600, 450), QSize(400, 300), QSize(640, 480)}) {
+        QImage canvas(drawn, QImage::Format_RGB32);
+        QPainter painter(&canvas);
+        step.picture.draw(painter, QRect(QPoint(0, 0), drawn));
+        EXPECT_TRUE(near(canvas.pixel(drawn.width() / 2, drawn.height() / 2), kRed)) << drawn.width();
+        EXPECT_EQ(step.data().decodeCount(), 1) << drawn.width();
+    }
 }

@@ -1,5 +1,6 @@
 #include "formats/image/JpegDecoder.h"
 
+#include "formats/image/AreaResampler.h"
 #include "formats/image/JpegCodedInput.h"
 #include "platform/Failure.h"
 
@@ -100,8 +101,28 @@ struct Session {
     bool created = false;
     std::string exif;
     QImage image;
-    std::vector<unsigned char> row;
+    QSize shrinkTo;                      // when given and smaller: the rows are shrunk as they come
+    std::optional<AreaResampler> shrink; // instead of being kept in image
+    std::vector<unsigned char> row;      // libjpeg's output when not written into image
+    std::vector<QRgb> rgbRow;            // a CMYK row made RGB, when shrinking
     int rowsDone = 0;
+
+    // The decoded picture, whole or shrunk; rows not decoded are grey.
+    QImage finish() {
+        const int height = static_cast<int>(cinfo.output_height);
+        if (shrink) {
+            const std::vector<QRgb> grey(cinfo.output_width, qRgb(128, 128, 128));
+            for (int y = rowsDone; y < height; ++y) {
+                shrink->addRow(grey.data());
+            }
+            return shrink->take();
+        }
+        for (int y = rowsDone; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            std::fill(line, line + image.width(), qRgb(128, 128, 128));
+        }
+        return std::move(image);
+    }
 
     Session() {
         cinfo.err = jpeg_std_error(&err.pub);
@@ -173,22 +194,39 @@ bool runDecode(Session& s, const CodedSource& source, int eighths) {
     // Start first: libjpeg reserves its own memory there (and refuses past its limit) before
     // the picture's pixels are allocated.
     jpeg_start_decompress(&s.cinfo);
-    s.image = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
-    if (s.image.isNull()) {
-        s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
-        return false;
-    }
-    if (cmyk) {
+    const QSize decodedSize(static_cast<int>(w), static_cast<int>(h));
+    if (decodedSize != s.shrinkTo && AreaResampler::shrinks(decodedSize, s.shrinkTo)) {
+        s.shrink.emplace(decodedSize, s.shrinkTo);
         s.row.resize(static_cast<std::size_t>(w) * 4);
+        if (cmyk) {
+            s.rgbRow.resize(static_cast<std::size_t>(w));
+        }
+    } else {
+        s.image = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+        if (s.image.isNull()) {
+            s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
+            return false;
+        }
+        if (cmyk) {
+            s.row.resize(static_cast<std::size_t>(w) * 4);
+        }
     }
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const int y = static_cast<int>(s.cinfo.output_scanline);
-        JSAMPROW target = cmyk ? s.row.data() : s.image.scanLine(y);
+        JSAMPROW target = s.row.empty() ? s.image.scanLine(y) : s.row.data();
         if (jpeg_read_scanlines(&s.cinfo, &target, 1) != 1) {
             break;
         }
+        QRgb* rgb =
+            s.shrink ? reinterpret_cast<QRgb*>(s.row.data()) : reinterpret_cast<QRgb*>(s.image.scanLine(y));
         if (cmyk) {
-            cmykToRgb32(s.row.data(), reinterpret_cast<QRgb*>(s.image.scanLine(y)), s.cinfo.output_width);
+            if (s.shrink) {
+                rgb = s.rgbRow.data();
+            }
+            cmykToRgb32(s.row.data(), rgb, s.cinfo.output_width);
+        }
+        if (s.shrink) {
+            s.shrink->addRow(rgb);
         }
         s.rowsDone = y + 1;
     }
@@ -267,9 +305,10 @@ int JpegDecoder::chooseScale(const QSize& stored, const QSize& target) {
 }
 
 JpegDecoder::Decoded JpegDecoder::decode(const CodedSource& source, int eighths,
-                                         const std::atomic<bool>* cancel) {
+                                         const std::atomic<bool>* cancel, const QSize& shrinkTo) {
     Session s;
     s.progress.cancel = cancel;
+    s.shrinkTo = shrinkTo;
     Decoded result;
     const bool finished = runDecode(s, source, eighths);
     result.warnings = s.err.warnings;
@@ -284,19 +323,16 @@ JpegDecoder::Decoded JpegDecoder::decode(const CodedSource& source, int eighths,
         if (s.rowsDone == 0) {
             const std::optional<std::uint64_t> cut = lastMarkerBefore(source, s.input.consumed());
             Session again;
+            again.shrinkTo = shrinkTo;
             // The data ends before the failing segment; an end of image is made up there.
             if (cut && runDecode(again, CodedSlice(source, 0, *cut), eighths)) {
-                result.image = std::move(again.image);
+                result.image = again.finish();
                 return result;
             }
         }
         // Keep the rows decoded so far; the rest shows grey.
-        for (int y = s.rowsDone; y < s.image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(s.image.scanLine(y));
-            std::fill(row, row + s.image.width(), qRgb(128, 128, 128));
-        }
     }
-    result.image = std::move(s.image);
+    result.image = s.finish();
     return result;
 }
 

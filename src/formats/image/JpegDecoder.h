@@ -43,8 +43,11 @@ class JpegDecoder {
         bool cancelled = false; // stopped because cancel was set; image is then null
     };
     // Decodes at eighths/8 of the stored size. Never throws for bad data. When cancel is given
-    // and becomes true, decoding stops within a row or two.
-    static Decoded decode(const CodedSource& source, int eighths, const std::atomic<bool>* cancel = nullptr);
+    // and becomes true, decoding stops within a row or two. When shrinkTo is given and no larger
+    // than the decoded size, the rows are shrunk to it by area averaging as they come out, and
+    // the decoded size is never held.
+    static Decoded decode(const CodedSource& source, int eighths, const std::atomic<bool>* cancel = nullptr,
+                          const QSize& shrinkTo = {});
 
     // The orientation tag of an EXIF block ("Exif\0\0" + TIFF); 1 when missing or out of range.
     static int exifOrientation(const unsigned char* data, std::size_t size);

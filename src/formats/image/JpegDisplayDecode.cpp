@@ -1,6 +1,7 @@
 #include "formats/image/JpegDisplayDecode.h"
 
 #include "formats/image/JpegPreviews.h"
+#include "formats/image/ScaledImageCache.h"
 #include "platform/Failure.h"
 
 #include <algorithm>
@@ -58,6 +59,9 @@ std::vector<Candidate> usablePreviews(const CodedSource& source, const QSize& st
 } // namespace
 
 bool JpegDisplayDecode::serves(const QSize& storedTarget) const {
+    if (!fitted.isEmpty()) {
+        return fitted == storedTarget;
+    }
     if (fromPreview()) {
         return covers(previewSize, storedTarget);
     }
@@ -67,11 +71,33 @@ bool JpegDisplayDecode::serves(const QSize& storedTarget) const {
 
 JpegDisplayDecode JpegDisplayDecode::make(const CodedSource& source, const JpegHeader& header,
                                           const QSize& storedTarget, const std::atomic<bool>* cancel) {
+    return decode(source, header, storedTarget, cancel, false);
+}
+
+JpegDisplayDecode JpegDisplayDecode::makeFitted(const CodedSource& source, const JpegHeader& header,
+                                                const QSize& storedTarget, const std::atomic<bool>* cancel) {
+    JpegDisplayDecode result = decode(source, header, storedTarget, cancel, true);
+    if (result.cancelled || result.upright.isNull() || storedTarget.isEmpty()) {
+        return result;
+    }
+    // A decode capped below the target (a huge picture) is enlarged the way a draw enlarges it.
+    const QSize uprightTarget =
+        JpegDecoder::swapsSides(header.orientation) ? storedTarget.transposed() : storedTarget;
+    result.upright = ScaledImageCache::resampled(result.upright, uprightTarget);
+    result.fitted = storedTarget;
+    return result;
+}
+
+JpegDisplayDecode JpegDisplayDecode::decode(const CodedSource& source, const JpegHeader& header,
+                                            const QSize& storedTarget, const std::atomic<bool>* cancel,
+                                            bool fit) {
     JpegDisplayDecode result;
     result.stored = QSize(header.width, header.height);
+    const QSize shrinkTo = fit ? storedTarget : QSize();
     for (const Candidate& preview : usablePreviews(source, result.stored, storedTarget)) {
-        JpegDecoder::Decoded decoded = JpegDecoder::decode(
-            CodedSlice(source, preview.place.offset, preview.place.length), preview.eighths, cancel);
+        JpegDecoder::Decoded decoded =
+            JpegDecoder::decode(CodedSlice(source, preview.place.offset, preview.place.length),
+                                preview.eighths, cancel, shrinkTo);
         if (decoded.cancelled) {
             result.cancelled = true;
             return result;
@@ -79,14 +105,15 @@ JpegDisplayDecode JpegDisplayDecode::make(const CodedSource& source, const JpegH
         // A preview with a coded-data error, data that ends early or a size that is not what its
         // header promised is not shown: the main image is.
         const QSize expected = JpegDecoder::scaledSize(preview.size, preview.eighths);
-        if (decoded.errorCode == 0 && decoded.warnings == 0 && decoded.image.size() == expected) {
+        if (decoded.errorCode == 0 && decoded.warnings == 0 &&
+            decoded.image.size() == (fit ? storedTarget : expected)) {
             result.previewSize = expected;
             result.upright = JpegDecoder::oriented(decoded.image, header.orientation);
             return result;
         }
     }
     const int eighths = JpegDecoder::chooseScale(result.stored, storedTarget);
-    JpegDecoder::Decoded decoded = JpegDecoder::decode(source, eighths, cancel);
+    JpegDecoder::Decoded decoded = JpegDecoder::decode(source, eighths, cancel, shrinkTo);
     if (decoded.cancelled) {
         result.cancelled = true;
         return result;

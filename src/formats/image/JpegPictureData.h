@@ -18,7 +18,8 @@ namespace velmoa {
 // scale that covers the drawn size (or from the camera's preview when that covers it), reading the
 // coded data from its source as the decoder goes, never whole. The decoded pixels are kept here, so
 // every copy of the picture shares them and a redraw at the same or a smaller size never decodes
-// again; a coded-data error is therefore reported once per loaded picture.
+// again (once it has decoded here: pixels prepared elsewhere come fitted to one size); a coded-data
+// error is therefore reported once per loaded picture.
 class JpegPictureData : public PictureData {
   public:
     // Throws Failure "JPEG エラー #n" for a header libjpeg rejects; no bytes give a 0 x 0 picture.
@@ -32,7 +33,7 @@ class JpegPictureData : public PictureData {
 
     // A decode of the same file made elsewhere (ahead of time, on another thread). The first draw
     // calls it, waiting if it is still running, and takes its pixels instead of decoding when they
-    // cover the drawn size. It may give nothing.
+    // serve the drawn size. It may give nothing.
     using PreparedDecode = std::function<std::shared_ptr<const JpegDisplayDecode>()>;
     void offerPrepared(PreparedDecode prepared) const;
 

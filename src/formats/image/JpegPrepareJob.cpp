@@ -34,7 +34,7 @@ PreparedJpeg JpegPrepareJob::run(const std::string& path, const TargetFor& targe
         prepared.header = JpegDecoder::readHeader(source);
         const QSize target = storedTarget(prepared.header, targetFor);
         auto decode = std::make_shared<JpegDisplayDecode>(
-            JpegDisplayDecode::make(source, prepared.header, target, &cancel));
+            JpegDisplayDecode::makeFitted(source, prepared.header, target, &cancel));
         if (!decode->cancelled) {
             prepared.decode = std::move(decode);
         }

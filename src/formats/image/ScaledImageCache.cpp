@@ -8,15 +8,18 @@ namespace velmoa {
 const QImage& ScaledImageCache::scaled(const QImage& source, const QSize& size, qreal devicePixelRatio) {
     if (result_.isNull() || sourceKey_ != source.cacheKey() || size_ != size ||
         devicePixelRatio_ != devicePixelRatio) {
-        result_ = source.size() == size
-                      ? source
-                      : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        result_ = resampled(source, size);
         sourceKey_ = source.cacheKey();
         size_ = size;
         devicePixelRatio_ = devicePixelRatio;
         result_.setDevicePixelRatio(devicePixelRatio);
     }
     return result_;
+}
+
+QImage ScaledImageCache::resampled(const QImage& source, const QSize& size) {
+    return source.size() == size ? source
+                                 : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 qreal ScaledImageCache::devicePixelRatio(const QPainter& painter) {

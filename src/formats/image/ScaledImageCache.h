@@ -15,6 +15,9 @@ class ScaledImageCache {
     // the sizes agree; tagged with the painter's device pixel ratio so it covers size / ratio.
     const QImage& scaled(const QImage& source, const QSize& size, qreal devicePixelRatio = 1.0);
 
+    // source resampled to size with the filter scaled() uses; source itself when the sizes agree.
+    static QImage resampled(const QImage& source, const QSize& size);
+
     // The device pixels a painter gives to target (more than its size on high-density screens).
     static QSize deviceSize(const QPainter& painter, const QRect& target);
     static qreal devicePixelRatio(const QPainter& painter);
