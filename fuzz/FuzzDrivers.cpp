@@ -6,6 +6,7 @@
 #include "formats/image/BitmapDecoder.h"
 #include "formats/image/BitmapPictureData.h"
 #include "formats/image/IconPictureData.h"
+#include "formats/image/JpegDisplayDecode.h"
 #include "formats/image/JpegPictureData.h"
 #include "formats/image/Picture.h"
 #include "formats/metafile/MetafileLoader.h"
@@ -39,6 +40,16 @@ void driveIcon(std::string_view bytes) {
 // EXIF orientation is read with the header and applied at the draw.
 void driveJpeg(std::string_view bytes) {
     loadAndDraw([&] { return std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes)); });
+    // As a picture prepared ahead: shrunk to its drawn size while it is decoded.
+    try {
+        const MemoryCodedSource source(ByteBuffer::copyOf(bytes));
+        const JpegHeader header = JpegDecoder::readHeader(source);
+        const QSize stored(header.width, header.height);
+        JpegDisplayDecode::makeFitted(source, header, kFuzzTargetSize.boundedTo(stored));
+        JpegDisplayDecode::makeFitted(source, header,
+                                      (stored / 3).expandedTo({1, 1}).boundedTo(kFuzzTargetSize));
+    } catch (const Failure&) {
+    }
 }
 
 template <bool enhanced> void driveMetafile(std::string_view bytes) {
