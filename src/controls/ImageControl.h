@@ -2,6 +2,7 @@
 
 #include "formats/image/Picture.h"
 
+#include <QTimer>
 #include <QWidget>
 
 namespace velmoa {
@@ -30,8 +31,10 @@ class ImageControl : public QWidget {
 
   private:
     void applyAutoSize();
+    void showWhenReady();
 
     Picture picture_;
+    QTimer pendingPoll_;
     bool stretch_ = false;
     bool autoSize_ = false;
 };

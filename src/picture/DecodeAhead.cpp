@@ -133,14 +133,16 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
     } else {
         ++(result.get().file == identity && result.get().decode ? counts_.ready : counts_.missed);
     }
-    jpeg->offerPrepared([result, identity, cancelWhenDropped]() -> std::shared_ptr<const JpegDisplayDecode> {
-        try {
-            const PreparedJpeg& prepared = result.get();
-            return prepared.file == identity ? prepared.decode : nullptr;
-        } catch (const std::future_error&) {
-            return nullptr; // the worker stopped before it came to this file
-        }
-    });
+    jpeg->offerPrepared(
+        [result, identity, cancelWhenDropped]() -> std::shared_ptr<const JpegDisplayDecode> {
+            try {
+                const PreparedJpeg& prepared = result.get();
+                return prepared.file == identity ? prepared.decode : nullptr;
+            } catch (const std::future_error&) {
+                return nullptr; // the worker stopped before it came to this file
+            }
+        },
+        [result] { return isReady(result); });
 }
 
 void DecodeAhead::waitUntilPrepared() const {

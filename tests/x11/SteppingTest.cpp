@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 
 using namespace velmoa;
 using namespace velmoa::testing;
@@ -60,5 +62,79 @@ TEST_F(Stepping, EachStepInFullScreenShowsItsWholePicture) {
         EXPECT_EQ(counter(), std::to_string(step.shown + 1) + "/4");
     }
     EXPECT_GT(ahead.counts().ready + ahead.counts().running, 0);
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
+}
+
+namespace {
+// A picture in one colour under fine grain: slow enough to decode that a held key outruns it.
+std::string writeGrainyJpeg(const QTemporaryDir& dir, const std::string& name, QColor colour) {
+    QImage image(3000, 2000, QImage::Format_RGB32);
+    std::uint32_t seed = static_cast<std::uint32_t>(colour.rgb());
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = static_cast<int>(seed >> 28) - 8;
+            line[x] =
+                qRgb(std::clamp(colour.red() + grain, 0, 255), std::clamp(colour.green() + grain, 0, 255),
+                     std::clamp(colour.blue() + grain, 0, 255));
+        }
+    }
+    const std::string path = dir.path().toStdString() + "/" + name;
+    EXPECT_TRUE(image.save(QString::fromStdString(path), "JPEG", 95));
+    return path;
+}
+
+class PaintCounter : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+    int paints = 0;
+};
+} // namespace
+
+TEST_F(Stepping, AHeldKeyStepsPastPicturesStillDecodingAndShowsTheLastOne) {
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i) {
+        paths.push_back(writeGrainyJpeg(dir, "g" + std::to_string(i) + ".jpg", colours[i]));
+    }
+    showForm({paths[0]});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ahead.preparedPaths().size() == 2; }, 10000));
+    ahead.waitUntilPrepared();
+    QTest::qWait(100);
+
+    // Key repeats as the system delivers them: each one through the event loop, a few ms apart.
+    PaintCounter counter;
+    form->Image2->installEventFilter(&counter);
+    constexpr int kKeys = 9;
+    int sent = 0;
+    QTimer repeat;
+    repeat.setInterval(3);
+    QObject::connect(&repeat, &QTimer::timeout, [&] {
+        if (sent++ < kKeys) {
+            QTest::keyClick(form.get(), Qt::Key_N, Qt::ControlModifier);
+        } else {
+            repeat.stop();
+        }
+    });
+    repeat.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !repeat.isActive(); }, 10000));
+    const int paintsWhileHeld = counter.paints;
+    const int last = kKeys % 6;
+    EXPECT_EQ(this->counter(), std::to_string(last + 1) + "/6");
+
+    // The pictures stepped past were not drawn one by one (a draw waits for its decode)...
+    EXPECT_LT(paintsWhileHeld, kKeys / 2);
+    EXPECT_GT(ahead.counts().running, 0);
+    // ...and the last one shows on screen once decoded.
+    const QRect box = form->P1->geometry().translated(form->centralWidget()->pos());
+    const auto onScreen = [&] {
+        return QGuiApplication::primaryScreen()->grabWindow(form->winId()).toImage().pixel(box.center());
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return near(onScreen(), colours[last].rgb()); }, 10000))
+        << std::hex << onScreen();
     EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
 }

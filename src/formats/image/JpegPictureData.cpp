@@ -23,9 +23,15 @@ int JpegPictureData::height() const {
     return JpegDecoder::swapsSides(header_.orientation) ? header_.width : header_.height;
 }
 
-void JpegPictureData::offerPrepared(PreparedDecode prepared) const {
+void JpegPictureData::offerPrepared(PreparedDecode prepared, std::function<bool()> ready) const {
     std::lock_guard lock(mutex_);
     prepared_ = std::move(prepared);
+    preparedReady_ = std::move(ready);
+}
+
+bool JpegPictureData::pixelsPending() const {
+    std::lock_guard lock(mutex_);
+    return prepared_ && preparedReady_ && !preparedReady_();
 }
 
 int JpegPictureData::decodeCount() const {
@@ -60,6 +66,7 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
     const QSize device = ScaledImageCache::deviceSize(painter, target);
     const QSize storedTarget = JpegDecoder::swapsSides(header_.orientation) ? device.transposed() : device;
     if (prepared_) {
+        preparedReady_ = {};
         const std::shared_ptr<const JpegDisplayDecode> offered = std::exchange(prepared_, {})();
         if (offered && offered->serves(storedTarget) && !decoded_.serves(storedTarget)) {
             keep(*offered);

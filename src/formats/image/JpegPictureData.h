@@ -34,8 +34,10 @@ class JpegPictureData : public PictureData {
     // A decode of the same file made elsewhere (ahead of time, on another thread). The first draw
     // calls it, waiting if it is still running, and takes its pixels instead of decoding when they
     // serve the drawn size. It may give nothing.
+    // ready tells, without waiting, whether it has finished.
     using PreparedDecode = std::function<std::shared_ptr<const JpegDisplayDecode>()>;
-    void offerPrepared(PreparedDecode prepared) const;
+    void offerPrepared(PreparedDecode prepared, std::function<bool()> ready) const;
+    bool pixelsPending() const override;
 
     int orientation() const { return header_.orientation; }
     // How often the pixels were decoded here, the scale (eighths) of the kept pixels (0: none, or a
@@ -52,6 +54,7 @@ class JpegPictureData : public PictureData {
     mutable std::mutex mutex_;
     mutable JpegDisplayDecode decoded_;
     mutable PreparedDecode prepared_;
+    mutable std::function<bool()> preparedReady_;
     mutable int decodeCount_ = 0;
     mutable bool failureReported_ = false;
     mutable ScaledImageCache scaled_;

@@ -33,6 +33,7 @@ class Picture {
     int height() const { return data_ ? data_->height() : 0; }
     // Draws the picture stretched into target; nothing for an empty picture.
     void draw(QPainter& painter, const QRect& target) const;
+    bool pixelsPending() const { return data_ && data_->pixelsPending(); }
     const PictureData* data() const { return data_.get(); }
 
   private:

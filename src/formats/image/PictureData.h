@@ -16,6 +16,9 @@ class PictureData {
     // Draws the picture scaled into target. Never throws: decoding errors found here are
     // posted with postFailure().
     virtual void draw(QPainter& painter, const QRect& target) const = 0;
+    // Whether the pixels are still being made elsewhere (a decode ahead that has not finished), so
+    // that a draw now would wait for them.
+    virtual bool pixelsPending() const { return false; }
 };
 
 } // namespace velmoa
