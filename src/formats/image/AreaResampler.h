@@ -21,7 +21,9 @@ class AreaResampler {
 
     // The next input row, input.width() pixels of RGB32. Rows past input.height() are ignored.
     void addRow(const QRgb* row);
-    // The output (RGB32) once every input row has been added; null if memory ran out.
+    // Whether memory for the output was found.
+    bool hasOutput() const { return !image_.isNull(); }
+    // The output (RGB32) once every input row has been added.
     QImage take();
 
   private:

@@ -197,6 +197,10 @@ bool runDecode(Session& s, const CodedSource& source, int eighths) {
     const QSize decodedSize(static_cast<int>(w), static_cast<int>(h));
     if (decodedSize != s.shrinkTo && AreaResampler::shrinks(decodedSize, s.shrinkTo)) {
         s.shrink.emplace(decodedSize, s.shrinkTo);
+        if (!s.shrink->hasOutput()) {
+            s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
+            return false;
+        }
         s.row.resize(static_cast<std::size_t>(w) * 4);
         if (cmyk) {
             s.rgbRow.resize(static_cast<std::size_t>(w));
@@ -330,8 +334,8 @@ JpegDecoder::Decoded JpegDecoder::decode(const CodedSource& source, int eighths,
                 return result;
             }
         }
-        // Keep the rows decoded so far; the rest shows grey.
     }
+    // The rows decoded so far; the rest shows grey.
     result.image = s.finish();
     return result;
 }
