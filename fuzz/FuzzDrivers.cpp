@@ -45,7 +45,6 @@ void driveJpeg(std::string_view bytes) {
         const MemoryCodedSource source(ByteBuffer::copyOf(bytes));
         const JpegHeader header = JpegDecoder::readHeader(source);
         const QSize stored(header.width, header.height);
-        JpegDisplayDecode::makeFitted(source, header, kFuzzTargetSize.boundedTo(stored));
         JpegDisplayDecode::makeFitted(source, header,
                                       (stored / 3).expandedTo({1, 1}).boundedTo(kFuzzTargetSize));
     } catch (const Failure&) {
