@@ -1,3 +1,4 @@
+#include "formats/image/JpegDisplayDecode.h"
 #include "formats/image/JpegPictureData.h"
 #include "formats/image/JpegPreviews.h"
 
@@ -108,6 +109,17 @@ TEST(JpegPreviews, StandsInForTheMainImageOnlyWhenItHasItsShapeAndCoversTheSize)
         const auto& data = dynamic_cast<const JpegPictureData&>(*picture.data());
         EXPECT_EQ(data.decodedFromPreview(), row.preview) << row.name;
         EXPECT_TRUE(near(centre, row.preview ? kGreen : kRed)) << row.name << " " << std::hex << centre;
+
+        // Prepared ahead, shrunk to the drawn size as it is decoded: the same choice.
+        const MemoryCodedSource source(ByteBuffer::copyOf(row.bytes));
+        const JpegHeader header = JpegDecoder::readHeader(source);
+        const QSize stored = JpegDecoder::swapsSides(header.orientation) ? row.drawn.transposed() : row.drawn;
+        const JpegDisplayDecode fitted = JpegDisplayDecode::makeFitted(source, header, stored);
+        EXPECT_EQ(fitted.fromPreview(), row.preview) << row.name << " (prepared)";
+        EXPECT_EQ(fitted.upright.size(), row.drawn) << row.name << " (prepared)";
+        const QRgb fittedCentre = fitted.upright.pixel(row.drawn.width() / 2, row.drawn.height() / 2);
+        EXPECT_TRUE(near(fittedCentre, row.preview ? kGreen : kRed))
+            << row.name << " (prepared) " << std::hex << fittedCentre;
     }
     EXPECT_TRUE(reporter.delivered().isEmpty()) << reporter.messages.join('\n').toStdString();
 }
