@@ -1,0 +1,95 @@
+#include "controls/ImageControl.h"
+
+#include "formats/image/JpegPictureData.h"
+#include "formats/image/PictureFixtures.h"
+
+#include <QEvent>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace velmoa;
+using namespace fixtures;
+
+namespace {
+
+class PaintCounter : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+    int paints = 0;
+};
+
+// A picture whose pixels are "being decoded elsewhere" until ready is set; drawing it before then
+// waits for nothing here but takes the offered pixels all the same.
+struct PendingPicture {
+    std::shared_ptr<std::atomic<bool>> ready = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<int> taken = std::make_shared<int>(0);
+    Picture picture;
+
+    explicit PendingPicture(QRgb colour) {
+        const std::string bytes = solidJpeg(64, 48, colour);
+        auto data = std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes));
+        const MemoryCodedSource source(ByteBuffer::copyOf(bytes));
+        auto decode = std::make_shared<JpegDisplayDecode>(
+            JpegDisplayDecode::makeFitted(source, JpegDecoder::readHeader(source), {64, 48}));
+        data->offerPrepared(
+            [decode, taken = taken] {
+                ++*taken;
+                return decode;
+            },
+            [ready = ready] { return ready->load(); });
+        picture = Picture(Picture::Kind::Jpeg, data);
+    }
+};
+
+} // namespace
+
+TEST(ImageControl, APictureStillDecodingElsewhereReplacesTheShownOneWhenItsPixelsAreReady) {
+    const QRgb kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255);
+    const struct {
+        const char* name;
+        bool showingOne;
+        bool pausesPainting; // until the pixels are ready
+    } rows[] = {
+        {"over a shown picture", true, true},
+        {"over nothing: drawn at once, waiting if need be", false, false},
+    };
+    for (const auto& row : rows) {
+        ImageControl control(nullptr, QStringLiteral("Image2"));
+        control.setStretch(true);
+        control.resize(64, 48);
+        if (row.showingOne) {
+            control.setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, kRed)));
+        }
+        control.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
+        PaintCounter counter;
+        control.installEventFilter(&counter);
+
+        PendingPicture pending(kBlue);
+        control.setPicture(pending.picture);
+        QTest::qWait(30);
+        EXPECT_EQ(counter.paints == 0, row.pausesPainting) << row.name;
+        EXPECT_EQ(*pending.taken == 0, row.pausesPainting) << row.name;
+
+        *pending.ready = true;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 2000)) << row.name;
+        EXPECT_EQ(*pending.taken, 1) << row.name;
+        EXPECT_TRUE(near(control.grab().toImage().pixel(32, 24), kBlue)) << row.name;
+    }
+}
+
+TEST(ImageControl, APaintAskedForWhileThePixelsArePendingDrawsTheNewPicture) {
+    ImageControl control(nullptr, QStringLiteral("Image2"));
+    control.setStretch(true);
+    control.resize(64, 48);
+    control.setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, qRgb(255, 0, 0))));
+    PendingPicture pending(qRgb(0, 255, 0));
+    control.setPicture(pending.picture);
+    // As when the control is exposed or resized: the system's paint does not wait for the poll.
+    EXPECT_TRUE(near(control.grab().toImage().pixel(32, 24), qRgb(0, 255, 0)));
+    EXPECT_EQ(*pending.taken, 1);
+}
