@@ -103,8 +103,8 @@ struct Session {
     QImage image;
     QSize shrinkTo;                      // when given and smaller: the rows are shrunk as they come
     std::optional<AreaResampler> shrink; // instead of being kept in image
-    std::vector<unsigned char> row;      // libjpeg's output when not written into image
-    std::vector<QRgb> rgbRow;            // a CMYK row made RGB, when shrinking
+    std::vector<QRgb> shrinkRow;         // a row on its way to shrink
+    std::vector<unsigned char> cmykRow;  // libjpeg's output for CMYK, before it is made RGB
     int rowsDone = 0;
 
     // The decoded picture, whole or shrunk; rows not decoded are grey.
@@ -197,37 +197,26 @@ bool runDecode(Session& s, const CodedSource& source, int eighths) {
     const QSize decodedSize(static_cast<int>(w), static_cast<int>(h));
     if (decodedSize != s.shrinkTo && AreaResampler::shrinks(decodedSize, s.shrinkTo)) {
         s.shrink.emplace(decodedSize, s.shrinkTo);
-        if (!s.shrink->hasOutput()) {
-            s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
-            return false;
-        }
-        s.row.resize(static_cast<std::size_t>(w) * 4);
-        if (cmyk) {
-            s.rgbRow.resize(static_cast<std::size_t>(w));
-        }
+        s.shrinkRow.resize(static_cast<std::size_t>(w));
     } else {
         s.image = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
-        if (s.image.isNull()) {
-            s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
-            return false;
-        }
-        if (cmyk) {
-            s.row.resize(static_cast<std::size_t>(w) * 4);
-        }
+    }
+    if (s.shrink ? !s.shrink->hasOutput() : s.image.isNull()) {
+        s.err.pub.msg_code = JERR_OUT_OF_MEMORY;
+        return false;
+    }
+    if (cmyk) {
+        s.cmykRow.resize(static_cast<std::size_t>(w) * 4);
     }
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
         const int y = static_cast<int>(s.cinfo.output_scanline);
-        JSAMPROW target = s.row.empty() ? s.image.scanLine(y) : s.row.data();
+        QRgb* rgb = s.shrink ? s.shrinkRow.data() : reinterpret_cast<QRgb*>(s.image.scanLine(y));
+        JSAMPROW target = cmyk ? s.cmykRow.data() : reinterpret_cast<JSAMPROW>(rgb);
         if (jpeg_read_scanlines(&s.cinfo, &target, 1) != 1) {
             break;
         }
-        QRgb* rgb =
-            s.shrink ? reinterpret_cast<QRgb*>(s.row.data()) : reinterpret_cast<QRgb*>(s.image.scanLine(y));
         if (cmyk) {
-            if (s.shrink) {
-                rgb = s.rgbRow.data();
-            }
-            cmykToRgb32(s.row.data(), rgb, s.cinfo.output_width);
+            cmykToRgb32(s.cmykRow.data(), rgb, s.cinfo.output_width);
         }
         if (s.shrink) {
             s.shrink->addRow(rgb);

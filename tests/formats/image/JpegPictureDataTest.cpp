@@ -254,6 +254,16 @@ TEST(JpegPictureData, DecodesEachColourLayout) {
                     << row.name << " at " << size << " quadrant " << i << ": " << std::hex << got[i];
             }
         }
+        // Shrunk as the rows come out, as for a picture prepared ahead.
+        const std::string bytes = jpegBytes(stored, row.options);
+        const JpegDecoder::Decoded shrunk =
+            JpegDecoder::decode(MemoryCodedSource(ByteBuffer::copyOf(bytes)), 8, nullptr, QSize(30, 30));
+        ASSERT_EQ(shrunk.image.size(), QSize(30, 30)) << row.name;
+        const auto got = quadrantColours(shrunk.image);
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_TRUE(near(got[i], row.expected[i], 40))
+                << row.name << " shrunk, quadrant " << i << ": " << std::hex << got[i];
+        }
     }
 }
 
