@@ -1,9 +1,9 @@
 #include "controls/ImageControl.h"
+#include "PaintCounter.h"
 
 #include "formats/image/JpegPictureData.h"
 #include "formats/image/PictureFixtures.h"
 
-#include <QEvent>
 #include <QTest>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -12,15 +12,6 @@ using namespace velmoa;
 using namespace fixtures;
 
 namespace {
-
-class PaintCounter : public QObject {
-  public:
-    bool eventFilter(QObject*, QEvent* event) override {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-    int paints = 0;
-};
 
 // A picture whose pixels are "being decoded elsewhere" until ready is set; drawing it before then
 // waits for nothing here but takes the offered pixels all the same.

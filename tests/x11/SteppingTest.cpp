@@ -1,5 +1,6 @@
 // Stepping through a folder in full screen with pictures prepared ahead, under a real X server.
 #include "FormHarness.h"
+#include "PaintCounter.h"
 
 #include "controls/ImageControl.h"
 #include "controls/Panel.h"
@@ -85,14 +86,6 @@ std::string writeGrainyJpeg(const QTemporaryDir& dir, const std::string& name, Q
     return path;
 }
 
-class PaintCounter : public QObject {
-  public:
-    bool eventFilter(QObject*, QEvent* event) override {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-    int paints = 0;
-};
 } // namespace
 
 TEST_F(Stepping, AHeldKeyStepsPastPicturesStillDecodingAndShowsTheLastOne) {
