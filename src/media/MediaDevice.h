@@ -43,5 +43,13 @@ class MediaDevice {
 
 inline constexpr const char* kNoDeviceMessage = "MCI デバイスがありません";
 inline constexpr const char* kUnknownErrorMessage = "原因不明のエラー";
+// Why a file could not be played, as the window tells it (the engines' own words go to stderr).
+inline constexpr const char* kCannotOpenMessage = "ファイルを開けません";
+inline constexpr const char* kUnknownFormatMessage = "認識できないファイル形式です";
+inline constexpr const char* kNoMediaDataMessage = "再生できるデータがありません";
+inline constexpr const char* kSoundOutputMessage = "サウンド出力を開けません";
+inline constexpr const char* kVideoOutputMessage = "ビデオ出力を開けません";
+inline constexpr const char* kNoPlayableEntryMessage = "プレイリストに再生できる項目がありません";
+inline constexpr const char* kEntriesMissingMessage = "プレイリストの項目のファイルが見つかりません";
 
 } // namespace velmoa

@@ -78,6 +78,12 @@ void TzorvForm1::Timer3Timer() {
         return;
     }
     TrackBar1->setValue(MediaPlayer1->Position());
+    // A playlist's next entry has its own length: the bar spans the entry playing. Set after the
+    // position, which already belongs to the new entry, so that the range change moves nothing.
+    const std::int32_t length = MediaPlayer1->Length();
+    if (length != TrackBar1->maximum()) {
+        TrackBar1->setMaximum(length);
+    }
     const TickSteps steps = tickSteps(TrackBar1->value(), TrackBar1->maximum());
     if (steps.autoEnable) {
         MediaPlayer1->setAutoEnable(true);

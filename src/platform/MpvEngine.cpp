@@ -1,20 +1,20 @@
 #include "platform/MpvEngine.h"
 
-#include "formats/playlist/XmlPlaylist.h"
 #include "platform/Failure.h"
+#include "platform/MediaPlaylist.h"
 #include "platform/MpvLibrary.h"
-#include "platform/Paths.h"
-#include "platform/ReadOnlyFile.h"
+#include "platform/SoundOutput.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QWidget>
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <mpv/client.h>
-#include <optional>
 
 namespace velmoa {
 namespace {
@@ -26,30 +26,27 @@ const MpvLibrary& mpv() {
 
 enum Observed : std::uint64_t { TimePos = 1, Duration, EofReached };
 
-// XML playlists are small; a larger file is not one.
-constexpr std::int64_t kMaxPlaylistBytes = 4 * 1024 * 1024;
-
-// mpv does not read the XML playlists of Windows Media: their entries are handed over as an M3U
-// playlist held in memory. Other files go to mpv by name.
-std::string mpvTarget(const std::string& path) {
-    const std::string ext = asciiUpper(extension(path));
-    if (ext != ".ASX" && ext != ".WAX" && ext != ".WVX" && ext != ".WPL") {
-        return path;
+// The window's words for mpv's failures; mpv's own English goes to standard error.
+const char* failureText(int error) {
+    switch (error) {
+    case MPV_ERROR_LOADING_FAILED:
+        return kCannotOpenMessage;
+    case MPV_ERROR_UNKNOWN_FORMAT:
+        return kUnknownFormatMessage;
+    case MPV_ERROR_NOTHING_TO_PLAY:
+        return kNoMediaDataMessage;
+    case MPV_ERROR_AO_INIT_FAILED:
+        return kSoundOutputMessage;
+    case MPV_ERROR_VO_INIT_FAILED:
+        return kVideoOutputMessage;
+    default:
+        return kUnknownErrorMessage;
     }
-    ReadOnlyFile file(path);
-    if (!file.isOpen() || file.size() > kMaxPlaylistBytes) {
-        throw Failure("loading failed");
-    }
-    const std::vector<std::string> entries = readXmlPlaylist(file.readAll(), folderPart(path));
-    if (entries.empty()) {
-        throw Failure("unrecognized file format");
-    }
-    std::string list = "memory://#EXTM3U\n";
-    for (const std::string& entry : entries) {
-        list += entry + "\n";
-    }
-    return list;
 }
+
+// The end of the media is reported only once it is heard: until then the position stays short of
+// the last two units, where the window's timer takes the media for ended.
+constexpr std::int32_t kEndMarginMs = 2;
 
 // Longest wait for a file to load before the open gives up.
 constexpr int kOpenTimeoutMs = 10000;
@@ -64,17 +61,11 @@ std::int32_t toMilliseconds(double seconds) {
     return ms >= 2147483647.0 ? 2147483647 : static_cast<std::int32_t>(ms);
 }
 
-// What an open waits for: the file (or the first playable entry of a playlist) loaded, or the
-// failure of the entries that came from it.
+// What a load waits for: the first of its entries that plays loaded, or every one failed.
 class LoadWatch {
   public:
-    // entry: the id loadfile gave, when mpv gave one; without it the first file started counts.
-    explicit LoadWatch(std::optional<std::int64_t> entry) : own_(entry) {
-        if (entry) {
-            entries_.insert(*entry);
-        }
-    }
-    // Returns true once the outcome is known; then failure() is empty on success.
+    explicit LoadWatch(const std::vector<std::int64_t>& entries) : entries_(entries) {}
+    // Returns true once the outcome is known; then failure() is 0 on success.
     bool see(const mpv_event& event) {
         switch (event.event_id) {
         case MPV_EVENT_START_FILE:
@@ -82,53 +73,49 @@ class LoadWatch {
             return false;
         case MPV_EVENT_FILE_LOADED:
             if (started_) {
-                failure_.clear();
+                failure_ = 0;
             }
             return started_;
         case MPV_EVENT_END_FILE:
             return seeEnd(*static_cast<const mpv_event_end_file*>(event.data));
         case MPV_EVENT_IDLE:
             // Every entry failed.
-            return !failure_.empty();
+            return failure_ != 0;
         default:
             return false;
         }
     }
-    const std::string& failure() const { return failure_; }
+    // mpv's error code for the last entry that failed; 0 when one loaded.
+    int failure() const { return failure_; }
 
   private:
-    bool ours(std::int64_t id) const { return entries_.empty() ? !own_ : entries_.count(id) > 0; }
+    bool ours(std::int64_t id) const {
+        return std::find(entries_.begin(), entries_.end(), id) != entries_.end();
+    }
 
     bool seeEnd(const mpv_event_end_file& end) {
         if (!ours(end.playlist_entry_id)) {
             return false;
         }
-        if (end.reason == MPV_END_FILE_REASON_REDIRECT) {
-            // A playlist: its entries take its place.
-            for (int i = 0; i < end.playlist_insert_num_entries; ++i) {
-                entries_.insert(end.playlist_insert_id + i);
-            }
-            if (end.playlist_insert_num_entries == 0) {
-                failure_ = kUnknownErrorMessage;
-                return true;
-            }
-            return false;
+        failure_ = end.reason == MPV_END_FILE_REASON_ERROR ? end.error : MPV_ERROR_GENERIC;
+        if (end.reason == MPV_END_FILE_REASON_ERROR) {
+            std::fprintf(stderr, "mpv: %s\n", mpv().error_string(end.error));
         }
-        failure_ =
-            end.reason == MPV_END_FILE_REASON_ERROR ? mpv().error_string(end.error) : kUnknownErrorMessage;
-        // A failed playlist entry lets mpv go on to the next one; the file itself failing ends the wait.
-        return own_ && end.playlist_entry_id == *own_;
+        // mpv goes on to the next entry; the last one failing ends the wait.
+        return end.playlist_entry_id == entries_.back();
     }
 
-    std::optional<std::int64_t> own_;
-    std::set<std::int64_t> entries_;
+    const std::vector<std::int64_t>& entries_;
     bool started_ = false;
-    std::string failure_;
+    int failure_ = MPV_ERROR_GENERIC;
 };
 
 } // namespace
 
-MpvEngine::MpvEngine(Outputs outputs) : outputs_(outputs) {}
+MpvEngine::MpvEngine(Outputs outputs) : outputs_(outputs) {
+    endHeardTimer_.setSingleShot(true);
+    connect(&endHeardTimer_, &QTimer::timeout, this, &MpvEngine::endHeard);
+}
 
 MpvEngine::~MpvEngine() {
     if (mpv_) {
@@ -172,6 +159,7 @@ void MpvEngine::ensureHandle() {
     // mpv embeds its video only in an X11 window (XWayland included). Without one (native Wayland)
     // it would open a window of its own, so there the picture is left out and the sound plays.
     const bool embed = !null && surface_ && QGuiApplication::platformName() == QLatin1String("xcb");
+    const std::string soundOutput = mpvSoundOutput(detectSoundEnvironment());
     const std::pair<const char*, const char*> options[] = {
         // Nothing read from or written to the user's files: no configuration, scripts, resume data.
         {"config", "no"},
@@ -179,8 +167,13 @@ void MpvEngine::ensureHandle() {
         {"ytdl", "no"},
         {"resume-playback", "no"},
         {"save-position-on-quit", "no"},
-        // A local playlist must not make the viewer fetch anything from the network.
+        // Nothing a file names may make the viewer reach the network or another protocol: a
+        // playlist's entries are checked before they get here, and whatever a file refers to
+        // inside (nested lists, references, demuxers opening more) stays within local files.
         {"stream-lavf-o", "protocol_whitelist=file"},
+        {"demuxer-lavf-o", "protocol_whitelist=file"},
+        {"load-unsafe-playlists", "no"},
+        {"access-references", "no"},
         {"terminal", "no"},
         {"input-default-bindings", "no"},
         {"input-vo-keyboard", "no"},
@@ -189,10 +182,12 @@ void MpvEngine::ensureHandle() {
         {"osd-level", "0"},
         // Cover pictures of sound files are not video.
         {"audio-display", "no"},
-        // At the end the file stays loaded and paused, so that position and length stay readable.
+        // At the end the file stays loaded, so that position and length stay readable; it is not
+        // paused there, so that the sound still buffered plays out.
         {"keep-open", "yes"},
+        {"keep-open-pause", "no"},
         {"idle", "yes"},
-        {"ao", null ? "null" : "pipewire,pulse,alsa,null"},
+        {"ao", null ? "null" : soundOutput.c_str()},
         {"vo", embed ? "gpu,x11,null" : "null"},
         {"gpu-sw", "yes"},
         {"ao-null-untimed", null ? "yes" : "no"},
@@ -238,43 +233,105 @@ void MpvEngine::pump() {
     }
 }
 
+double MpvEngine::now() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 void MpvEngine::handle(const mpv_event& event) {
-    if (event.event_id == MPV_EVENT_PLAYBACK_RESTART) {
+    switch (event.event_id) {
+    case MPV_EVENT_PLAYBACK_RESTART:
         seeking_ = false;
-        return;
+        break;
+    case MPV_EVENT_START_FILE:
+        entryStarted(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        if (open_ && switching_) {
+            readLoadedEntry();
+        }
+        break;
+    case MPV_EVENT_IDLE:
+        // The entries left after the one that played all failed: the list is over.
+        if (open_ && !unloaded_) {
+            unloaded_ = true;
+            reachedEnd();
+        }
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+        handleProperty(event);
+        break;
+    default:
+        break;
     }
-    if (event.event_id != MPV_EVENT_PROPERTY_CHANGE) {
-        return;
-    }
+}
+
+void MpvEngine::handleProperty(const mpv_event& event) {
     const auto* property = static_cast<const mpv_event_property*>(event.data);
     const bool has = property->format != MPV_FORMAT_NONE && property->data;
     switch (event.reply_userdata) {
     case TimePos:
-        if (!seeking_ && !heldAtStart_) {
-            timePos_ = has ? *static_cast<double*>(property->data) : 0;
+        if (has && open_ && playing_ && !seeking_ && !switching_ && !heldAtStart_ && !eof_) {
+            heard_.report(*static_cast<double*>(property->data), now(), duration_);
         }
         break;
     case Duration:
-        if (has) {
+        if (has && !switching_) {
             duration_ = *static_cast<double*>(property->data);
         }
         break;
     case EofReached: {
         const bool eof = has && *static_cast<int*>(property->data);
-        if (seeking_ || eof == eof_) {
-            break;
-        }
-        eof_ = eof;
-        if (eof_ && open_ && playing_) {
-            playing_ = false;
-            if (ended_) {
-                ended_();
-            }
+        if (!seeking_ && eof && !eof_ && open_) {
+            reachedEnd();
         }
         break;
     }
     default:
         break;
+    }
+}
+
+void MpvEngine::entryStarted(std::int64_t entryId) {
+    const auto it = std::find(entryIds_.begin(), entryIds_.end(), entryId);
+    if (!open_ || it == entryIds_.end()) {
+        return;
+    }
+    // The next entry of a list: what the timer reads stays the last entry's until it is loaded.
+    entry_ = static_cast<std::size_t>(it - entryIds_.begin());
+    switching_ = true;
+}
+
+void MpvEngine::readLoadedEntry() {
+    double value = 0;
+    duration_ = mpv().get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    hasVideo_ = mpv().get_property(mpv_, "width", MPV_FORMAT_INT64, &width) >= 0 &&
+                mpv().get_property(mpv_, "height", MPV_FORMAT_INT64, &height) >= 0 && width > 0 && height > 0;
+    if (surface_ && hasVideo_) {
+        // The video's own size from the top-left corner, until a display rectangle is given.
+        surface_->setGeometry(0, 0, static_cast<int>(width), static_cast<int>(height));
+    }
+    switching_ = false;
+    heard_.reset(0, now());
+}
+
+void MpvEngine::reachedEnd() {
+    eof_ = true;
+    const double left = playing_ && outputs_ == Outputs::Desktop ? heard_.leftToHear(now(), duration_) : 0;
+    endHeardTimer_.start(static_cast<int>(std::ceil(left * 1000.0)));
+}
+
+void MpvEngine::endHeard() {
+    if (!open_ || !eof_) {
+        return;
+    }
+    endHeard_ = true;
+    if (playing_) {
+        playing_ = false;
+        if (ended_) {
+            ended_();
+        }
     }
 }
 
@@ -287,29 +344,41 @@ void MpvEngine::command(std::initializer_list<const char*> words) {
 
 void MpvEngine::open(const std::string& path) {
     close();
-    const std::string target = mpvTarget(path);
+    const MediaEntries entries = mediaEntries(path);
     ensureHandle();
     pump();
+    load(entries.files);
+    files_ = entries.files;
+}
+
+void MpvEngine::load(const std::vector<std::string>& files) {
     // Loaded standing still: playback starts with play().
     mpv().set_property_string(mpv_, "pause", "yes");
-    const char* args[] = {"loadfile", target.c_str(), "replace", nullptr};
-    mpv_node result{};
-    if (mpv().command_ret(mpv_, args, &result) < 0) {
-        throw Failure(kUnknownErrorMessage);
-    }
-    std::optional<std::int64_t> entry;
-    if (result.format == MPV_FORMAT_NODE_MAP) {
-        for (int i = 0; i < result.u.list->num; ++i) {
-            if (std::string(result.u.list->keys[i]) == "playlist_entry_id" &&
-                result.u.list->values[i].format == MPV_FORMAT_INT64) {
-                entry = result.u.list->values[i].u.int64;
+    entryIds_.clear();
+    for (const std::string& file : files) {
+        const char* args[] = {"loadfile", file.c_str(), entryIds_.empty() ? "replace" : "append", nullptr};
+        mpv_node result{};
+        if (mpv().command_ret(mpv_, args, &result) < 0) {
+            command({"stop"});
+            throw Failure(kUnknownErrorMessage);
+        }
+        if (result.format == MPV_FORMAT_NODE_MAP) {
+            for (int i = 0; i < result.u.list->num; ++i) {
+                if (std::string(result.u.list->keys[i]) == "playlist_entry_id" &&
+                    result.u.list->values[i].format == MPV_FORMAT_INT64) {
+                    entryIds_.push_back(result.u.list->values[i].u.int64);
+                }
             }
         }
+        mpv().free_node_contents(&result);
     }
-    mpv().free_node_contents(&result);
+    if (entryIds_.size() != files.size()) {
+        command({"stop"});
+        throw Failure(kUnknownErrorMessage);
+    }
 
     // loadfile returns at once; the file is loaded (or has failed) some tens of milliseconds later.
-    LoadWatch watch(entry);
+    LoadWatch watch(entryIds_);
     QElapsedTimer waited;
     waited.start();
     for (;;) {
@@ -324,36 +393,24 @@ void MpvEngine::open(const std::string& path) {
             break;
         }
     }
-    if (!watch.failure().empty()) {
+    if (watch.failure() != 0) {
         command({"stop"});
-        throw Failure(watch.failure());
+        throw Failure(failureText(watch.failure()));
     }
-    readLoadedFile();
-}
-
-void MpvEngine::readLoadedFile() {
-    // Read once, at open: values are current before the first tick.
-    double value = 0;
-    duration_ = mpv().get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &value) >= 0 ? value : 0;
     // A device just opened stands at its start. Paused there, mpv still reports the time of the
     // first decoded frame for a moment in some containers (128 ms into a WMA).
-    timePos_ = 0;
     heldAtStart_ = true;
     eof_ = false;
+    endHeard_ = false;
+    unloaded_ = false;
     seeking_ = false;
     playing_ = false;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    hasVideo_ = mpv().get_property(mpv_, "width", MPV_FORMAT_INT64, &width) >= 0 &&
-                mpv().get_property(mpv_, "height", MPV_FORMAT_INT64, &height) >= 0 && width > 0 && height > 0;
+    readLoadedEntry();
     open_ = true;
-    if (surface_ && hasVideo_) {
-        // The video's own size from the top-left corner, until a display rectangle is given.
-        surface_->setGeometry(0, 0, static_cast<int>(width), static_cast<int>(height));
-    }
 }
 
 void MpvEngine::close() {
+    endHeardTimer_.stop();
     if (mpv_ && open_) {
         command({"stop"});
         // mpv takes its video window down before it reports idle; the display may go right after.
@@ -362,7 +419,6 @@ void MpvEngine::close() {
         for (;;) {
             const double left = (kCloseTimeoutMs - waited.elapsed()) / 1000.0;
             const mpv_event* event = mpv().wait_event(mpv_, std::max(left, 0.0));
-            handle(*event);
             if (event->event_id == MPV_EVENT_IDLE || left <= 0) {
                 break;
             }
@@ -372,7 +428,12 @@ void MpvEngine::close() {
     playing_ = false;
     hasVideo_ = false;
     eof_ = false;
-    timePos_ = 0;
+    endHeard_ = false;
+    switching_ = false;
+    files_.clear();
+    entryIds_.clear();
+    entry_ = 0;
+    heard_.reset(0, now());
     duration_ = 0;
 }
 
@@ -381,11 +442,12 @@ void MpvEngine::play() {
         throw Failure(kNoDeviceMessage);
     }
     if (eof_) {
-        seekTo(0);
+        rewind();
     }
     mpv().set_property_string(mpv_, "pause", "no");
     playing_ = true;
     heldAtStart_ = false;
+    heard_.reset(heard_.at(heard_.reportedAt()), now());
 }
 
 void MpvEngine::stop() {
@@ -394,14 +456,35 @@ void MpvEngine::stop() {
     }
     // mpv's own stop command would unload the file.
     mpv().set_property_string(mpv_, "pause", "yes");
+    if (playing_) {
+        heard_.reset(heard_.at(now()), now());
+    }
     playing_ = false;
+    // Stopped while the last sound played out: it stands at its end.
+    if (eof_) {
+        endHeardTimer_.stop();
+        endHeard_ = true;
+    }
 }
 
 void MpvEngine::rewind() {
     if (!open_) {
         throw Failure(kNoDeviceMessage);
     }
-    seekTo(0);
+    if (entry_ == 0 && !unloaded_) {
+        seekTo(0);
+        return;
+    }
+    // A list goes back to its first entry, loaded again as at the open.
+    entry_ = 0;
+    open_ = false;
+    try {
+        load(files_);
+    } catch (const Failure&) {
+        // Failures of commands on an open device are not reported: it stays at its end.
+        open_ = true;
+        eof_ = endHeard_ = unloaded_ = true;
+    }
 }
 
 void MpvEngine::seekTo(double seconds) {
@@ -410,7 +493,9 @@ void MpvEngine::seekTo(double seconds) {
     seeking_ = true;
     heldAtStart_ = false;
     eof_ = false;
-    timePos_ = seconds;
+    endHeard_ = false;
+    endHeardTimer_.stop();
+    heard_.reset(seconds, now());
 }
 
 std::int32_t MpvEngine::position() {
@@ -419,8 +504,12 @@ std::int32_t MpvEngine::position() {
         return 0;
     }
     const std::int32_t length = lengthMs();
-    // At the end time-pos can lie either side of the duration.
-    return eof_ ? length : std::clamp(toMilliseconds(timePos_), 0, length);
+    if (endHeard_) {
+        return length;
+    }
+    // Standing still, the heard position stays where it was last reported.
+    const double heard = heard_.at(playing_ && !seeking_ && !switching_ ? now() : heard_.reportedAt());
+    return std::clamp(toMilliseconds(heard), 0, std::max(0, length - kEndMarginMs));
 }
 
 void MpvEngine::setPosition(std::int32_t milliseconds) {

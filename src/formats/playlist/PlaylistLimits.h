@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace velmoa {
+
+// Bounds for hostile playlists: no list a person makes comes near them.
+inline constexpr std::size_t kMaxPlaylistEntries = 10000;
+inline constexpr std::int64_t kMaxPlaylistBytes = 4 * 1024 * 1024;
+
+} // namespace velmoa

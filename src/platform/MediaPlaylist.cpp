@@ -1,0 +1,79 @@
+#include "platform/MediaPlaylist.h"
+
+#include "formats/playlist/M3uPlaylist.h"
+#include "formats/playlist/PlaylistLimits.h"
+#include "formats/playlist/XmlPlaylist.h"
+#include "media/MediaDevice.h"
+#include "platform/Failure.h"
+#include "platform/Paths.h"
+#include "platform/ReadOnlyFile.h"
+
+#include <array>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmoa {
+namespace {
+
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+} // namespace
+
+bool isPlaylistExtension(const std::string& upperExtension) {
+    static constexpr std::array<const char*, 5> kPlaylists = {".M3U", ".ASX", ".WAX", ".WVX", ".WPL"};
+    for (const char* playlist : kPlaylists) {
+        if (upperExtension == playlist) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == '/') {
+        return path;
+    }
+    std::string folder(PATH_MAX, '\0');
+    if (!::getcwd(folder.data(), folder.size())) {
+        return path;
+    }
+    folder.resize(folder.find('\0'));
+    if (folder.back() != '/') {
+        folder += '/';
+    }
+    return folder + path;
+}
+
+MediaEntries mediaEntries(const std::string& path) {
+    const std::string absolute = absolutePath(path);
+    const std::string upperExtension = asciiUpper(extension(absolute));
+    if (!isPlaylistExtension(upperExtension)) {
+        return {{absolute}, 0, false};
+    }
+    ReadOnlyFile file(absolute);
+    if (!file.isOpen() || file.size() > kMaxPlaylistBytes) {
+        throw Failure(kCannotOpenMessage);
+    }
+    const std::string bytes = file.readAll();
+    const std::string folder = folderPart(absolute);
+    const std::vector<std::string> named =
+        upperExtension == ".M3U" ? readM3uPlaylist(bytes, folder) : readXmlPlaylist(bytes, folder);
+    MediaEntries entries{{}, 0, true};
+    for (const std::string& entry : named) {
+        if (isRegularFile(entry)) {
+            entries.files.push_back(entry);
+        } else {
+            ++entries.missing;
+        }
+    }
+    if (entries.files.empty()) {
+        throw Failure(entries.missing > 0 ? kEntriesMissingMessage : kNoPlayableEntryMessage);
+    }
+    return entries;
+}
+
+} // namespace velmoa
