@@ -77,11 +77,15 @@ void TzorvForm1::Timer3Timer() {
     if (!MediaPlayer1->deviceOpen()) {
         return;
     }
-    TrackBar1->setValue(MediaPlayer1->Position());
-    // A playlist's next entry has its own length: the bar spans the entry playing. Set after the
-    // position, which already belongs to the new entry, so that the range change moves nothing.
+    // A playlist's next entry has its own length: the bar spans the entry playing. The range
+    // widens before the position is shown and narrows after it, so that the bar never clamps
+    // the position (which would move the device).
     const std::int32_t length = MediaPlayer1->Length();
-    if (length != TrackBar1->maximum()) {
+    if (length > TrackBar1->maximum()) {
+        TrackBar1->setMaximum(length);
+    }
+    TrackBar1->setValue(MediaPlayer1->Position());
+    if (length < TrackBar1->maximum()) {
         TrackBar1->setMaximum(length);
     }
     const TickSteps steps = tickSteps(TrackBar1->value(), TrackBar1->maximum());

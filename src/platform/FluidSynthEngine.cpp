@@ -3,6 +3,7 @@
 #include "platform/Failure.h"
 #include "platform/FluidSynthLibrary.h"
 #include "platform/ReadOnlyFile.h"
+#include "platform/SoundOutput.h"
 
 #include <chrono>
 #include <cmath>
@@ -13,7 +14,6 @@ namespace velmoa {
 namespace {
 
 constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
-constexpr const char* kLoadFailedMessage = "loading failed";
 // MIDI files are small; anything larger is not one worth reading whole.
 constexpr std::int64_t kMaxFileBytes = 64 * 1024 * 1024;
 constexpr int kSampleRate = 44100;
@@ -67,11 +67,11 @@ void FluidSynthEngine::ensureSynth() {
     fluid().settings_setnum(settings_, "synth.sample-rate", kSampleRate);
     synth_ = fluid().new_synth(settings_);
     if (!synth_ || fluid().synth_sfload(synth_, kSoundFont, 1) == FLUID_FAILED) {
-        throw Failure(kLoadFailedMessage);
+        throw Failure(kCannotOpenMessage);
     }
     if (outputs_ == Outputs::Desktop) {
-        for (const char* name : {"pulseaudio", "alsa"}) {
-            fluid().settings_setstr(settings_, "audio.driver", name);
+        for (const std::string& name : fluidSynthDrivers(detectSoundEnvironment())) {
+            fluid().settings_setstr(settings_, "audio.driver", name.c_str());
             driver_ = fluid().new_audio_driver(settings_, synth_);
             if (driver_) {
                 return;
@@ -103,7 +103,7 @@ void FluidSynthEngine::open(const std::string& path) {
     close();
     ReadOnlyFile file(path);
     if (!file.isOpen() || file.size() > kMaxFileBytes) {
-        throw Failure(kLoadFailedMessage);
+        throw Failure(kCannotOpenMessage);
     }
     MidiFile parsed = MidiFile::parse(file.readAll());
     ensureSynth();

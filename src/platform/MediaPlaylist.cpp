@@ -10,6 +10,7 @@
 
 #include <array>
 #include <climits>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,20 @@ namespace {
 bool isRegularFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Lists are text: XML ones open with their first tag, M3U ones hold no NUL byte.
+bool looksLikePlaylist(std::string_view bytes, const std::string& upperExtension) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    constexpr std::size_t kSniffedBytes = 4096;
+    if (upperExtension == ".M3U") {
+        return bytes.substr(0, kSniffedBytes).find('\0') == std::string_view::npos;
+    }
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        bytes.remove_prefix(kByteOrderMark.size());
+    }
+    const auto first = bytes.find_first_not_of(" \t\r\n");
+    return first == std::string_view::npos || bytes[first] == '<';
 }
 
 } // namespace
@@ -59,6 +74,10 @@ MediaEntries mediaEntries(const std::string& path) {
         throw Failure(kCannotOpenMessage);
     }
     const std::string bytes = file.readAll();
+    if (!looksLikePlaylist(bytes, upperExtension)) {
+        // A sound or video named as a list (an ASF saved as .wax): the player reads it as what it is.
+        return {{absolute}, 0, false};
+    }
     const std::string folder = folderPart(absolute);
     const std::vector<std::string> named =
         upperExtension == ".M3U" ? readM3uPlaylist(bytes, folder) : readXmlPlaylist(bytes, folder);

@@ -2,10 +2,10 @@
 
 #include "platform/Failure.h"
 
-#include <cstdint>
 #include <QFile>
 #include <QProcess>
 #include <cmath>
+#include <cstdint>
 
 namespace velmoa::testing {
 namespace {
@@ -23,7 +23,8 @@ void put32(std::string& out, std::uint32_t value) {
 
 std::string wavBytes(int milliseconds) {
     constexpr int rate = 8000;
-    const auto samples = static_cast<int>(std::int64_t{rate} * milliseconds / 1000); // ten minutes overflow int
+    const auto samples =
+        static_cast<int>(std::int64_t{rate} * milliseconds / 1000); // ten minutes overflow int
     std::string out = "RIFF";
     put32(out, 36 + samples * 2);
     out += "WAVEfmt ";
@@ -88,6 +89,9 @@ MediaFixtures::MediaFixtures(const QTemporaryDir& dir) : folder(dir.path().toStd
     made = made && wpl.open(QIODevice::WriteOnly) &&
            wpl.write(
                "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"tone.wma\"/></seq></body></smil>") > 0;
+    // Sound itself under a playlist's name, as some programs save it.
+    made = made &&
+           QFile::copy(QString::fromStdString(path("tone.wma")), QString::fromStdString(path("sound.wax")));
 }
 
 } // namespace velmoa::testing

@@ -144,6 +144,31 @@ TEST_F(MediaView, TicksFollowThePositionAndStopAndRewindAtTheEnd) {
     EXPECT_EQ(buttons(), "P-");
 }
 
+TEST_F(MediaView, TheBarSpansEachEntryOfAPlaylistInTurnWithoutMovingTheDevice) {
+    showForm();
+    media.scriptedLength = 3000;
+    open("list.m3u");
+    media.at = 2998;
+    timer3Tick();
+    EXPECT_EQ(form->TrackBar1->value(), 2998);
+    // The next entry, shorter, has begun: the bar takes its range and its position, and neither
+    // change seeks the device nor ends the playback.
+    media.calls.clear();
+    media.scriptedLength = 1000;
+    media.at = 20;
+    timer3Tick();
+    EXPECT_EQ(form->TrackBar1->maximum(), 1000);
+    EXPECT_EQ(form->TrackBar1->value(), 20);
+    EXPECT_EQ(media.calls.join(' ').toStdString(), "");
+    // A longer one next: the position past the old range is kept, not cut to it.
+    media.scriptedLength = 5000;
+    media.at = 1500;
+    timer3Tick();
+    EXPECT_EQ(form->TrackBar1->maximum(), 5000);
+    EXPECT_EQ(form->TrackBar1->value(), 1500);
+    EXPECT_EQ(media.calls.join(' ').toStdString(), "");
+}
+
 TEST_F(MediaView, DraggingMovesTheDeviceOnlyBeyondFiveUnits) {
     struct Row {
         int bar;

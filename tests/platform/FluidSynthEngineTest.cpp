@@ -87,7 +87,7 @@ TEST_F(FluidSynthEngineTest, BadFilesAndMissingDevicesFail) {
         const char* message;
     };
     const Row rows[] = {
-        {dir.path().toStdString() + "/missing.mid", "loading failed"},
+        {dir.path().toStdString() + "/missing.mid", kCannotOpenMessage},
         {write("garbage.mid", std::string(300, 'x')), MidiFile::kNotMidiMessage},
         {write("cut.rmi", rmid(halfSecond()).substr(0, 40)), MidiFile::kDamagedMessage},
     };

@@ -2,8 +2,10 @@
 #include "media/MediaFixtures.h"
 #include "platform/Failure.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -45,8 +47,8 @@ MediaFixtures* MpvEngineTest::fixtures = nullptr;
 } // namespace
 
 TEST_F(MpvEngineTest, OpensPlaysToTheEndSeeksAndRewindsEveryContainer) {
-    for (const char* name :
-         {"tone.wav", "tone.mp3", "tone.mp2", "tone.wma", "clip.mpg", "clip.avi", "clip.wmv", "list.m3u"}) {
+    for (const char* name : {"tone.wav", "tone.mp3", "tone.mp2", "tone.wma", "clip.mpg", "clip.avi",
+                             "clip.wmv", "list.m3u", "sound.wax"}) {
         SCOPED_TRACE(name);
         ASSERT_NO_THROW(engine->open(fixtures->path(name)));
         EXPECT_TRUE(engine->isOpen());
@@ -96,27 +98,28 @@ TEST_F(MpvEngineTest, StopHoldsThePositionAndPlayGoesOnFromIt) {
     EXPECT_EQ(ends, 0);
 }
 
-TEST_F(MpvEngineTest, FailuresGiveMpvsTextAndLeaveNoDeviceOpen) {
-    const std::string garbage = fixtures->path("garbage.mp3");
-    {
-        QFile file(QString::fromStdString(garbage));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4096, '\x5a'));
-    }
-    const std::string remote = fixtures->path("remote.m3u");
-    {
-        QFile file(QString::fromStdString(remote));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("http://127.0.0.1:9/tone.wav\n");
-    }
+TEST_F(MpvEngineTest, FailuresAreToldInJapaneseAndLeaveNoDeviceOpen) {
+    auto write = [&](const std::string& name, const QByteArray& bytes) {
+        const std::string path = fixtures->path(name);
+        QFile file(QString::fromStdString(path));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    };
     struct Row {
         std::string path;
         const char* message;
     };
     const Row rows[] = {
-        {fixtures->path("missing.wav"), "loading failed"},
-        {garbage, "unrecognized file format"},
-        {remote, "loading failed"},
+        {fixtures->path("missing.wav"), kCannotOpenMessage},
+        {write("garbage.mp3", QByteArray(4096, '\x5a')), kUnknownFormatMessage},
+        {write("text.mpg", "This is a letter, not a film.\n"), kUnknownFormatMessage},
+        {write("remote.m3u", "http://127.0.0.1:9/tone.wav\n"), kNoPlayableEntryMessage},
+        {write("generated.asx", R"(<asx><entry><ref href="file:av://lavfi:sine"/></entry></asx>)"),
+         kNoPlayableEntryMessage},
+        {write("gone.wpl", R"(<smil><body><seq><media src="gone.wav"/></seq></body></smil>)"),
+         kEntriesMissingMessage},
+        {write("empty.m3u", ""), kNoPlayableEntryMessage},
     };
     for (const Row& row : rows) {
         engine->open(fixtures->path("tone.wav"));
@@ -124,6 +127,45 @@ TEST_F(MpvEngineTest, FailuresGiveMpvsTextAndLeaveNoDeviceOpen) {
         EXPECT_FALSE(engine->isOpen()) << row.path;
         EXPECT_EQ(engine->position(), 0) << row.path;
     }
+}
+
+TEST_F(MpvEngineTest, PlaylistsNamedRelativelyPlayEveryEntryAndEndOnlyAfterTheLast) {
+    // Lists name their entries relative to their own folder; the program's current folder is
+    // another one, and the list itself is named relative to it.
+    const QString lists = QString::fromStdString(fixtures->path("lists dir"));
+    ASSERT_TRUE(QDir().mkpath(lists));
+    // Written by their bytes: one name is Shift-JIS, which no QString keeps.
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(lists.toStdString() + "/" + name, std::ios::binary) << bytes;
+    };
+    write("\x83\x65\x83\x58\x83\x67.m3u", "#EXTM3U\n../missing.wav\n../tone.wav\n../tone.mp3\n");
+    write("list.asx",
+          R"(<asx><entry><ref href="..\tone.wav"/></entry><entry><ref href="../tone.mp3"/></entry></asx>)");
+    write("list.wpl",
+          R"(<smil><body><seq><media src="../tone.mp3"/><media src="../tone.wav"/></seq></body></smil>)");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(fixtures->folder)));
+    for (const char* name : {"lists dir/\x83\x65\x83\x58\x83\x67.m3u", "./lists dir/list.asx",
+                             "lists dir/../lists dir/list.wpl"}) {
+        SCOPED_TRACE(name);
+        ASSERT_NO_THROW(engine->open(name));
+        EXPECT_GE(engine->length(), 900);
+        EXPECT_LE(engine->length(), 1200);
+        const int before = ends;
+        ASSERT_TRUE(playToEnd());
+        // One end, after the last entry; then it stands at the end as a single file does.
+        EXPECT_EQ(ends, before + 1);
+        EXPECT_FALSE(engine->isPlaying());
+        EXPECT_EQ(engine->position(), engine->length());
+        // Back to the first entry, standing still.
+        engine->rewind();
+        EXPECT_EQ(engine->position(), 0);
+        EXPECT_FALSE(engine->isPlaying());
+        EXPECT_GE(engine->length(), 900);
+        ASSERT_TRUE(playToEnd());
+        EXPECT_EQ(ends, before + 2);
+    }
+    QDir::setCurrent(before);
 }
 
 TEST_F(MpvEngineTest, OperationsWithoutAnOpenDeviceFail) {

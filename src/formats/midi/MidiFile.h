@@ -11,8 +11,8 @@ namespace velmoa {
 // tempo map that turns ticks into milliseconds.
 class MidiFile {
   public:
-    static constexpr const char* kNotMidiMessage = "unrecognized file format";
-    static constexpr const char* kDamagedMessage = "damaged MIDI file";
+    static constexpr const char* kNotMidiMessage = "認識できないファイル形式です";
+    static constexpr const char* kDamagedMessage = "MIDI ファイルが壊れています";
 
     // Throws Failure with one of the messages above.
     static MidiFile parse(std::string_view bytes);
