@@ -453,7 +453,14 @@ bool TzorvForm1::isWindowShortcut(const QKeyEvent& key) const {
 
 void TzorvForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    placeSoundLabelsOnceFramed();
     runReported([this] { FormResize(); });
+}
+
+void TzorvForm1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    // The window manager's frame comes with a move of the window into it.
+    placeSoundLabelsOnceFramed();
 }
 
 } // namespace velmoa
