@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
 using namespace velmoa;
 using namespace velmoa::testing;
@@ -286,4 +287,14 @@ TEST_F(MediaOnX, TheMediaBarCoversTheVideoAreaUnderIt) {
 
 TEST_F(MediaOnX, TheMediaBarShownFirstBySoundCoversTheVideoAreaUnderIt) {
     videoUnderTheBar(true);
+}
+
+TEST_F(MediaOnX, AfterAClickOnStopLeftAndSpacePlayAgain) {
+    open(writeFile(dir, "tone.wav", wavBytes(10000)));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QToolButton* stop = form->MediaPlayer1->button(MediaButton::Stop);
+    clickAt(stop, stop->rect().center(), "1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.isPlaying(); }, 10000));
+    xdotool({"key", "Left", "space"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return engine.isPlaying(); }, 10000)) << "Play was not pressed";
 }
