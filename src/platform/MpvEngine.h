@@ -13,7 +13,8 @@ struct mpv_event;
 namespace velmoa {
 
 // Sound, video and playlists through libmpv. Video is drawn into a native child of the display
-// widget, whose geometry is the display rectangle. Values the timer reads (position, end) are kept
+// widget, whose geometry is the display rectangle; the display becomes a window of its own, which
+// cuts the video at its edges. Values the timer reads (position, end) are kept
 // current from mpv's property events, so reading them never waits for mpv.
 class MpvEngine : public QObject, public MediaDevice {
     Q_OBJECT
