@@ -167,6 +167,9 @@ void TzorvForm1::createActions() {
 }
 
 void TzorvForm1::createControls() {
+    // The video area and the media bar may become windows of their own (see createMediaView); the
+    // controls beside them stay drawn in the main window, beneath them.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     client = new Panel(this, QStringLiteral("client"));
     setCentralWidget(client);
     // Creation order is stacking order: the later view lies above the earlier ones.
@@ -211,6 +214,12 @@ void TzorvForm1::createMediaView() {
 
     if (services_.media) {
         services_.media->setDisplay(DisplayPanel);
+    }
+    if (DisplayPanel->testAttribute(Qt::WA_NativeWindow)) {
+        // A video area that is a window of its own would lie over a bar drawn in the window's
+        // backing store: the bar becomes a window too, kept above it.
+        CoolBar1->setAttribute(Qt::WA_DontCreateNativeAncestors);
+        CoolBar1->setAttribute(Qt::WA_NativeWindow);
     }
     MediaPlayer1 = new MediaPlayer(Panel2, QStringLiteral("MediaPlayer1"), services_.media);
     MediaPlayer1->move(120, 3);
@@ -444,7 +453,14 @@ bool TzorvForm1::isWindowShortcut(const QKeyEvent& key) const {
 
 void TzorvForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    placeSoundLabelsOnceFramed();
     runReported([this] { FormResize(); });
+}
+
+void TzorvForm1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    // The window manager's frame comes with a move of the window into it.
+    placeSoundLabelsOnceFramed();
 }
 
 } // namespace velmoa

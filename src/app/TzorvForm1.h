@@ -173,6 +173,7 @@ class TzorvForm1 : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -188,6 +189,10 @@ class TzorvForm1 : public QMainWindow {
     void openSequence(bool resetCounterColour);
     void setCounterColour(const QColor& colour);
     void setCaption(const std::string& captionBytes);
+    // The sound layout's labels, placed by the window's outer size.
+    void placeSoundLabels();
+    // Places them again when they were placed before the window had its frame, and it has one now.
+    void placeSoundLabelsOnceFramed();
     void setClientSize(int width, int height);
     // Stops a slideshow, moves the current index by delta and shows that picture.
     void stepInto(int delta);
@@ -200,6 +205,7 @@ class TzorvForm1 : public QMainWindow {
     TAboutBox* AboutBox = nullptr;
     std::vector<std::string> commandLineFiles_;
     bool shownOnce_ = false;
+    bool soundLabelsAwaitFrame_ = false;
     int travel_ = 1; // direction of the last step: +1 forwards, -1 back
     // Where the window was before full screen, so that it comes back there.
     QRect clientBeforeFullScreen_;

@@ -54,7 +54,22 @@ QToolButton* MediaPlayerStrip::button(MediaButton which) const {
 }
 
 void MediaPlayerStrip::setButtonEnabled(MediaButton which, bool enabled) {
-    button(which)->setEnabled(enabled);
+    QToolButton* changed = button(which);
+    QWidget* focused = window()->focusWidget();
+    if (!enabled && focused == changed) {
+        // A greyed button's focus stays in the strip (the toolkit would pass it on to the next
+        // control): on the other button, or on the strip until a button is enabled again.
+        QToolButton* other = which == MediaButton::Play ? stop_ : play_;
+        if (other->isEnabled() && other->isVisible()) {
+            other->setFocus(Qt::OtherFocusReason);
+        } else {
+            setFocus(Qt::OtherFocusReason);
+        }
+    }
+    changed->setEnabled(enabled);
+    if (enabled && focused == this) {
+        changed->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 bool MediaPlayerStrip::isButtonEnabled(MediaButton which) const {

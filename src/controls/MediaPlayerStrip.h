@@ -9,7 +9,7 @@ namespace velmoa {
 enum class MediaButton { Play, Stop };
 
 // The media player's button strip: Play and Stop, pressed by a click or by Space on the focused one;
-// Left and Right move the focus between them.
+// Left and Right move the focus between them. The focus stays in the strip when its button greys.
 class MediaPlayerStrip : public QWidget {
     Q_OBJECT
   public:

@@ -26,13 +26,9 @@ void TzorvForm1::ShowMedia(const std::string& upperExtension) {
         Image3->setGeometry(0, CoolBar1->height(), client->width(), client->height() - CoolBar1->height());
         Image3->setStretch(true);
         Image3->show();
-        // Placed by the window's outer size, frame and caption bar included.
-        const QSize outer = frameGeometry().size();
         Label3->adjustSize();
         Label4->adjustSize();
-        Label3->move((outer.width() - Label3->width()) / 2 - 10,
-                     (outer.height() - Label3->height()) / 2 + 30);
-        Label4->move((outer.width() - Label4->width()) / 2, (outer.height() - Label4->height()) / 2 - 55);
+        placeSoundLabels();
         Label3->show();
         Label4->show();
     } else {
@@ -56,6 +52,22 @@ void TzorvForm1::ShowMedia(const std::string& upperExtension) {
     Timer3.start();
     TrackBar1->setMinimum(0);
     TrackBar1->setMaximum(MediaPlayer1->Length());
+}
+
+void TzorvForm1::placeSoundLabels() {
+    // Placed by the window's outer size, frame and caption bar included.
+    const QSize outer = frameGeometry().size();
+    Label3->move((outer.width() - Label3->width()) / 2 - 10, (outer.height() - Label3->height()) / 2 + 30);
+    Label4->move((outer.width() - Label4->width()) / 2, (outer.height() - Label4->height()) / 2 - 55);
+    // A window just shown has no frame until the window manager has put one round it (a file on the
+    // command line opens before that): the labels are placed once more when the frame is there.
+    soundLabelsAwaitFrame_ = !FullScreenOn && outer == size();
+}
+
+void TzorvForm1::placeSoundLabelsOnceFramed() {
+    if (soundLabelsAwaitFrame_ && frameGeometry().size() != size()) {
+        placeSoundLabels();
+    }
 }
 
 void TzorvForm1::ActMovSExecute() {

@@ -53,6 +53,9 @@ constexpr int kOpenTimeoutMs = 10000;
 // Longest wait for mpv to unload a file.
 constexpr int kCloseTimeoutMs = 3000;
 
+// Where the video surface waits while no video is open: beside the display, so nothing of it shows.
+constexpr QRect kParkedSurface(-1, -1, 1, 1);
+
 std::int32_t toMilliseconds(double seconds) {
     const double ms = std::round(seconds * 1000.0);
     if (!(ms > 0)) {
@@ -127,9 +130,12 @@ MpvEngine::~MpvEngine() {
 
 void MpvEngine::setDisplay(QWidget* display) {
     display_ = display;
+    // A window of its own, so that the window system cuts the video at the display's edges: a native
+    // child is not clipped by a parent that is drawn in its window's backing store.
+    display_->setAttribute(Qt::WA_DontCreateNativeAncestors);
+    display_->setAttribute(Qt::WA_NativeWindow);
     surface_ = new QWidget(display);
     surface_->setObjectName(QStringLiteral("VideoSurface"));
-    surface_->setAttribute(Qt::WA_DontCreateNativeAncestors);
     surface_->setAttribute(Qt::WA_NativeWindow);
     // Presses go to the display panel, which shows and hides the media bar.
     surface_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -137,8 +143,9 @@ void MpvEngine::setDisplay(QWidget* display) {
     QPalette pal = surface_->palette();
     pal.setColor(QPalette::Window, Qt::black);
     surface_->setPalette(pal);
-    // Kept shown (the display panel hides it with itself): a surface hidden and shown again loses
-    // mpv's window inside it.
+    // Never hidden: a surface mapped while mpv sets up its video makes mpv take its own window for
+    // shown, and leave it unmapped. Without video it stands outside the display, which cuts it away.
+    surface_->setGeometry(kParkedSurface);
 }
 
 void MpvEngine::ensureHandle() {
@@ -423,6 +430,9 @@ void MpvEngine::close() {
                 break;
             }
         }
+    }
+    if (surface_) {
+        surface_->setGeometry(kParkedSurface);
     }
     open_ = false;
     playing_ = false;

@@ -16,7 +16,8 @@ struct mpv_event;
 namespace velmoa {
 
 // Sound, video and playlists through libmpv. Video is drawn into a native child of the display
-// widget, whose geometry is the display rectangle. Values the timer reads (position, end) are kept
+// widget, whose geometry is the display rectangle; the display becomes a window of its own, which
+// cuts the video at its edges. Values the timer reads (position, end) are kept
 // current from mpv's property events, so reading them never waits for mpv.
 // The position is the one heard: the end of the media comes once the sound mpv has buffered has
 // played out, not when mpv has read the last of it. A playlist plays its entries in turn: position

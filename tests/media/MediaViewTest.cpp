@@ -234,6 +234,40 @@ TEST_F(MediaView, PlayerButtonsRaiseTheClickFirstAndThenFollowTheDevice) {
     EXPECT_FALSE(play->icon().isNull());
 }
 
+TEST_F(MediaView, TheFocusStaysInThePlayerWhenItsFocusedButtonGreys) {
+    showForm();
+    open("a.wav");
+    QToolButton* play = form->MediaPlayer1->button(MediaButton::Play);
+    QToolButton* stop = form->MediaPlayer1->button(MediaButton::Stop);
+    auto key = [&](Qt::Key k) { return [this, k] { QTest::keyClick(form->windowHandle(), k); }; };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* buttons;
+        QToolButton* focus;
+    };
+    const Step steps[] = {
+        {"click Stop", [&] { QTest::mouseClick(stop, Qt::LeftButton); }, "P-", play},
+        {"Left", key(Qt::Key_Left), "P-", play},
+        {"Space", key(Qt::Key_Space), "-S", stop},
+        {"Right", key(Qt::Key_Right), "-S", stop},
+        {"Space", key(Qt::Key_Space), "P-", play},
+        {"Right onto the greyed Stop", key(Qt::Key_Right), "P-", play},
+        {"Space", key(Qt::Key_Space), "-S", stop},
+        {"end of playback", [&] { media.reachEnd(); }, "P-", play},
+        {"click Play", [&] { QTest::mouseClick(play, Qt::LeftButton); }, "-S", stop},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(buttons(), step.buttons) << step.what;
+        EXPECT_EQ(QApplication::focusWidget(), step.focus)
+            << step.what << ": focus on "
+            << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                            : "none");
+    }
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
+}
+
 TEST_F(MediaView, RightClickOnTheVideoAreaTogglesTheBarAndThePointer) {
     showForm();
     open("a.avi");

@@ -1,10 +1,12 @@
-// Full screen and maximising under a real X server and window manager.
+// Full screen, maximising and the outer size under a real X server and window manager.
 #include "FormHarness.h"
 
 #include "controls/ToolBar.h"
+#include "media/MediaFixtures.h"
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QTest>
 
@@ -45,4 +47,28 @@ TEST_F(WindowManager, MaximiseKeepsTheCaptionBarAndWindowedMode) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return form->frameGeometry().height() > form->geometry().height(); }, 10000));
     EXPECT_EQ(form->FullScreenButton->imageIndex(), 6);
+}
+
+TEST_F(WindowManager, SoundLabelsOfAFileOnTheCommandLineLandWhereTheOpenDialogPutsThem) {
+    const std::string tone = writeFile(dir, "tone.wav", wavBytes(1000));
+    // Opened from the dialog: the window manager has framed the window long before.
+    showForm();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return form->frameGeometry().height() > form->geometry().height(); }, 10000));
+    chooser.answer = tone;
+    form->ActOpen->trigger();
+    ASSERT_TRUE(form->Label3->isVisible());
+    const QPoint label3 = form->Label3->pos();
+    const QPoint label4 = form->Label4->pos();
+
+    // The same file on the command line of a new window, opened before the frame is there.
+    form.reset();
+    form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop, nullptr, &media});
+    showForm({tone});
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return form->Label3->pos() == label3 && form->Label4->pos() == label4; }, 10000))
+        << "Label3 at " << form->Label3->x() << "," << form->Label3->y() << " (dialog " << label3.x() << ","
+        << label3.y() << "), Label4 at " << form->Label4->x() << "," << form->Label4->y() << " (dialog "
+        << label4.x() << "," << label4.y() << ")";
+    EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
 }
