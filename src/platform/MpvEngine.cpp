@@ -315,9 +315,11 @@ void MpvEngine::readLoadedEntry() {
     std::int64_t height = 0;
     hasVideo_ = mpv().get_property(mpv_, "width", MPV_FORMAT_INT64, &width) >= 0 &&
                 mpv().get_property(mpv_, "height", MPV_FORMAT_INT64, &height) >= 0 && width > 0 && height > 0;
-    if (surface_ && hasVideo_) {
-        // The video's own size from the top-left corner, until a display rectangle is given.
-        surface_->setGeometry(0, 0, static_cast<int>(width), static_cast<int>(height));
+    if (surface_) {
+        // The video's own size from the top-left corner, until a display rectangle is given; an
+        // entry without picture leaves nothing of the surface to see.
+        surface_->setGeometry(hasVideo_ ? QRect(0, 0, static_cast<int>(width), static_cast<int>(height))
+                                        : kParkedSurface);
     }
     switching_ = false;
     heard_.reset(0, now());
