@@ -44,13 +44,15 @@ DecodeAhead::~DecodeAhead() {
 DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area) {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto promise = std::make_shared<std::promise<PreparedJpeg>>();
-    Entry entry{path, area, cancel, promise->get_future().share()};
-    worker_.post([path, area, cancel, promise] {
+    Entry entry{path, area, cancel, promise->get_future().share(), ReadyFlag()};
+    worker_.post([path, area, cancel, promise, ready = entry.ready]() mutable {
         try {
             promise->set_value(*cancel ? PreparedJpeg{} : JpegPrepareJob::run(path, targetIn(area), *cancel));
         } catch (...) {
             promise->set_exception(std::current_exception());
         }
+        // After the result, so that whoever is told finds it there.
+        ready.set();
     });
     return entry;
 }
@@ -134,6 +136,7 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
     // From here the picture owns it: no later drop cancels a decode that a draw may wait for, but
     // a picture stepped past before it was drawn (a key held down) takes its decode with it.
     const std::shared_future<PreparedJpeg> result = found->result;
+    const ReadyFlag ready = found->ready;
     const auto cancelWhenDropped =
         std::shared_ptr<void>(nullptr, [cancel = found->cancel](void*) { *cancel = true; });
     entries_.erase(found);
@@ -153,7 +156,7 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
             const PreparedJpeg* prepared = outcome(result);
             return prepared && prepared->file == identity ? prepared->decode : nullptr;
         },
-        [result] { return isReady(result); });
+        ready);
 }
 
 void DecodeAhead::waitUntilPrepared() const {
