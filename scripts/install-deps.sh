@@ -27,5 +27,35 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# On a fresh machine another package manager (unattended upgrades, a first-boot set-up) may hold
+# apt's locks for minutes: wait for it instead of failing at once, and say why nothing moves.
+lock_timeout=300
+# The process holding one of the locks open, as "pid (name)"; nothing when they are all free.
+lock_holder() {
+  local fd pid
+  fd=$(find /proc/[0-9]*/fd -lname /var/lib/dpkg/lock-frontend -o -lname /var/lib/dpkg/lock \
+         -o -lname /var/lib/apt/lists/lock 2>/dev/null | head -n 1)
+  [ -n "$fd" ] || return 0
+  pid=${fd#/proc/}
+  pid=${pid%%/*}
+  echo "$pid ($(cat "/proc/$pid/comm" 2>/dev/null))"
+}
+# apt-get waits for dpkg's lock itself (DPkg::Lock::Timeout); older versions of apt-get update do
+# not wait for the package lists' lock, so the wait is also made here.
+apt_get() {
+  local holder waited=0
+  holder=$(lock_holder)
+  if [ -n "$holder" ]; then
+    echo "Waiting for another package manager to finish: process $holder holds apt's lock (up to ${lock_timeout} s)..."
+    while [ -n "$holder" ] && [ "$waited" -lt "$lock_timeout" ]; do
+      sleep 2
+      waited=$((waited + 2))
+      holder=$(lock_holder)
+    done
+    [ -z "$holder" ] && echo "The other package manager has finished; going on."
+  fi
+  apt-get -o DPkg::Lock::Timeout="$lock_timeout" "$@"
+}
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends "${missing[@]}"

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,16 +23,22 @@ int main(int argc, char** argv) {
     // that look like its own options (-reverse, -style, ...). Its options still come from the
     // environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
     std::vector<std::string> files(argv + std::min(argc, 1), argv + argc);
+    // The display's choice (an environment variable) and the application object with its locale
+    // come before any thread of ours: setenv and setlocale must not race a thread that reads them.
+    const std::optional<DisplayEnvironment> display = chooseDisplayPlatform();
+    if (!display) {
+        return 1;
+    }
+    int toolkitArgc = std::min(argc, 1);
+    const std::unique_ptr<QApplication> app = startApplication(toolkitArgc, argv, *display);
+    if (!app) {
+        return 1;
+    }
     // The last file named is the one left on screen: when it is a picture, its decode runs on a
     // worker while the window is built, at the size the new window's picture area will need.
     DecodeAhead decodeAhead;
     if (!files.empty()) {
         decodeAhead.prepareOpening(files.back(), {TzorvForm1::kInitialClientSize});
-    }
-    int toolkitArgc = std::min(argc, 1);
-    const std::unique_ptr<QApplication> app = startApplication(toolkitArgc, argv);
-    if (!app) {
-        return 1;
     }
     ViewerWindow::prepareApplication();
 

@@ -1,3 +1,5 @@
+#include "platform/Display.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,6 +10,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // As the program does once its application object exists.
+    velmoa::useCNumericLocale();
     QApplication::setApplicationName(QStringLiteral("Velmoa"));
     return RUN_ALL_TESTS();
 }

@@ -2,6 +2,7 @@
 
 #include "controls/Alignment.h"
 
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -11,29 +12,31 @@ ImageControl::ImageControl(QWidget* parent, const QString& name) : QWidget(paren
     setObjectName(name);
     // Drawn on the parent's surface: no background of its own.
     setAttribute(Qt::WA_NoSystemBackground);
-    pendingPoll_.setInterval(4);
-    connect(&pendingPoll_, &QTimer::timeout, this, &ImageControl::showWhenReady);
 }
 
 void ImageControl::setPicture(const Picture& picture) {
     const bool showingOne = !picture_.isEmpty();
     picture_ = picture;
+    pixelsWatch_.reset();
     applyAutoSize();
     // A picture still being decoded elsewhere takes the place of the one on screen once its pixels
     // are ready, so that the window takes the next key meanwhile (a key held down steps past it,
     // and its decode is dropped) and no frame is drawn half. A paint that the system asks for (the
     // control exposed or resized) draws it at once, waiting for the pixels if need be.
     if (showingOne && picture_.pixelsPending()) {
-        pendingPoll_.start();
+        pixelsWatch_ = picture_.whenPixelsReady([this] {
+            // On the thread that made the pixels: the control hears of it through its own queue.
+            QMetaObject::invokeMethod(this, &ImageControl::showWhenReady, Qt::QueuedConnection);
+        });
         return;
     }
-    pendingPoll_.stop();
     update();
 }
 
 void ImageControl::showWhenReady() {
+    // A call queued for a picture that has since been replaced finds nothing pending and repaints
+    // once more, which does no harm.
     if (!picture_.pixelsPending()) {
-        pendingPoll_.stop();
         update();
     }
 }

@@ -2,7 +2,6 @@
 
 #include "formats/image/Picture.h"
 
-#include <QTimer>
 #include <QWidget>
 
 namespace velmoa {
@@ -34,7 +33,8 @@ class ImageControl : public QWidget {
     void showWhenReady();
 
     Picture picture_;
-    QTimer pendingPoll_;
+    // Watches the pixels of a picture still being decoded elsewhere; ends with the control.
+    ReadyFlag::Watch pixelsWatch_;
     bool stretch_ = false;
     bool autoSize_ = false;
 };

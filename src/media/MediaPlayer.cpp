@@ -15,6 +15,13 @@ MediaPlayer::MediaPlayer(QWidget* parent, const QString& name, MediaDevice* devi
             [this](MediaButton button) { runReported([this, button] { press(button); }); });
 }
 
+MediaPlayer::~MediaPlayer() {
+    // The device outlives the player (it belongs to the program): it must not call back into it.
+    if (device_) {
+        device_->setEndNotification({});
+    }
+}
+
 void MediaPlayer::press(MediaButton button) {
     emit Click(button);
     if (button == MediaButton::Play) {

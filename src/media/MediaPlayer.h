@@ -23,6 +23,7 @@ class MediaPlayer : public MediaPlayerStrip {
 
     // device may be null: then nothing can be opened.
     MediaPlayer(QWidget* parent, const QString& name, MediaDevice* device);
+    ~MediaPlayer() override;
 
     std::string FileName;
 

@@ -25,6 +25,16 @@ bool isReady(const std::shared_future<PreparedJpeg>& result) {
     return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
+// The preparation, waiting for it if need be; nothing when it failed or the worker stopped before
+// it came to the file.
+const PreparedJpeg* outcome(const std::shared_future<PreparedJpeg>& result) {
+    try {
+        return &result.get();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 } // namespace
 
 DecodeAhead::~DecodeAhead() {
@@ -34,9 +44,15 @@ DecodeAhead::~DecodeAhead() {
 DecodeAhead::Entry DecodeAhead::start(const std::string& path, const PictureArea& area) {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto promise = std::make_shared<std::promise<PreparedJpeg>>();
-    Entry entry{path, area, cancel, promise->get_future().share()};
-    worker_.post([path, area, cancel, promise] {
-        promise->set_value(*cancel ? PreparedJpeg{} : JpegPrepareJob::run(path, targetIn(area), *cancel));
+    Entry entry{path, area, cancel, promise->get_future().share(), ReadyFlag()};
+    worker_.post([path, area, cancel, promise, ready = entry.ready]() mutable {
+        try {
+            promise->set_value(*cancel ? PreparedJpeg{} : JpegPrepareJob::run(path, targetIn(area), *cancel));
+        } catch (...) {
+            promise->set_exception(std::current_exception());
+        }
+        // After the result, so that whoever is told finds it there.
+        ready.set();
     });
     return entry;
 }
@@ -53,9 +69,9 @@ bool DecodeAhead::stillFits(const Entry& entry, const PictureArea& area) const {
     if (!isReady(entry.result)) {
         return false;
     }
-    const PreparedJpeg& prepared = entry.result.get();
-    return prepared.decode &&
-           prepared.decode->serves(JpegPrepareJob::storedTarget(prepared.header, targetIn(area)));
+    const PreparedJpeg* prepared = outcome(entry.result);
+    return prepared && prepared->decode &&
+           prepared->decode->serves(JpegPrepareJob::storedTarget(prepared->header, targetIn(area)));
 }
 
 void DecodeAhead::drop(std::vector<Entry>& entries) {
@@ -120,6 +136,7 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
     // From here the picture owns it: no later drop cancels a decode that a draw may wait for, but
     // a picture stepped past before it was drawn (a key held down) takes its decode with it.
     const std::shared_future<PreparedJpeg> result = found->result;
+    const ReadyFlag ready = found->ready;
     const auto cancelWhenDropped =
         std::shared_ptr<void>(nullptr, [cancel = found->cancel](void*) { *cancel = true; });
     entries_.erase(found);
@@ -131,18 +148,15 @@ void DecodeAhead::offerTo(const Picture& picture, const std::string& path, const
     if (!isReady(result)) {
         ++counts_.running;
     } else {
-        ++(result.get().file == identity && result.get().decode ? counts_.ready : counts_.missed);
+        const PreparedJpeg* prepared = outcome(result);
+        ++(prepared && prepared->file == identity && prepared->decode ? counts_.ready : counts_.missed);
     }
     jpeg->offerPrepared(
         [result, identity, cancelWhenDropped]() -> std::shared_ptr<const JpegDisplayDecode> {
-            try {
-                const PreparedJpeg& prepared = result.get();
-                return prepared.file == identity ? prepared.decode : nullptr;
-            } catch (const std::future_error&) {
-                return nullptr; // the worker stopped before it came to this file
-            }
+            const PreparedJpeg* prepared = outcome(result);
+            return prepared && prepared->file == identity ? prepared->decode : nullptr;
         },
-        [result] { return isReady(result); });
+        ready);
 }
 
 void DecodeAhead::waitUntilPrepared() const {

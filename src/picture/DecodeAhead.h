@@ -2,6 +2,7 @@
 
 #include "formats/image/JpegPrepareJob.h"
 #include "platform/ReadOnlyFile.h"
+#include "platform/ReadyFlag.h"
 #include "platform/WorkerThread.h"
 
 #include <QSize>
@@ -66,6 +67,7 @@ class DecodeAhead {
         PictureArea area;
         std::shared_ptr<std::atomic<bool>> cancel;
         std::shared_future<PreparedJpeg> result;
+        ReadyFlag ready; // set once result has been given
     };
     Entry start(const std::string& path, const PictureArea& area);
     bool stillFits(const Entry& entry, const PictureArea& area) const;

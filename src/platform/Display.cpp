@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QByteArray>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -70,16 +71,25 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext&, const QString& 
 
 } // namespace
 
-std::unique_ptr<QApplication> startApplication(int& argc, char** argv) {
+std::optional<DisplayEnvironment> chooseDisplayPlatform() {
     const DisplayEnvironment environment = currentDisplayEnvironment();
     const DisplayChoice choice = chooseDisplay(environment);
     if (!choice.problem.empty()) {
         std::fprintf(stderr, "%s\n", choice.problem.c_str());
-        return nullptr;
+        return std::nullopt;
     }
     if (!choice.platform.empty()) {
         setenv("QT_QPA_PLATFORM", choice.platform.c_str(), 1);
     }
+    return environment;
+}
+
+void useCNumericLocale() {
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+std::unique_ptr<QApplication> startApplication(int& argc, char** argv,
+                                               const DisplayEnvironment& environment) {
     startEnvironment = &environment;
     const QtMessageHandler previous = qInstallMessageHandler(holdStartMessage);
     auto app = std::make_unique<QApplication>(argc, argv);
@@ -93,6 +103,8 @@ std::unique_ptr<QApplication> startApplication(int& argc, char** argv) {
         }
     }
     startMessages.clear();
+    // The application object has set the user's locale; the media libraries want C's numbers.
+    useCNumericLocale();
     return app;
 }
 

@@ -8,12 +8,12 @@
 #include <chrono>
 #include <cmath>
 #include <fluidsynth.h>
+#include <system_error>
 #include <vector>
 
 namespace velmoa {
 namespace {
 
-constexpr const char* kSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // MIDI files are small; anything larger is not one worth reading whole.
 constexpr std::int64_t kMaxFileBytes = 64 * 1024 * 1024;
 constexpr int kSampleRate = 44100;
@@ -30,25 +30,33 @@ std::int32_t toInt32(double milliseconds) {
 
 } // namespace
 
-FluidSynthEngine::FluidSynthEngine(Outputs outputs) : outputs_(outputs) {
+FluidSynthEngine::FluidSynthEngine(Outputs outputs, std::string soundFont)
+    : outputs_(outputs), soundFont_(std::move(soundFont)) {
     endCheck_.setInterval(20);
     QObject::connect(&endCheck_, &QTimer::timeout, [this] { checkEnd(); });
 }
 
 FluidSynthEngine::~FluidSynthEngine() {
     endPlayer();
+    releaseSynth();
+}
+
+void FluidSynthEngine::releaseSynth() {
     if (driver_) {
         fluid().delete_audio_driver(driver_);
+        driver_ = nullptr;
     }
-    if (rendering_) {
-        rendering_ = false;
+    rendering_ = false;
+    if (silentRender_.joinable()) {
         silentRender_.join();
     }
     if (synth_) {
         fluid().delete_synth(synth_);
+        synth_ = nullptr;
     }
     if (settings_) {
         fluid().delete_settings(settings_);
+        settings_ = nullptr;
     }
 }
 
@@ -63,12 +71,26 @@ void FluidSynthEngine::ensureSynth() {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
         fluid().set_log_function(level, nullptr, nullptr);
     }
+    // All or nothing: a synthesizer kept without its sound font would open every later file and
+    // play it silently.
     settings_ = fluid().new_settings();
-    fluid().settings_setnum(settings_, "synth.sample-rate", kSampleRate);
-    synth_ = fluid().new_synth(settings_);
-    if (!synth_ || fluid().synth_sfload(synth_, kSoundFont, 1) == FLUID_FAILED) {
+    if (settings_) {
+        fluid().settings_setnum(settings_, "synth.sample-rate", kSampleRate);
+        synth_ = fluid().new_synth(settings_);
+    }
+    if (!synth_ || fluid().synth_sfload(synth_, soundFont_.c_str(), 1) == FLUID_FAILED) {
+        releaseSynth();
         throw Failure(kCannotOpenMessage);
     }
+    try {
+        startOutput();
+    } catch (const std::system_error&) {
+        releaseSynth(); // no thread for the silent output
+        throw Failure(kCannotOpenMessage);
+    }
+}
+
+void FluidSynthEngine::startOutput() {
     if (outputs_ == Outputs::Desktop) {
         for (const std::string& name : fluidSynthDrivers(detectSoundEnvironment())) {
             fluid().settings_setstr(settings_, "audio.driver", name.c_str());
@@ -147,9 +169,12 @@ std::int64_t FluidSynthEngine::currentTick() {
     }
     const std::int64_t now = fluid().player_get_current_tick(player_);
     if (seekTarget_) {
-        // A seek takes effect at the player's next step; until then the old tick is stale.
+        // A seek takes effect at the player's next step; until then the old tick is stale. The
+        // player forgets a seek asked for before it has loaded the song (right after play), so
+        // it is asked again until it lands.
         const std::int64_t near = song_->tickAt(song_->millisecondsAt(*seekTarget_) + 200) - *seekTarget_;
         if (now < *seekTarget_ || now > *seekTarget_ + near) {
+            fluid().player_seek(player_, static_cast<int>(*seekTarget_));
             return *seekTarget_;
         }
         seekTarget_.reset();

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <fluidsynth/types.h>
 #include <optional>
+#include <string>
 #include <thread>
 
 namespace velmoa {
@@ -20,7 +21,9 @@ class FluidSynthEngine : public MediaDevice {
         Desktop, // PulseAudio (or PipeWire through it), then ALSA; silent with true timing otherwise
         Silent,
     };
-    explicit FluidSynthEngine(Outputs outputs = Outputs::Desktop);
+    static constexpr const char* kGeneralMidiSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+    explicit FluidSynthEngine(Outputs outputs = Outputs::Desktop,
+                              std::string soundFont = kGeneralMidiSoundFont);
     ~FluidSynthEngine() override;
 
     void setDisplay(QWidget*) override {}
@@ -38,7 +41,10 @@ class FluidSynthEngine : public MediaDevice {
     void setDisplayRect(const QRect&) override {}
 
   private:
+    // Makes the synthesizer, its sound font loaded and its output started, or nothing.
     void ensureSynth();
+    void startOutput();
+    void releaseSynth();
     void startPlayer(std::int64_t tick);
     void endPlayer();
     std::int64_t currentTick();
@@ -46,6 +52,7 @@ class FluidSynthEngine : public MediaDevice {
     const MidiFile& song() const;
 
     Outputs outputs_;
+    std::string soundFont_;
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;

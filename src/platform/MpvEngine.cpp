@@ -152,9 +152,6 @@ void MpvEngine::ensureHandle() {
     if (mpv_) {
         return;
     }
-    // mpv reads numbers with the C library and refuses to start under a locale with decimal commas;
-    // Qt has set the user's locale by now.
-    std::setlocale(LC_NUMERIC, "C");
     if (!MpvLibrary::get()) {
         throw Failure(kUnknownErrorMessage);
     }

@@ -1,5 +1,8 @@
 #include "platform/WorkerThread.h"
 
+#include <cstdio>
+#include <exception>
+
 namespace velmoa {
 
 WorkerThread::~WorkerThread() {
@@ -10,6 +13,8 @@ WorkerThread::~WorkerThread() {
         dropped.swap(tasks_);
     }
     wake_.notify_all();
+    // What the dropped tasks hold goes now, not once the running one has finished.
+    dropped.clear();
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -38,7 +43,19 @@ void WorkerThread::run() {
             task = std::move(tasks_.front());
             tasks_.pop_front();
         }
+        runGuarded(task);
+    }
+}
+
+void WorkerThread::runGuarded(const std::function<void()>& task) {
+    // A task hands its failures back through its own result; one that escapes must not end the
+    // program, nor the tasks queued behind it.
+    try {
         task();
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "velmoa: a background task failed: %s\n", failure.what());
+    } catch (...) {
+        std::fprintf(stderr, "velmoa: a background task failed\n");
     }
 }
 

@@ -9,7 +9,8 @@
 namespace velmoa {
 
 // One background thread that runs posted tasks in order. Tasks must not touch widgets; they
-// hand their results back through futures. Started with the first task.
+// hand their results, failures included, back through futures. An exception that a task lets out
+// is written to standard error and the next task runs. Started with the first task.
 class WorkerThread {
   public:
     WorkerThread() = default;
@@ -22,6 +23,7 @@ class WorkerThread {
 
   private:
     void run();
+    static void runGuarded(const std::function<void()>& task);
 
     std::mutex mutex_;
     std::condition_variable wake_;

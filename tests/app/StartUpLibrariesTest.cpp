@@ -10,8 +10,40 @@
 #include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
+
+// Tells when some process opens a given file of a folder.
+class OpenWatch {
+  public:
+    OpenWatch(const QString& folder, std::string name)
+        : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), name_(std::move(name)) {
+        EXPECT_GE(inotify_add_watch(fd_, folder.toLocal8Bit().constData(), IN_OPEN), 0);
+    }
+    ~OpenWatch() { close(fd_); }
+    OpenWatch(const OpenWatch&) = delete;
+    OpenWatch& operator=(const OpenWatch&) = delete;
+
+    bool opened() {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (const char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                seen_ = seen_ || (event->len > 0 && name_ == event->name);
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return seen_;
+    }
+
+  private:
+    int fd_;
+    std::string name_;
+    bool seen_ = false;
+};
 
 QString mappedFiles(qint64 pid) {
     QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
@@ -24,6 +56,8 @@ TEST(StartUpLibraries, MediaLibrariesLoadOnlyForMedia) {
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     ASSERT_TRUE(image.save(picture));
+    // Its neighbour in the folder, which the program decodes ahead once the picture is shown.
+    ASSERT_TRUE(image.save(dir.filePath(QStringLiteral("photo2.jpg"))));
     const QString sound = dir.filePath(QStringLiteral("tone.wav"));
     std::ofstream(sound.toStdString(), std::ios::binary) << velmoa::testing::wavBytes(3000);
 
@@ -38,6 +72,7 @@ TEST(StartUpLibraries, MediaLibrariesLoadOnlyForMedia) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         program.setProcessEnvironment(environment);
+        OpenWatch neighbourOpened(dir.path(), "photo2.jpg");
         program.start(QStringLiteral(VELMOA_PROGRAM), {row.file});
         ASSERT_TRUE(program.waitForStarted());
         const auto mpvMapped = [&] {
@@ -46,8 +81,9 @@ TEST(StartUpLibraries, MediaLibrariesLoadOnlyForMedia) {
         if (row.mediaLoaded) {
             EXPECT_TRUE(QTest::qWaitFor(mpvMapped, 10000)) << row.file.toStdString();
         } else {
-            // Long enough for the window to show the picture.
-            QTest::qWait(1500);
+            // Everything the start-up and the opening load has been loaded once the picture is
+            // shown, which the decode of its neighbour follows.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return neighbourOpened.opened(); }, 10000));
             const QString maps = mappedFiles(program.processId());
             EXPECT_TRUE(maps.contains(QStringLiteral("libQt6Widgets"))) << "still running";
             EXPECT_FALSE(maps.contains(QStringLiteral("libmpv"))) << row.file.toStdString();

@@ -1,12 +1,13 @@
 #include "controls/ImageControl.h"
 #include "PaintCounter.h"
+#include "PostedEvents.h"
 
 #include "formats/image/JpegPictureData.h"
 #include "formats/image/PictureFixtures.h"
 
 #include <QTest>
-#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace velmoa;
 using namespace fixtures;
@@ -16,9 +17,14 @@ namespace {
 // A picture whose pixels are "being decoded elsewhere" until ready is set; drawing it before then
 // waits for nothing here but takes the offered pixels all the same.
 struct PendingPicture {
-    std::shared_ptr<std::atomic<bool>> ready = std::make_shared<std::atomic<bool>>(false);
+    ReadyFlag ready;
     std::shared_ptr<int> taken = std::make_shared<int>(0);
     Picture picture;
+
+    // As the worker that decoded them says so: from its own thread.
+    void finish() {
+        std::thread([flag = ready]() mutable { flag.set(); }).join();
+    }
 
     explicit PendingPicture(QRgb colour) {
         const std::string bytes = solidJpeg(64, 48, colour);
@@ -31,7 +37,7 @@ struct PendingPicture {
                 ++*taken;
                 return decode;
             },
-            [ready = ready] { return ready->load(); });
+            ready);
         picture = Picture(Picture::Kind::Jpeg, data);
     }
 };
@@ -62,11 +68,11 @@ TEST(ImageControl, APictureStillDecodingElsewhereReplacesTheShownOneWhenItsPixel
 
         PendingPicture pending(kBlue);
         control.setPicture(pending.picture);
-        QTest::qWait(30);
+        ASSERT_TRUE(deliverPostedEvents()) << row.name;
         EXPECT_EQ(counter.paints == 0, row.pausesPainting) << row.name;
         EXPECT_EQ(*pending.taken == 0, row.pausesPainting) << row.name;
 
-        *pending.ready = true;
+        pending.finish();
         EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 2000)) << row.name;
         EXPECT_EQ(*pending.taken, 1) << row.name;
         EXPECT_TRUE(near(control.grab().toImage().pixel(32, 24), kBlue)) << row.name;
@@ -83,4 +89,24 @@ TEST(ImageControl, APaintAskedForWhileThePixelsArePendingDrawsTheNewPicture) {
     // As when the control is exposed or resized: the system's paint does not wait for the poll.
     EXPECT_TRUE(near(control.grab().toImage().pixel(32, 24), qRgb(0, 255, 0)));
     EXPECT_EQ(*pending.taken, 1);
+}
+
+TEST(ImageControl, APictureReplacedOrAControlGoneBeforeThePixelsAreReadyIsNotCalledBack) {
+    const QRgb kRed = qRgb(255, 0, 0);
+    for (const bool controlGoes : {false, true}) {
+        auto control = std::make_unique<ImageControl>(nullptr, QStringLiteral("Image2"));
+        control->resize(64, 48);
+        control->setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, kRed)));
+        PendingPicture stepped(qRgb(0, 0, 255));
+        control->setPicture(stepped.picture);
+        if (controlGoes) {
+            control.reset();
+        } else {
+            // A held key steps on before the pixels are ready.
+            control->setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, kRed)));
+        }
+        stepped.finish();
+        ASSERT_TRUE(deliverPostedEvents()) << controlGoes;
+        EXPECT_EQ(*stepped.taken, 0) << controlGoes;
+    }
 }

@@ -322,3 +322,13 @@ TEST_F(MediaView, ClosingTheWindowClosesTheDevice) {
     EXPECT_EQ(media.calls, QStringList({"close"}));
     EXPECT_FALSE(media.opened);
 }
+
+TEST_F(MediaView, ADeviceThatOutlivesTheWindowNoLongerCallsIntoItsPlayer) {
+    showForm();
+    open("a.wav");
+    ASSERT_TRUE(media.ended);
+    form.reset();
+    EXPECT_FALSE(media.ended);
+    // Playback reaching its end after the window has gone, as an engine's timer could report it.
+    media.reachEnd();
+}

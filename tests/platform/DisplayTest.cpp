@@ -4,7 +4,9 @@
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 using namespace velmoa;
 
@@ -82,4 +84,28 @@ TEST(Display, ProgramWithoutADisplaySaysSoInOneLine) {
         EXPECT_FALSE(errors.contains(u'\n')) << errors.toStdString();
         EXPECT_TRUE(errors.contains(QLatin1String(row.expected))) << errors.toStdString();
     }
+}
+
+TEST(Display, TheChoiceSetsThePlatformAndKeepsTheEnvironmentAsItWasForTheMessages) {
+    const auto saved = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const std::pair<const char*, std::optional<std::string>> variables[] = {
+        {"QT_QPA_PLATFORM", saved("QT_QPA_PLATFORM")},
+        {"DISPLAY", saved("DISPLAY")},
+        {"WAYLAND_DISPLAY", saved("WAYLAND_DISPLAY")},
+    };
+    unsetenv("QT_QPA_PLATFORM");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("DISPLAY", ":7", 1);
+    const std::optional<DisplayEnvironment> before = chooseDisplayPlatform();
+    const std::string platform = saved("QT_QPA_PLATFORM").value_or("");
+    for (const auto& [name, value] : variables) {
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    }
+    ASSERT_TRUE(before);
+    EXPECT_EQ(platform, "xcb");
+    EXPECT_EQ(before->qpaPlatform, "");
+    EXPECT_NE(unreachableDisplayText(*before).find("X11 display :7"), std::string::npos);
 }

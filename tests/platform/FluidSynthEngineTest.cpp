@@ -36,6 +36,8 @@ std::string halfSecond() {
     return smf(0, 480, {tempoEvent(0, 1000000) + noteEvents(0, 120) + noteEvents(0, 120) + endOfTrack()});
 }
 
+constexpr int kWaitMs = 10000;
+
 } // namespace
 
 TEST_F(FluidSynthEngineTest, PlaysSmfAndRmidToTheEndInRealTime) {
@@ -48,7 +50,7 @@ TEST_F(FluidSynthEngineTest, PlaysSmfAndRmidToTheEndInRealTime) {
         const int before = ends;
         engine.play();
         EXPECT_TRUE(engine.isPlaying());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return ends > before; }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ends > before; }, kWaitMs));
         EXPECT_FALSE(engine.isPlaying());
         EXPECT_EQ(engine.position(), 500);
         // Play at the end starts from the beginning again.
@@ -64,12 +66,17 @@ TEST_F(FluidSynthEngineTest, StopHoldsThePositionAndSeeksMoveIt) {
     engine.setPosition(120000);
     EXPECT_EQ(engine.position(), 120000);
     engine.play();
-    QTest::qWait(100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.position() > 120000; }, kWaitMs));
     engine.stop();
     const std::int32_t stopped = engine.position();
-    EXPECT_GE(stopped, 120000);
     EXPECT_LT(stopped, 130000);
-    QTest::qWait(100);
+    // Held while another engine plays a song through in real time.
+    FluidSynthEngine witness{FluidSynthEngine::Outputs::Silent};
+    bool witnessEnded = false;
+    witness.setEndNotification([&] { witnessEnded = true; });
+    witness.open(write("witness.mid", halfSecond()));
+    witness.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return witnessEnded; }, kWaitMs));
     EXPECT_EQ(engine.position(), stopped);
     engine.play();
     engine.setPosition(200000);
@@ -100,6 +107,25 @@ TEST_F(FluidSynthEngineTest, BadFilesAndMissingDevicesFail) {
                  [&] { engine.play(); }, [&] { engine.stop(); }, [&] { engine.rewind(); },
                  [&] { engine.setPosition(5); }, [&] { engine.length(); }}) {
             EXPECT_EQ(failureOf(operation), kNoDeviceMessage);
+        }
+    }
+}
+
+TEST_F(FluidSynthEngineTest, ASoundFontThatDoesNotLoadLeavesNoSynthesizerBehind) {
+    const struct {
+        const char* name;
+        std::string soundFont;
+    } rows[] = {
+        {"missing", dir.path().toStdString() + "/missing.sf2"},
+        {"not a sound font", write("garbage.sf2", std::string(4096, 'x'))},
+    };
+    const std::string song = write("song.mid", halfSecond());
+    for (const auto& row : rows) {
+        FluidSynthEngine fontless{FluidSynthEngine::Outputs::Silent, row.soundFont};
+        // Every open fails alike: the first failure kept nothing that a later open could use.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            EXPECT_EQ(failureOf([&] { fontless.open(song); }), kCannotOpenMessage) << row.name << attempt;
+            EXPECT_FALSE(fontless.isOpen()) << row.name << attempt;
         }
     }
 }

@@ -90,10 +90,23 @@ TEST_F(MpvEngineTest, StopHoldsThePositionAndPlayGoesOnFromIt) {
     EXPECT_TRUE(engine->isPlaying());
     engine->stop();
     EXPECT_FALSE(engine->isPlaying());
-    QTest::qWait(100);
+    // Held while a second engine, as untimed as this one, plays the same file from the same place
+    // to its end: had the stop not held, this one would have got there first.
+    MpvEngine witness(MpvEngine::Outputs::Null);
+    int witnessEnds = 0;
+    witness.setEndNotification([&] { ++witnessEnds; });
+    witness.open(longWav);
+    const auto witnessPlaysThrough = [&] {
+        witness.setPosition(300000);
+        const int before = witnessEnds;
+        witness.play();
+        return QTest::qWaitFor([&] { return witnessEnds > before; }, 20000);
+    };
+    ASSERT_TRUE(witnessPlaysThrough());
     const std::int32_t stopped = engine->position();
     EXPECT_GE(stopped, 300000);
-    QTest::qWait(100);
+    EXPECT_LT(stopped, 600000);
+    ASSERT_TRUE(witnessPlaysThrough());
     EXPECT_EQ(engine->position(), stopped);
     EXPECT_EQ(ends, 0);
 }

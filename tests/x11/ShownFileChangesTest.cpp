@@ -32,15 +32,16 @@ TEST_F(ShownFileChanges, FullScreenAfterTheFileWasReplacedShowsTheLoadedPictureW
     const std::string shown = writeJpeg(dir, "p0.jpg", 2400, 1600, Qt::red);
     const std::string replacement = writeJpeg(dir, "new.jpg", 2400, 1600, Qt::blue);
     showForm({shown});
-    QTest::qWait(50);
     const auto& data = dynamic_cast<const JpegPictureData&>(*form->Image2->picture().data());
+    // Drawn in the window first: its pixels are those of the scale the window needs.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return data.decodedScale() > 0; }, 10000));
     const int scaleInWindow = data.decodedScale();
     std::filesystem::rename(replacement, shown);
 
     form->ActFullScreen->trigger();
     const QSize screen = QGuiApplication::primaryScreen()->size();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form->centralWidget()->size() == screen; }, 10000));
-    QTest::qWait(50);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return data.decodedScale() > scaleInWindow; }, 10000));
     const QImage window = form->grab().toImage();
     const QRect box = form->P1->geometry().translated(form->centralWidget()->pos());
     for (const QPoint at : {box.topLeft() + QPoint(4, 4), box.center(), box.bottomRight() - QPoint(4, 4)}) {
@@ -48,6 +49,5 @@ TEST_F(ShownFileChanges, FullScreenAfterTheFileWasReplacedShowsTheLoadedPictureW
         EXPECT_TRUE(colour.red() > 200 && colour.green() < 50 && colour.blue() < 50)
             << at.x() << "," << at.y() << ": " << colour.name().toStdString();
     }
-    EXPECT_GT(data.decodedScale(), scaleInWindow);
     EXPECT_TRUE(reporter.messages.isEmpty()) << reporter.messages.join('\n').toStdString();
 }

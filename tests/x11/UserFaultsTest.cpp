@@ -2,6 +2,7 @@
 // About box open, shortcuts while a text control has the focus, drops on any control, and where
 // the window lands after full screen.
 #include "FormHarness.h"
+#include "PostedEvents.h"
 
 #include "app/TAboutBox.h"
 #include "controls/ImageControl.h"
@@ -39,7 +40,9 @@ class UserFaults : public FormTest {
     QWidget* restartWith(const std::vector<std::string>& commandLine, ControlOf control) {
         form = std::make_unique<TzorvForm1>(FormServices{&chooser, &desktop});
         showForm(commandLine);
-        QTest::qWait(50); // the command-line files open once the window is shown
+        // The command-line files open in a call the shown window queued: it has run once a marker
+        // posted behind it has.
+        EXPECT_TRUE(deliverPostedEvents());
         QWidget* shown = control(*form);
         EXPECT_TRUE(shown->isVisible()) << shown->objectName().toStdString();
         return shown;

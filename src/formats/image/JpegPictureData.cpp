@@ -23,7 +23,7 @@ int JpegPictureData::height() const {
     return JpegDecoder::swapsSides(header_.orientation) ? header_.width : header_.height;
 }
 
-void JpegPictureData::offerPrepared(PreparedDecode prepared, std::function<bool()> ready) const {
+void JpegPictureData::offerPrepared(PreparedDecode prepared, ReadyFlag ready) const {
     std::lock_guard lock(mutex_);
     prepared_ = std::move(prepared);
     preparedReady_ = std::move(ready);
@@ -31,7 +31,22 @@ void JpegPictureData::offerPrepared(PreparedDecode prepared, std::function<bool(
 
 bool JpegPictureData::pixelsPending() const {
     std::lock_guard lock(mutex_);
-    return prepared_ && preparedReady_ && !preparedReady_();
+    return prepared_ && preparedReady_ && !preparedReady_->isSet();
+}
+
+ReadyFlag::Watch JpegPictureData::whenPixelsReady(std::function<void()> onReady) const {
+    std::optional<ReadyFlag> ready;
+    {
+        std::lock_guard lock(mutex_);
+        if (prepared_) {
+            ready = preparedReady_;
+        }
+    }
+    if (!ready) {
+        onReady();
+        return {};
+    }
+    return ready->watch(std::move(onReady));
 }
 
 int JpegPictureData::decodeCount() const {
@@ -62,15 +77,20 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
     if (header_.width <= 0 || header_.height <= 0 || target.isEmpty()) {
         return;
     }
-    std::lock_guard lock(mutex_);
     const QSize device = ScaledImageCache::deviceSize(painter, target);
     const QSize storedTarget = JpegDecoder::swapsSides(header_.orientation) ? device.transposed() : device;
-    if (prepared_) {
-        preparedReady_ = {};
-        const std::shared_ptr<const JpegDisplayDecode> offered = std::exchange(prepared_, {})();
-        if (offered && offered->serves(storedTarget) && !decoded_.serves(storedTarget)) {
-            keep(*offered);
-        }
+    PreparedDecode prepared;
+    {
+        std::lock_guard lock(mutex_);
+        prepared = std::exchange(prepared_, {});
+        preparedReady_.reset();
+    }
+    // Waited for without the lock: the thread making the pixels, or any other, may ask this
+    // picture about itself meanwhile.
+    const std::shared_ptr<const JpegDisplayDecode> offered = prepared ? prepared() : nullptr;
+    std::lock_guard lock(mutex_);
+    if (offered && offered->serves(storedTarget) && !decoded_.serves(storedTarget)) {
+        keep(*offered);
     }
     if (!decoded_.serves(storedTarget)) {
         ++decodeCount_;

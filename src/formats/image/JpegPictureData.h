@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace velmoa {
@@ -34,10 +35,11 @@ class JpegPictureData : public PictureData {
     // A decode of the same file made elsewhere (ahead of time, on another thread). The first draw
     // calls it, waiting if it is still running, and takes its pixels instead of decoding when they
     // serve the drawn size. It may give nothing.
-    // ready tells, without waiting, whether it has finished.
+    // ready is set by the thread making it once it has finished.
     using PreparedDecode = std::function<std::shared_ptr<const JpegDisplayDecode>()>;
-    void offerPrepared(PreparedDecode prepared, std::function<bool()> ready) const;
+    void offerPrepared(PreparedDecode prepared, ReadyFlag ready) const;
     bool pixelsPending() const override;
+    ReadyFlag::Watch whenPixelsReady(std::function<void()> onReady) const override;
 
     int orientation() const { return header_.orientation; }
     // How often the pixels were decoded here, the scale (eighths) of the kept pixels (0: none, or a
@@ -54,7 +56,7 @@ class JpegPictureData : public PictureData {
     mutable std::mutex mutex_;
     mutable JpegDisplayDecode decoded_;
     mutable PreparedDecode prepared_;
-    mutable std::function<bool()> preparedReady_;
+    mutable std::optional<ReadyFlag> preparedReady_;
     mutable int decodeCount_ = 0;
     mutable bool failureReported_ = false;
     mutable ScaledImageCache scaled_;

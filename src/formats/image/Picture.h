@@ -34,6 +34,14 @@ class Picture {
     // Draws the picture stretched into target; nothing for an empty picture.
     void draw(QPainter& painter, const QRect& target) const;
     bool pixelsPending() const { return data_ && data_->pixelsPending(); }
+    // Calls onReady once the pending pixels are ready (see PictureData); the watch ends it early.
+    [[nodiscard]] ReadyFlag::Watch whenPixelsReady(std::function<void()> onReady) const {
+        if (!data_) {
+            onReady();
+            return {};
+        }
+        return data_->whenPixelsReady(std::move(onReady));
+    }
     const PictureData* data() const { return data_.get(); }
 
   private:

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/ReadyFlag.h"
+
 #include <QRect>
+#include <functional>
 
 class QPainter;
 
@@ -19,6 +22,12 @@ class PictureData {
     // Whether the pixels are still being made elsewhere (a decode ahead that has not finished), so
     // that a draw now would wait for them.
     virtual bool pixelsPending() const { return false; }
+    // Calls onReady once pending pixels are ready, on the thread that made them; at once, here,
+    // when none are pending. See ReadyFlag for what onReady may do.
+    virtual ReadyFlag::Watch whenPixelsReady(std::function<void()> onReady) const {
+        onReady();
+        return {};
+    }
 };
 
 } // namespace velmoa

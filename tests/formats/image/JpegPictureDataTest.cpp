@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <jerror.h>
 #include <jpeglib.h>
@@ -440,4 +441,33 @@ TEST(JpegFromFile, TakesTheCameraPreviewFromTheFile) {
             << step.size.width();
         EXPECT_EQ(jpegData(loaded).decodedFromPreview(), step.preview) << step.size.width();
     }
+}
+
+TEST(JpegPictureData, ADrawWaitingForPixelsMadeElsewhereHoldsNoLockMeanwhile) {
+    const std::string bytes = solidJpeg(64, 48, kGreen);
+    auto data = std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes));
+    const MemoryCodedSource source(ByteBuffer::copyOf(bytes));
+    auto decode = std::make_shared<JpegDisplayDecode>(
+        JpegDisplayDecode::makeFitted(source, JpegDecoder::readHeader(source), {64, 48}));
+    ReadyFlag ready;
+    bool answeredMeanwhile = false;
+    std::future<bool> asked;
+    // The draw waits in here, as for the worker: meanwhile another thread asks the picture about
+    // itself, and is answered before the wait is over.
+    data->offerPrepared(
+        [&] {
+            asked = std::async(std::launch::async, [&] { return data->pixelsPending(); });
+            answeredMeanwhile = asked.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+            ready.set();
+            return decode;
+        },
+        ready);
+    QImage image(64, 48, QImage::Format_RGB32);
+    QPainter painter(&image);
+    data->draw(painter, image.rect());
+    painter.end();
+    asked.wait();
+    EXPECT_TRUE(answeredMeanwhile);
+    EXPECT_EQ(data->decodeCount(), 0);
+    EXPECT_TRUE(near(image.pixel(32, 24), kGreen));
 }
