@@ -1,3 +1,4 @@
+#include "app/ExtensionTables.h"
 #include "app/ViewerWindow.h"
 #include "picture/DecodeAhead.h"
 #include "platform/Display.h"
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace velmoa;
@@ -39,6 +41,16 @@ int main(int argc, char** argv) {
     DecodeAhead decodeAhead;
     if (!files.empty()) {
         decodeAhead.prepareOpening(files.back(), {TzorvForm1::kInitialClientSize});
+    }
+    // A media file among them: its engine's library (some two hundred libraries with it) loads on
+    // a thread of its own while the window is built, instead of when the file is opened.
+    const auto firstMedia = std::find_if(files.begin(), files.end(), [](const std::string& file) {
+        return viewKindFor(file) == ViewKind::Media;
+    });
+    std::jthread engineLibrary;
+    if (firstMedia != files.end()) {
+        engineLibrary =
+            std::jthread([path = *firstMedia] { MediaDeviceSelector::loadEngineLibraryFor(path); });
     }
     ViewerWindow::prepareApplication();
 

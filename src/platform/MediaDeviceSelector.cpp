@@ -1,5 +1,7 @@
 #include "platform/MediaDeviceSelector.h"
 
+#include "platform/FluidSynthLibrary.h"
+#include "platform/MpvLibrary.h"
 #include "platform/Paths.h"
 
 namespace velmoa {
@@ -14,9 +16,21 @@ void MediaDeviceSelector::setEndNotification(std::function<void()> notify) {
     midi_.setEndNotification(std::move(notify));
 }
 
-void MediaDeviceSelector::open(const std::string& path) {
+bool MediaDeviceSelector::playsOnSynthesizer(const std::string& path) {
     const std::string ext = asciiUpper(extension(path));
-    MediaDevice& chosen = ext == ".MID" || ext == ".MIDI" || ext == ".RMI" ? midi_ : general_;
+    return ext == ".MID" || ext == ".MIDI" || ext == ".RMI";
+}
+
+void MediaDeviceSelector::loadEngineLibraryFor(const std::string& path) {
+    if (playsOnSynthesizer(path)) {
+        FluidSynthLibrary::get();
+    } else {
+        MpvLibrary::get();
+    }
+}
+
+void MediaDeviceSelector::open(const std::string& path) {
+    MediaDevice& chosen = playsOnSynthesizer(path) ? midi_ : general_;
     // The device of the previous file closes first, whichever engine it was.
     current_->close();
     current_ = &chosen;

@@ -2,6 +2,8 @@
 
 #include "media/MediaDevice.h"
 
+#include <string>
+
 namespace velmoa {
 
 // Picks the engine for each file by its extension: MIDI files go to the synthesizer, everything
@@ -9,6 +11,12 @@ namespace velmoa {
 class MediaDeviceSelector : public MediaDevice {
   public:
     MediaDeviceSelector(MediaDevice& general, MediaDevice& midi) : general_(general), midi_(midi) {}
+
+    // Whether path goes to the synthesizer rather than the general player.
+    static bool playsOnSynthesizer(const std::string& path);
+    // Loads the library of the engine that will play path; callable from any thread, so that a
+    // media file named at start-up finds its engine loaded by the time the window opens it.
+    static void loadEngineLibraryFor(const std::string& path);
 
     void setDisplay(QWidget* display) override;
     void setEndNotification(std::function<void()> notify) override;
