@@ -1,4 +1,4 @@
-#include "platform/ByteBuffer.h"
+#include "base/ByteBuffer.h"
 
 #include <cstring>
 #include <new>

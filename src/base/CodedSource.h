@@ -1,14 +1,13 @@
 #pragma once
 
-#include "platform/ByteBuffer.h"
+#include "base/ByteBuffer.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace velmoa {
-
-class ReadOnlyFile;
 
 // Coded bytes read piece by piece where they lie, so that a large file is never held whole.
 // Immutable once made; every reader may be used from several threads at once.
@@ -20,24 +19,12 @@ class CodedSource {
     // Copies up to length bytes from offset into buffer and gives how many it copied: fewer at the
     // end, none past it. A file that shrank since, or a read error, ends the data early.
     virtual std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t length) const = 0;
-};
 
-// An open file, read where it is needed. It keeps the file open, so the bytes stay those of the
-// file that was opened even when its name is removed or given to another file meanwhile.
-class FileCodedSource final : public CodedSource {
-  public:
-    // Takes over the open file's descriptor (the file is closed for other reads after this).
-    explicit FileCodedSource(ReadOnlyFile& file);
-    ~FileCodedSource() override;
-    FileCodedSource(const FileCodedSource&) = delete;
-    FileCodedSource& operator=(const FileCodedSource&) = delete;
-
-    std::uint64_t size() const override { return size_; }
-    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t length) const override;
-
-  private:
-    int fd_;
-    std::uint64_t size_;
+  protected:
+    // What of length fits from offset in a stretch of size bytes.
+    static std::size_t within(std::uint64_t size, std::uint64_t offset, std::size_t length) {
+        return offset >= size ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(length, size - offset));
+    }
 };
 
 // Bytes held in memory (built-in pictures, tests and fuzzing).

@@ -1,4 +1,4 @@
-#include "platform/Paths.h"
+#include "base/Paths.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/image/JpegPrepareJob.h"
+#include "picture/JpegPrepareJob.h"
 #include "platform/ReadOnlyFile.h"
 #include "platform/WorkerThread.h"
 

@@ -1,7 +1,7 @@
-#include "formats/image/JpegPrepareJob.h"
+#include "picture/JpegPrepareJob.h"
 
-#include "platform/CodedSource.h"
-#include "platform/Paths.h"
+#include "base/Paths.h"
+#include "platform/FileCodedSource.h"
 
 namespace velmoa {
 namespace {

@@ -1,13 +1,13 @@
-#include "formats/image/Picture.h"
+#include "picture/PictureFile.h"
 
+#include "base/Failure.h"
+#include "formats/image/BitmapDecoder.h"
 #include "formats/image/BitmapPictureData.h"
 #include "formats/image/IconPictureData.h"
 #include "formats/image/JpegPictureData.h"
 #include "formats/metafile/MetafileLoader.h"
 #include "formats/text/TextEncoding.h"
-#include "platform/ByteBuffer.h"
-#include "platform/CodedSource.h"
-#include "platform/Failure.h"
+#include "platform/FileCodedSource.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <algorithm>
@@ -47,7 +47,7 @@ std::string cannotOpenMessage(const std::string& path, const std::string& reason
 
 } // namespace
 
-Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity) {
+Picture loadPictureFile(const std::string& path, FileIdentity* identity) {
     const std::string extension = extensionOf(path);
     const std::string lower = asciiLower(extension);
     const bool known = lower == "bmp" || lower == "ico" || lower == "wmf" || lower == "emf" ||
@@ -71,23 +71,16 @@ Picture Picture::loadFromFile(const std::string& path, FileIdentity* identity) {
         return loadMetafilePicture(file.readAll(), lower == "emf");
     }
     if (lower == "bmp") {
-        return Picture(Kind::Bitmap, BitmapPictureData::load(file));
+        const std::string prefix = file.read(BitmapDecoder::kPrefixBytes);
+        return Picture(
+            Picture::Kind::Bitmap,
+            BitmapPictureData::load(prefix, file.size(), [&file](std::size_t n) { return file.read(n); }));
     }
     if (lower == "ico") {
-        return Picture(Kind::Icon, IconPictureData::fromFileBytes(file.readAllBuffer().view()));
+        return Picture(Picture::Kind::Icon, IconPictureData::fromFileBytes(file.readAllBuffer().view()));
     }
-    return Picture(Kind::Jpeg,
+    return Picture(Picture::Kind::Jpeg,
                    std::make_shared<JpegPictureData>(std::make_shared<const FileCodedSource>(file)));
-}
-
-Picture Picture::fromJpegBytes(std::string bytes) {
-    return Picture(Kind::Jpeg, std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes)));
-}
-
-void Picture::draw(QPainter& painter, const QRect& target) const {
-    if (data_) {
-        data_->draw(painter, target);
-    }
 }
 
 } // namespace velmoa

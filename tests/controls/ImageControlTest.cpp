@@ -53,7 +53,7 @@ TEST(ImageControl, APictureStillDecodingElsewhereReplacesTheShownOneWhenItsPixel
         control.setStretch(true);
         control.resize(64, 48);
         if (row.showingOne) {
-            control.setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, kRed)));
+            control.setPicture(jpegPictureFromBytes(solidJpeg(64, 48, kRed)));
         }
         control.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
@@ -77,7 +77,7 @@ TEST(ImageControl, APaintAskedForWhileThePixelsArePendingDrawsTheNewPicture) {
     ImageControl control(nullptr, QStringLiteral("Image2"));
     control.setStretch(true);
     control.resize(64, 48);
-    control.setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, qRgb(255, 0, 0))));
+    control.setPicture(jpegPictureFromBytes(solidJpeg(64, 48, qRgb(255, 0, 0))));
     PendingPicture pending(qRgb(0, 255, 0));
     control.setPicture(pending.picture);
     // As when the control is exposed or resized: the system's paint does not wait for the poll.

@@ -1,11 +1,11 @@
 #include "media/MediaFixtures.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
-#include <cstdint>
 #include <QFile>
 #include <QProcess>
 #include <cmath>
+#include <cstdint>
 
 namespace velmoa::testing {
 namespace {
@@ -23,7 +23,8 @@ void put32(std::string& out, std::uint32_t value) {
 
 std::string wavBytes(int milliseconds) {
     constexpr int rate = 8000;
-    const auto samples = static_cast<int>(std::int64_t{rate} * milliseconds / 1000); // ten minutes overflow int
+    const auto samples =
+        static_cast<int>(std::int64_t{rate} * milliseconds / 1000); // ten minutes overflow int
     std::string out = "RIFF";
     put32(out, 36 + samples * 2);
     out += "WAVEfmt ";

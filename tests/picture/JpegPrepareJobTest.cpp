@@ -1,6 +1,7 @@
-#include "formats/image/JpegPrepareJob.h"
+#include "picture/JpegPrepareJob.h"
 
-#include "PictureFixtures.h"
+#include "formats/image/PictureFixtures.h"
+#include "picture/PictureFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -72,7 +73,7 @@ TEST(JpegPrepareJob, PreparesWhatADrawAtTheFittedSizeShowsAndNothingLarger) {
             path, [&](const QSize& upright) { return upright == row.upright ? row.target : QSize(); },
             running);
         ASSERT_NE(prepared.decode, nullptr) << row.name;
-        const QImage shown = drawn(Picture::loadFromFile(path), row.target);
+        const QImage shown = drawn(loadPictureFile(path), row.target);
         // Shrunk by area averaging as it is decoded; a draw resamples with the toolkit's filter.
         ASSERT_EQ(prepared.decode->upright.size(), shown.size()) << row.name;
         int worst = 0;

@@ -1,9 +1,9 @@
-#include "formats/image/Picture.h"
+#include "picture/PictureFile.h"
 
-#include "PictureFixtures.h"
+#include "base/Failure.h"
 #include "formats/image/BitmapDecoder.h"
 #include "formats/image/BitmapPictureData.h"
-#include "platform/Failure.h"
+#include "formats/image/PictureFixtures.h"
 
 #include <QDir>
 #include <cstring>
@@ -16,7 +16,7 @@ namespace {
 
 std::string messageOf(const std::string& path) {
     try {
-        Picture::loadFromFile(path);
+        loadPictureFile(path);
     } catch (const Failure& f) {
         return f.what();
     }
@@ -25,7 +25,7 @@ std::string messageOf(const std::string& path) {
 
 } // namespace
 
-TEST(Picture, LoadsByExtensionInAnyCase) {
+TEST(PictureFile, LoadsByExtensionInAnyCase) {
     QTemporaryDir dir;
     const std::string bmp = bmpFile({40, 2, 3, 24, 0, {}, 0, {}, {bgr({0, 0}), bgr({0, 0}), bgr({0, 0})}});
     const std::string jpeg = jpegBytes(quadrants(40, 20));
@@ -42,7 +42,7 @@ TEST(Picture, LoadsByExtensionInAnyCase) {
         {"empty.jpg", "", Picture::Kind::Jpeg, 0, 0},
     };
     for (const auto& row : rows) {
-        const Picture picture = Picture::loadFromFile(writeFile(dir, row.name, row.bytes));
+        const Picture picture = loadPictureFile(writeFile(dir, row.name, row.bytes));
         EXPECT_EQ(picture.kind(), row.kind) << row.name;
         EXPECT_EQ(picture.width(), row.width) << row.name;
         EXPECT_EQ(picture.height(), row.height) << row.name;
@@ -52,7 +52,7 @@ TEST(Picture, LoadsByExtensionInAnyCase) {
     }
 }
 
-TEST(Picture, RefusesWithTheMessageOfEachCause) {
+TEST(PictureFile, RefusesWithTheMessageOfEachCause) {
     QTemporaryDir dir;
     const std::string root = dir.path().toStdString();
     QDir(dir.path()).mkdir(QStringLiteral("folder.jpg"));
@@ -84,7 +84,7 @@ TEST(Picture, RefusesWithTheMessageOfEachCause) {
 }
 
 // Large bitmaps are read piece by piece: the pixels must come out as from the whole file.
-TEST(Picture, ReadsLargeBitmapsInPieces) {
+TEST(PictureFile, ReadsLargeBitmapsInPieces) {
     QTemporaryDir dir;
     const int width = 700, height = 600; // 1.2 MB of pixels: more than one piece
     Dib dib{40, width, height, 24};
@@ -103,7 +103,7 @@ TEST(Picture, ReadsLargeBitmapsInPieces) {
     const QImage expected = BitmapDecoder::decodeFile(whole);
     for (const auto& [name, bytes] :
          {std::pair<std::string, std::string>{"whole.bmp", whole}, {"gapped.bmp", gapped}}) {
-        const Picture picture = Picture::loadFromFile(writeFile(dir, name, bytes));
+        const Picture picture = loadPictureFile(writeFile(dir, name, bytes));
         const auto& data = dynamic_cast<const BitmapPictureData&>(*picture.data());
         EXPECT_EQ(data.image(), expected) << name;
         EXPECT_EQ(messageOf(writeFile(dir, "cut-" + name, bytes.substr(0, bytes.size() - 1))),

@@ -5,7 +5,7 @@
 
 #include "controls/Panel.h"
 #include "media/MediaPlayer.h"
-#include "platform/MpvEngine.h"
+#include "media/engines/MpvEngine.h"
 
 #include <QAction>
 #include <QCheckBox>

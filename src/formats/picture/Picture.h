@@ -1,9 +1,9 @@
 #pragma once
 
-#include "formats/image/PictureData.h"
-#include "platform/ReadOnlyFile.h"
+#include "formats/picture/PictureData.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QPainter;
@@ -19,20 +19,21 @@ class Picture {
     Picture() = default;
     Picture(Kind kind, std::shared_ptr<const PictureData> data) : kind_(kind), data_(std::move(data)) {}
 
-    // Loads a file, choosing the decoder by its extension (bmp, ico, wmf, emf, jpg, jpeg, any
-    // case). All or nothing: throws Failure with the user's message. identity, when given, receives
-    // the identity of the file that was read. A JPEG keeps its file open and reads only its header
-    // here; its pixels are read from that file when it is drawn.
-    static Picture loadFromFile(const std::string& path, FileIdentity* identity = nullptr);
-    // A JPEG held in memory (the built-in pictures).
-    static Picture fromJpegBytes(std::string bytes);
-
     Kind kind() const { return kind_; }
     bool isEmpty() const { return !data_; }
     int width() const { return data_ ? data_->width() : 0; }
     int height() const { return data_ ? data_->height() : 0; }
-    // Draws the picture stretched into target; nothing for an empty picture.
-    void draw(QPainter& painter, const QRect& target) const;
+    // Draws the picture stretched into target; nothing for an empty picture. Never throws: see
+    // takeDrawFailure().
+    void draw(QPainter& painter, const QRect& target) const {
+        if (data_) {
+            data_->draw(painter, target);
+        }
+    }
+    // A decoding error that a draw of this picture or of a copy found, given once.
+    std::optional<std::string> takeDrawFailure() const {
+        return data_ ? data_->takeDrawFailure() : std::nullopt;
+    }
     bool pixelsPending() const { return data_ && data_->pixelsPending(); }
     const PictureData* data() const { return data_.get(); }
 

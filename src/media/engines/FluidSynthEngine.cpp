@@ -1,7 +1,7 @@
-#include "platform/FluidSynthEngine.h"
+#include "media/engines/FluidSynthEngine.h"
 
-#include "platform/Failure.h"
-#include "platform/FluidSynthLibrary.h"
+#include "base/Failure.h"
+#include "media/engines/FluidSynthLibrary.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <chrono>

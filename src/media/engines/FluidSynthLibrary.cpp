@@ -1,4 +1,4 @@
-#include "platform/FluidSynthLibrary.h"
+#include "media/engines/FluidSynthLibrary.h"
 
 #include "platform/RuntimeLibrary.h"
 

@@ -1,6 +1,6 @@
-#include "platform/MediaDeviceSelector.h"
+#include "media/engines/MediaDeviceSelector.h"
 
-#include "platform/Paths.h"
+#include "base/Paths.h"
 
 namespace velmoa {
 

@@ -1,9 +1,9 @@
-#include "platform/MpvEngine.h"
+#include "media/engines/MpvEngine.h"
 
+#include "base/Failure.h"
+#include "base/Paths.h"
 #include "formats/playlist/XmlPlaylist.h"
-#include "platform/Failure.h"
-#include "platform/MpvLibrary.h"
-#include "platform/Paths.h"
+#include "media/engines/MpvLibrary.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "platform/MpvLibrary.h"
+#include "media/engines/MpvLibrary.h"
 
 #include "platform/RuntimeLibrary.h"
 

@@ -1,7 +1,7 @@
-#include "platform/FluidSynthEngine.h"
+#include "media/engines/FluidSynthEngine.h"
+#include "base/Failure.h"
 #include "formats/midi/MidiWriter.h"
 #include "media/MediaFixtures.h"
-#include "platform/Failure.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "platform/MediaDeviceSelector.h"
+#include "media/engines/MediaDeviceSelector.h"
 #include "media/FakeMediaDevice.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "platform/MpvEngine.h"
+#include "media/engines/MpvEngine.h"
+#include "base/Failure.h"
 #include "media/MediaFixtures.h"
-#include "platform/Failure.h"
 
 #include <QFile>
 #include <QTest>
