@@ -61,6 +61,8 @@ if(VELMOA_SANITIZE OR VELMOA_FUZZ)
   add_library(velmoa_pch OBJECT ${CMAKE_BINARY_DIR}/velmoa_pch.cpp)
   target_include_directories(velmoa_pch PRIVATE $<TARGET_PROPERTY:Qt6::Widgets,INTERFACE_INCLUDE_DIRECTORIES>)
   target_precompile_headers(velmoa_pch PRIVATE <QtWidgets/QtWidgets> <string> <vector> <memory>)
+  # As Qt asks of the code that uses it.
+  set_target_properties(velmoa_pch PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endif()
 
 function(velmoa_reuse_precompiled_headers target)

@@ -327,6 +327,19 @@ TEST(JpegPictureData, ReportsACodedDataErrorOnceAtDrawAndNeverThrows) {
     EXPECT_EQ(jpegData(picture).decodeCount(), 2);
     EXPECT_EQ(reporter.delivered(),
               QStringList{QString::fromStdString(JpegDecoder::errorMessage(JERR_BAD_PROGRESSION))});
+
+    // The reader reports nothing itself: it hands the error to the first drawer that asks, copies
+    // included, and to no one after.
+    const Picture again = jpegPictureFromBytes(bytes);
+    const Picture copy = again;
+    QImage canvas(64, 64, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    again.draw(painter, canvas.rect());
+    copy.draw(painter, QRect(0, 0, 8, 8));
+    EXPECT_EQ(copy.takeDrawFailure(), JpegDecoder::errorMessage(JERR_BAD_PROGRESSION));
+    again.draw(painter, canvas.rect());
+    EXPECT_EQ(again.takeDrawFailure(), std::nullopt);
+    EXPECT_EQ(reporter.delivered().size(), 1);
 }
 
 // Each scan walks all the blocks of the picture, so a few kilobytes of empty scans over a large
