@@ -1,18 +1,18 @@
 // Document view figures: a whole 10 MB plain-text file and a 6 MB rich-text file until their first
 // screen is painted, and the 16 KB hex dump into the control, each beside a baseline measured in
 // the same run.
+#include "base/Failure.h"
 #include "controls/RichTextControl.h"
 #include "document/HexDump.h"
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/TextEncoding.h"
-#include "platform/Failure.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QStringList>
+#include <QTextDocument>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 #include "app/TzorvForm1.h"
 #include "formats/midi/MidiWriter.h"
 #include "media/MediaFixtures.h"
-#include "platform/FluidSynthEngine.h"
-#include "platform/MpvEngine.h"
+#include "media/engines/FluidSynthEngine.h"
+#include "media/engines/MpvEngine.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QCoreApplication>

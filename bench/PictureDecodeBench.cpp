@@ -2,7 +2,8 @@
 // usual way (Qt's reader, full decode, smooth scale) and against libjpeg's 1/8-scaled decode
 // alone, the floor for a single-threaded decoder. A summary with the ratios is printed at exit.
 
-#include "formats/image/Picture.h"
+#include "formats/picture/Picture.h"
+#include "picture/PictureFile.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -162,7 +163,7 @@ void velmoaJpeg(benchmark::State& state) {
     measure(state, "velmoa " + std::to_string(window.width()), [&] {
         QImage canvas(window, QImage::Format_RGB32);
         QPainter painter(&canvas);
-        const velmoa::Picture picture = velmoa::Picture::loadFromFile(files().jpeg);
+        const velmoa::Picture picture = velmoa::loadPictureFile(files().jpeg);
         picture.draw(painter, fitted(window));
         benchmark::DoNotOptimize(canvas.constBits());
     });
@@ -216,7 +217,7 @@ void velmoaBitmap(benchmark::State& state) {
     measure(state, "velmoa bmp 640", [&] {
         QImage canvas(window, QImage::Format_RGB32);
         QPainter painter(&canvas);
-        const velmoa::Picture picture = velmoa::Picture::loadFromFile(files().bmp);
+        const velmoa::Picture picture = velmoa::loadPictureFile(files().bmp);
         picture.draw(painter, fitted(window));
         benchmark::DoNotOptimize(canvas.constBits());
     });

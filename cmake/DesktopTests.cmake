@@ -9,7 +9,7 @@ add_executable(velmoa_cups_tests tests/cups/PrintServiceTest.cpp tests/cups/Priv
                                  tests/TestMain.cpp tests/FormHarness.cpp)
 target_include_directories(velmoa_cups_tests PRIVATE tests)
 target_compile_definitions(velmoa_cups_tests PRIVATE VELMOA_CUPS_FILES_DIR="${CMAKE_SOURCE_DIR}/tests/cups")
-target_link_libraries(velmoa_cups_tests PRIVATE velmoa_core velmoa_print Qt6::Test GTest::gtest GTest::gmock)
+target_link_libraries(velmoa_cups_tests PRIVATE velmoa_window velmoa_print Qt6::Test GTest::gtest GTest::gmock)
 add_test(NAME print_service_tests COMMAND velmoa_cups_tests)
 set_tests_properties(print_service_tests PROPERTIES TIMEOUT 60 SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
 
@@ -17,7 +17,7 @@ set_tests_properties(print_service_tests PROPERTIES TIMEOUT 60 SKIP_REGULAR_EXPR
 add_executable(velmoa_wayland_tests tests/wayland/WaylandWindowTest.cpp tests/TestMain.cpp tests/FormHarness.cpp)
 target_include_directories(velmoa_wayland_tests PRIVATE tests)
 target_compile_definitions(velmoa_wayland_tests PRIVATE VELMOA_BINARY="$<TARGET_FILE:velmoa>")
-target_link_libraries(velmoa_wayland_tests PRIVATE velmoa_core velmoa_print Qt6::Test GTest::gtest GTest::gmock)
+target_link_libraries(velmoa_wayland_tests PRIVATE velmoa_window velmoa_print Qt6::Test GTest::gtest GTest::gmock)
 add_dependencies(velmoa_wayland_tests velmoa)
 add_test(NAME wayland_tests COMMAND ${CMAKE_SOURCE_DIR}/tests/wayland/run-under-weston.sh
                                     $<TARGET_FILE:velmoa_wayland_tests>)

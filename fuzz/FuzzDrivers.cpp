@@ -1,6 +1,7 @@
 #include "FuzzDrivers.h"
 
 #include "FuzzSupport.h"
+#include "base/Failure.h"
 #include "document/HexDump.h"
 #include "document/TextTest.h"
 #include "formats/image/BitmapDecoder.h"
@@ -8,14 +9,13 @@
 #include "formats/image/IconPictureData.h"
 #include "formats/image/JpegDisplayDecode.h"
 #include "formats/image/JpegPictureData.h"
-#include "formats/image/Picture.h"
 #include "formats/metafile/MetafileLoader.h"
 #include "formats/midi/MidiFile.h"
+#include "formats/picture/Picture.h"
 #include "formats/playlist/XmlPlaylist.h"
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
-#include "platform/Failure.h"
 
 #include <QTextDocument>
 

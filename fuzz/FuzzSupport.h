@@ -19,7 +19,7 @@ inline constexpr QSize kFuzzTargetSize(64, 48);
 void ensureFuzzApplication();
 
 // Draws a loaded picture at kFuzzTargetSize, twice (the second draw takes the cached paths), then
-// lets go of any failure the drawing posted.
+// takes any failure the drawing found.
 void drawPictureForFuzzing(const PictureData& picture);
 
 // Lays out a document at the target width and paints its first screen.

@@ -1,10 +1,10 @@
 #include "app/ExtensionTables.h"
 #include "app/ViewerWindow.h"
+#include "media/engines/FluidSynthEngine.h"
+#include "media/engines/MediaDeviceSelector.h"
+#include "media/engines/MpvEngine.h"
 #include "picture/DecodeAhead.h"
 #include "platform/Display.h"
-#include "platform/FluidSynthEngine.h"
-#include "platform/MediaDeviceSelector.h"
-#include "platform/MpvEngine.h"
 #include "platform/ProcessMemory.h"
 
 #include <QApplication>

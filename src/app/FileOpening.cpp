@@ -8,6 +8,7 @@
 #include "controls/ImageControl.h"
 #include "controls/Panel.h"
 // Choosing the view is the window's job, so the dispatch reaches into the view folders.
+#include "base/Paths.h"
 #include "document/FileSize.h"
 #include "document/FileSizeText.h"
 #include "media/MediaPlayer.h"
@@ -15,7 +16,6 @@
 #include "picture/FolderPictureList.h"
 #include "platform/FailureReporter.h"
 #include "platform/FileChooser.h"
-#include "platform/Paths.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>

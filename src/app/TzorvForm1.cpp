@@ -12,6 +12,7 @@
 #include "controls/SecondsBox.h"
 #include "controls/ToolBar.h"
 #include "controls/ToolImages.h"
+#include "formats/image/JpegPictureData.h"
 #include "formats/text/TextEncoding.h"
 #include "media/MediaDevice.h"
 #include "media/MediaPlayer.h"
@@ -38,7 +39,7 @@ namespace {
 Picture builtInPicture(const QString& resource) {
     QFile file(resource);
     file.open(QIODevice::ReadOnly);
-    return Picture::fromJpegBytes(file.readAll().toStdString());
+    return jpegPictureFromBytes(file.readAll().toStdString());
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QSize size) {

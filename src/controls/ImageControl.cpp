@@ -1,6 +1,7 @@
 #include "controls/ImageControl.h"
 
 #include "controls/Alignment.h"
+#include "platform/FailureReporter.h"
 
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -63,7 +64,14 @@ void ImageControl::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     const QRect target = stretch_ ? rect() : QRect(0, 0, picture_.width(), picture_.height());
-    picture_.draw(painter, target);
+    drawPicture(picture_, painter, target);
+}
+
+void drawPicture(const Picture& picture, QPainter& painter, const QRect& target) {
+    picture.draw(painter, target);
+    if (const std::optional<std::string> failure = picture.takeDrawFailure()) {
+        postFailure(*failure);
+    }
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {

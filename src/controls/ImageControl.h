@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/image/Picture.h"
+#include "formats/picture/Picture.h"
 
 #include <QWidget>
 
@@ -38,5 +38,9 @@ class ImageControl : public QWidget {
     bool stretch_ = false;
     bool autoSize_ = false;
 };
+
+// Draws picture stretched into target as the views do: a decoding error that the draw finds is posted
+// to the reporter (a paint must not throw), once per loaded picture.
+void drawPicture(const Picture& picture, QPainter& painter, const QRect& target);
 
 } // namespace velmoa

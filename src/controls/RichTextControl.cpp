@@ -1,10 +1,10 @@
 #include "controls/RichTextControl.h"
 
+#include "base/Failure.h"
 #include "formats/richtext/RtfBudget.h"
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
-#include "platform/Failure.h"
 #include "platform/FailureReporter.h"
 #include "platform/ReadOnlyFile.h"
 

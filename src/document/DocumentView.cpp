@@ -3,12 +3,12 @@
 #include "app/ExtensionTables.h"
 #include "app/Fonts.h"
 #include "app/TzorvForm1.h"
+#include "base/Failure.h"
 #include "controls/Panel.h"
 #include "controls/RichTextControl.h"
 #include "document/FileSize.h"
 #include "document/HexDump.h"
 #include "document/TextTest.h"
-#include "platform/Failure.h"
 #include "platform/ReadOnlyFile.h"
 
 namespace velmoa {

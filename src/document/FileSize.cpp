@@ -1,6 +1,6 @@
 #include "document/FileSize.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/ReadOnlyFile.h"
 
 namespace velmoa {

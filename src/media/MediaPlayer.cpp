@@ -1,7 +1,7 @@
 #include "media/MediaPlayer.h"
 
+#include "base/Failure.h"
 #include "media/MediaDevice.h"
-#include "platform/Failure.h"
 #include "platform/FailureReporter.h"
 
 namespace velmoa {

@@ -1,10 +1,10 @@
 #include "picture/DecodeAhead.h"
 
+#include "base/Paths.h"
 #include "formats/image/JpegPictureData.h"
-#include "formats/image/Picture.h"
+#include "formats/picture/Picture.h"
 #include "picture/DecodeAheadPolicy.h"
 #include "picture/FitPicture.h"
-#include "platform/Paths.h"
 
 #include <QSizeF>
 #include <algorithm>

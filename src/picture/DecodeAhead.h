@@ -1,8 +1,8 @@
 #pragma once
 
-#include "formats/image/JpegPrepareJob.h"
+#include "picture/JpegPrepareJob.h"
 #include "platform/ReadOnlyFile.h"
-#include "platform/ReadyFlag.h"
+#include "base/ReadyFlag.h"
 #include "platform/WorkerThread.h"
 
 #include <QSize>

@@ -1,8 +1,8 @@
 #include "picture/FolderPictureList.h"
 
 #include "app/ExtensionTables.h"
+#include "base/Paths.h"
 #include "picture/NaturalOrder.h"
-#include "platform/Paths.h"
 
 #include <algorithm>
 #include <dirent.h>

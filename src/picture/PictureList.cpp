@@ -1,6 +1,6 @@
 #include "picture/PictureList.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 namespace velmoa {
 

@@ -3,6 +3,7 @@
 #include "app/Captions.h"
 #include "app/Colours.h"
 #include "app/TzorvForm1.h"
+#include "base/Paths.h"
 #include "controls/Alignment.h"
 #include "controls/ImageControl.h"
 #include "controls/Panel.h"
@@ -10,7 +11,7 @@
 #include "picture/DecodeAhead.h"
 #include "picture/FitPicture.h"
 #include "picture/FolderPictureList.h"
-#include "platform/Paths.h"
+#include "picture/PictureFile.h"
 
 #include <QAction>
 #include <QLabel>
@@ -69,10 +70,10 @@ void TzorvForm1::ShowCurrentPicture() {
 Picture TzorvForm1::loadStepPicture(const std::string& path) {
     DecodeAhead* ahead = services_.decodeAhead;
     if (!ahead) {
-        return Picture::loadFromFile(path);
+        return loadPictureFile(path);
     }
     FileIdentity identity;
-    Picture picture = Picture::loadFromFile(path, &identity);
+    Picture picture = loadPictureFile(path, &identity);
     ahead->offerTo(picture, path, identity);
     return picture;
 }

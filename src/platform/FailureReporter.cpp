@@ -1,6 +1,6 @@
 #include "platform/FailureReporter.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,6 +1,6 @@
 #include "platform/ReadOnlyFile.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ByteBuffer.h"
+#include "base/ByteBuffer.h"
 
 #include <cstdint>
 #include <string>

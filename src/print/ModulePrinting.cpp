@@ -1,6 +1,6 @@
 #include "print/ModulePrinting.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "platform/RuntimeLibrary.h"
 
 #include <QCoreApplication>

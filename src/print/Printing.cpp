@@ -21,7 +21,7 @@ void TzorvForm1::ActPrintExecute() {
         QImage bitmap(picture.width(), picture.height(), QImage::Format_RGB32);
         bitmap.fill(Qt::white);
         QPainter onBitmap(&bitmap);
-        picture.draw(onBitmap, bitmap.rect());
+        drawPicture(picture, onBitmap, bitmap.rect());
         onBitmap.end();
         return bitmap;
     });

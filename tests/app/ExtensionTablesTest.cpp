@@ -1,6 +1,6 @@
 #include "app/ExtensionTables.h"
 
-#include "platform/Paths.h"
+#include "base/Paths.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 #include "app/Colours.h"
 #include "app/MessageBoxReporter.h"
 #include "app/TAboutBox.h"
+#include "base/Failure.h"
 #include "controls/ImageControl.h"
 #include "controls/Panel.h"
 #include "controls/RichTextControl.h"
 #include "controls/SecondsBox.h"
 #include "controls/ToolBar.h"
-#include "platform/Failure.h"
 
 #include <QAction>
 #include <QApplication>

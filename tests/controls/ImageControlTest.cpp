@@ -59,7 +59,7 @@ TEST(ImageControl, APictureStillDecodingElsewhereReplacesTheShownOneWhenItsPixel
         control.setStretch(true);
         control.resize(64, 48);
         if (row.showingOne) {
-            control.setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, kRed)));
+            control.setPicture(jpegPictureFromBytes(solidJpeg(64, 48, kRed)));
         }
         control.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
@@ -83,7 +83,7 @@ TEST(ImageControl, APaintAskedForWhileThePixelsArePendingDrawsTheNewPicture) {
     ImageControl control(nullptr, QStringLiteral("Image2"));
     control.setStretch(true);
     control.resize(64, 48);
-    control.setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, qRgb(255, 0, 0))));
+    control.setPicture(jpegPictureFromBytes(solidJpeg(64, 48, qRgb(255, 0, 0))));
     PendingPicture pending(qRgb(0, 255, 0));
     control.setPicture(pending.picture);
     // As when the control is exposed or resized: the system's paint does not wait for the poll.
@@ -96,14 +96,14 @@ TEST(ImageControl, APictureReplacedOrAControlGoneBeforeThePixelsAreReadyIsNotCal
     for (const bool controlGoes : {false, true}) {
         auto control = std::make_unique<ImageControl>(nullptr, QStringLiteral("Image2"));
         control->resize(64, 48);
-        control->setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, kRed)));
+        control->setPicture(jpegPictureFromBytes(solidJpeg(64, 48, kRed)));
         PendingPicture stepped(qRgb(0, 0, 255));
         control->setPicture(stepped.picture);
         if (controlGoes) {
             control.reset();
         } else {
             // A held key steps on before the pixels are ready.
-            control->setPicture(Picture::fromJpegBytes(solidJpeg(64, 48, kRed)));
+            control->setPicture(jpegPictureFromBytes(solidJpeg(64, 48, kRed)));
         }
         stepped.finish();
         ASSERT_TRUE(deliverPostedEvents()) << controlGoes;

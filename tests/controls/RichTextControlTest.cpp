@@ -1,8 +1,8 @@
 #include "controls/RichTextControl.h"
+#include "base/Failure.h"
 #include "formats/image/PictureFixtures.h"
 #include "formats/richtext/RtfBudget.h"
 #include "formats/text/PlainTextDocument.h"
-#include "platform/Failure.h"
 
 #include <QApplication>
 #include <QClipboard>

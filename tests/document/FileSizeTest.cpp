@@ -1,6 +1,6 @@
 #include "document/FileSize.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

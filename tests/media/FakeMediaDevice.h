@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Failure.h"
 #include "media/MediaDevice.h"
-#include "platform/Failure.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "media/MediaFixtures.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,9 +1,11 @@
 #include "picture/DecodeAhead.h"
 #include "picture/DecodeAheadPolicy.h"
 
+#include "controls/ImageControl.h"
 #include "formats/image/JpegPictureData.h"
-#include "formats/image/Picture.h"
 #include "formats/image/PictureFixtures.h"
+#include "formats/picture/Picture.h"
+#include "picture/PictureFile.h"
 
 #include <QPainter>
 #include <QTemporaryDir>
@@ -41,11 +43,11 @@ struct Step {
 Step stepOnto(DecodeAhead& ahead, const std::string& path, QSize drawn = {640, 480}) {
     Step step;
     FileIdentity identity;
-    step.picture = Picture::loadFromFile(path, &identity);
+    step.picture = loadPictureFile(path, &identity);
     ahead.offerTo(step.picture, path, identity);
     step.canvas = QImage(drawn, QImage::Format_RGB32);
     QPainter painter(&step.canvas);
-    step.picture.draw(painter, QRect(QPoint(0, 0), drawn));
+    drawPicture(step.picture, painter, QRect(QPoint(0, 0), drawn));
     return step;
 }
 
@@ -127,7 +129,7 @@ TEST_F(DecodeAheadTest, ABrokenPictureIsReportedOnceWhenSteppedOntoNeverWhilePre
     ahead.waitUntilPrepared();
     const Step broken = stepOnto(ahead, paths[2], {64, 64});
     QPainter again(&const_cast<QImage&>(broken.canvas));
-    broken.picture.draw(again, QRect(0, 0, 64, 64));
+    drawPicture(broken.picture, again, QRect(0, 0, 64, 64));
     EXPECT_EQ(reporter.delivered().size(), 1);
     EXPECT_TRUE(reporter.messages.value(0).startsWith(QStringLiteral("JPEG エラー #")));
 }
@@ -194,7 +196,7 @@ TEST_F(DecodeAheadTest, APreparedPictureKeepsOnlyItsShownSizeAndDecodesOnceDrawn
     for (const QSize drawn : {QSize(600, 450), QSize(400, 300), QSize(640, 480)}) {
         QImage canvas(drawn, QImage::Format_RGB32);
         QPainter painter(&canvas);
-        step.picture.draw(painter, QRect(QPoint(0, 0), drawn));
+        drawPicture(step.picture, painter, QRect(QPoint(0, 0), drawn));
         EXPECT_TRUE(near(canvas.pixel(drawn.width() / 2, drawn.height() / 2), kRed)) << drawn.width();
         EXPECT_EQ(step.data().decodeCount(), 1) << drawn.width();
     }

@@ -1,6 +1,6 @@
 #include "picture/FitPicture.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-#include "platform/CodedSource.h"
+#include "base/CodedSource.h"
 
+#include "platform/FileCodedSource.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "platform/RuntimeLibrary.h"
-#include "platform/FluidSynthLibrary.h"
-#include "platform/MpvLibrary.h"
+#include "media/engines/FluidSynthLibrary.h"
+#include "media/engines/MpvLibrary.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "controls/Panel.h"
 #include "controls/ToolBar.h"
 #include "media/MediaPlayer.h"
-#include "platform/MpvEngine.h"
+#include "media/engines/MpvEngine.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "formats/image/BitmapDecoder.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <algorithm>
 #include <array>

@@ -1,19 +1,15 @@
 #include "formats/image/BitmapPictureData.h"
 
-#include "formats/image/BitmapDecoder.h"
-#include "platform/ReadOnlyFile.h"
-
 #include <QPainter>
 
 namespace velmoa {
 
-std::shared_ptr<BitmapPictureData> BitmapPictureData::load(ReadOnlyFile& file) {
-    const std::string prefix = file.read(BitmapDecoder::kPrefixBytes);
+std::shared_ptr<BitmapPictureData> BitmapPictureData::load(std::string_view prefix, std::int64_t total,
+                                                           const BitmapDecoder::ReadMore& readMore) {
     if (prefix.empty()) {
         return std::make_shared<BitmapPictureData>(QImage());
     }
-    return std::make_shared<BitmapPictureData>(
-        BitmapDecoder::decodeFile(prefix, file.size(), [&file](std::size_t n) { return file.read(n); }));
+    return std::make_shared<BitmapPictureData>(BitmapDecoder::decodeFile(prefix, total, readMore));
 }
 
 void BitmapPictureData::draw(QPainter& painter, const QRect& target) const {

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "formats/image/PictureData.h"
+#include "formats/image/BitmapDecoder.h"
 #include "formats/image/ScaledImageCache.h"
+#include "formats/picture/PictureData.h"
 
 #include <QImage>
 #include <memory>
@@ -9,15 +10,16 @@
 
 namespace velmoa {
 
-class ReadOnlyFile;
-
 // A .bmp picture, decoded whole at load. Drawn opaque: leaving the colour of the bottom-left
 // pixel transparent would turn real colours of a photo white.
 class BitmapPictureData : public PictureData {
   public:
     explicit BitmapPictureData(QImage image) : image_(std::move(image)) {}
-    // Throws Failure; an empty file gives a picture of size 0 x 0.
-    static std::shared_ptr<BitmapPictureData> load(ReadOnlyFile& file);
+    // A .bmp file of total bytes, of which prefix (up to BitmapDecoder::kPrefixBytes) has been read
+    // and readMore reads the rest piece by piece. Throws Failure; an empty file gives a picture of
+    // size 0 x 0.
+    static std::shared_ptr<BitmapPictureData> load(std::string_view prefix, std::int64_t total,
+                                                   const BitmapDecoder::ReadMore& readMore);
 
     int width() const override { return image_.width(); }
     int height() const override { return image_.height(); }

@@ -1,7 +1,7 @@
 #include "formats/image/IconPictureData.h"
 
+#include "base/Failure.h"
 #include "formats/image/BitmapDecoder.h"
-#include "platform/Failure.h"
 
 #include <QPainter>
 #include <algorithm>

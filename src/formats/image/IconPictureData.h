@@ -1,7 +1,7 @@
 #pragma once
 
-#include "formats/image/PictureData.h"
 #include "formats/image/ScaledImageCache.h"
+#include "formats/picture/PictureData.h"
 
 #include <QImage>
 #include <QSize>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CodedSource.h"
+#include "base/CodedSource.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "formats/image/JpegDecoder.h"
 
+#include "base/Failure.h"
 #include "formats/image/AreaResampler.h"
 #include "formats/image/JpegCodedInput.h"
-#include "platform/Failure.h"
 
 #include <QTransform>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "formats/image/JpegDisplayDecode.h"
 
+#include "base/Failure.h"
 #include "formats/image/JpegPreviews.h"
 #include "formats/image/ScaledImageCache.h"
-#include "platform/Failure.h"
 
 #include <algorithm>
 #include <cstdint>

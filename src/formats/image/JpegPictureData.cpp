@@ -1,7 +1,5 @@
 #include "formats/image/JpegPictureData.h"
 
-#include "platform/FailureReporter.h"
-
 #include <QPainter>
 
 namespace velmoa {
@@ -67,10 +65,14 @@ bool JpegPictureData::decodedFromPreview() const {
 void JpegPictureData::keep(JpegDisplayDecode decoded) const {
     decoded_ = std::move(decoded);
     scaled_.clear();
-    if (decoded_.errorCode != 0 && !failureReported_) {
-        failureReported_ = true;
-        postFailure(JpegDecoder::errorMessage(decoded_.errorCode));
+    if (decoded_.errorCode != 0) {
+        failure_.note(JpegDecoder::errorMessage(decoded_.errorCode));
     }
+}
+
+std::optional<std::string> JpegPictureData::takeDrawFailure() const {
+    std::lock_guard lock(mutex_);
+    return failure_.take();
 }
 
 void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
@@ -100,6 +102,10 @@ void JpegPictureData::draw(QPainter& painter, const QRect& target) const {
         painter.drawImage(target.topLeft(), scaled_.scaled(decoded_.upright, device,
                                                            ScaledImageCache::devicePixelRatio(painter)));
     }
+}
+
+Picture jpegPictureFromBytes(std::string_view bytes) {
+    return Picture(Picture::Kind::Jpeg, std::make_shared<JpegPictureData>(ByteBuffer::copyOf(bytes)));
 }
 
 } // namespace velmoa

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "base/CodedSource.h"
 #include "formats/image/JpegDecoder.h"
 #include "formats/image/JpegDisplayDecode.h"
-#include "formats/image/PictureData.h"
 #include "formats/image/ScaledImageCache.h"
-#include "platform/CodedSource.h"
+#include "formats/picture/DrawFailureNote.h"
+#include "formats/picture/Picture.h"
 
 #include <QImage>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmoa {
 
@@ -20,7 +22,7 @@ namespace velmoa {
 // coded data from its source as the decoder goes, never whole. The decoded pixels are kept here, so
 // every copy of the picture shares them and a redraw at the same or a smaller size never decodes
 // again (once it has decoded here: pixels prepared elsewhere come fitted to one size); a coded-data
-// error is therefore reported once per loaded picture.
+// error is therefore found, and given to takeDrawFailure(), once per loaded picture.
 class JpegPictureData : public PictureData {
   public:
     // Throws Failure "JPEG エラー #n" for a header libjpeg rejects; no bytes give a 0 x 0 picture.
@@ -31,6 +33,7 @@ class JpegPictureData : public PictureData {
     int width() const override;
     int height() const override;
     void draw(QPainter& painter, const QRect& target) const override;
+    std::optional<std::string> takeDrawFailure() const override;
 
     // A decode of the same file made elsewhere (ahead of time, on another thread). The first draw
     // calls it, waiting if it is still running, and takes its pixels instead of decoding when they
@@ -58,8 +61,11 @@ class JpegPictureData : public PictureData {
     mutable PreparedDecode prepared_;
     mutable std::optional<ReadyFlag> preparedReady_;
     mutable int decodeCount_ = 0;
-    mutable bool failureReported_ = false;
+    mutable DrawFailureNote failure_;
     mutable ScaledImageCache scaled_;
 };
+
+// A JPEG held in memory (the built-in pictures). Throws Failure as the constructor does.
+Picture jpegPictureFromBytes(std::string_view bytes);
 
 } // namespace velmoa

@@ -1,7 +1,5 @@
 #include "formats/metafile/MetafileData.h"
 
-#include "platform/FailureReporter.h"
-
 #include <QPainter>
 
 namespace velmoa {
@@ -42,6 +40,11 @@ int MetafileData::playCount() const {
     return playCount_;
 }
 
+std::optional<std::string> MetafileData::takeDrawFailure() const {
+    std::lock_guard lock(mutex_);
+    return failure_.take();
+}
+
 // Called with mutex_ held.
 void MetafileData::play(QPainter& painter, const QRectF& target) const {
     ++playCount_;
@@ -56,10 +59,9 @@ void MetafileData::play(QPainter& painter, const QRectF& target) const {
             player.play(painter, target);
             exhausted = player.exhausted();
         }
-        if (exhausted && !exhaustionReported_) {
+        if (exhausted) {
             // What was reached is shown; say once that the rest is not.
-            exhaustionReported_ = true;
-            postFailure(kTooComplexMessage);
+            failure_.note(kTooComplexMessage);
         }
     } catch (...) {
         // Only allocation failures can get here; a picture is not worth ending the program for.

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "formats/image/PictureData.h"
 #include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/WmfPlayer.h"
+#include "formats/picture/DrawFailureNote.h"
+#include "formats/picture/PictureData.h"
 
 #include <QImage>
 #include <mutex>
@@ -21,10 +22,12 @@ class MetafileData : public PictureData {
     int height() const override { return size_.height(); }
     // A malformed record stops the drawing where it is; nothing is reported, since the file
     // passed its checks at load and what could be drawn is shown. A drawing that runs out of its
-    // work budget shows what it reached and posts kTooComplexMessage, once for the picture. The records are played once
-    // for a target size, onto white as the picture always stands; a repaint at that size (and
-    // every copy of the picture, as they share this data) draws the kept pixels.
+    // work budget shows what it reached and gives kTooComplexMessage to takeDrawFailure(), once for
+    // the picture. The records are played once for a target size, onto white as the picture always
+    // stands; a repaint at that size (and every copy of the picture, as they share this data) draws
+    // the kept pixels.
     void draw(QPainter& painter, const QRect& target) const override;
+    std::optional<std::string> takeDrawFailure() const override;
     // How often the records were played.
     int playCount() const;
 
@@ -41,7 +44,7 @@ class MetafileData : public PictureData {
     mutable std::mutex mutex_;
     mutable QImage drawn_; // at the size last drawn
     mutable int playCount_ = 0;
-    mutable bool exhaustionReported_ = false;
+    mutable DrawFailureNote failure_;
 };
 
 } // namespace velmoa

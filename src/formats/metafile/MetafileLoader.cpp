@@ -1,9 +1,9 @@
 #include "formats/metafile/MetafileLoader.h"
 
+#include "base/Failure.h"
 #include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/MetafileData.h"
 #include "formats/metafile/WmfPlayer.h"
-#include "platform/Failure.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/image/Picture.h"
+#include "formats/picture/Picture.h"
 
 #include <QSize>
 #include <string>

@@ -1,6 +1,6 @@
 #include "formats/midi/MidiFile.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <algorithm>
 #include <utility>

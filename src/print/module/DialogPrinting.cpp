@@ -1,7 +1,7 @@
 // Printing the shown picture on one page and the document page by page.
 #include "print/module/DialogPrinting.h"
 
-#include "platform/Failure.h"
+#include "base/Failure.h"
 #include "print/module/PaperText.h"
 #include "print/module/PrintDialog.h"
 #include "print/module/PrintGeometry.h"

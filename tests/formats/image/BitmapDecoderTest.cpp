@@ -1,7 +1,7 @@
 #include "formats/image/BitmapDecoder.h"
 
 #include "PictureFixtures.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <climits>
 #include <gtest/gtest.h>

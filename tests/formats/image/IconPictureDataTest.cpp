@@ -1,8 +1,8 @@
 #include "formats/image/IconPictureData.h"
 
 #include "PictureFixtures.h"
-#include "formats/image/Picture.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
+#include "formats/picture/Picture.h"
 
 #include <QBuffer>
 #include <QPainter>

@@ -2,6 +2,7 @@
 #include "formats/image/JpegDecoder.h"
 
 #include "PictureFixtures.h"
+#include "platform/FileCodedSource.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QRandomGenerator>

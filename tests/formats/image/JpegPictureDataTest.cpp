@@ -2,8 +2,9 @@
 
 #include "PictureFixtures.h"
 #include "PreviewFixtures.h"
-#include "formats/image/Picture.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
+#include "formats/picture/Picture.h"
+#include "picture/PictureFile.h"
 
 #include <QPainter>
 #include <cstdio>
@@ -34,7 +35,7 @@ std::array<QRgb, 4> quadrantColours(const QImage& image) {
 
 std::string headerMessage(const std::string& bytes) {
     try {
-        Picture::fromJpegBytes(bytes);
+        jpegPictureFromBytes(bytes);
     } catch (const Failure& f) {
         return f.what();
     }
@@ -80,7 +81,7 @@ TEST(JpegPictureData, TurnsThePictureUprightForEachExifOrientation) {
     };
     for (const bool bigEndian : {false, true}) {
         for (const auto& row : rows) {
-            const Picture picture = Picture::fromJpegBytes(
+            const Picture picture = jpegPictureFromBytes(
                 jpegBytes(stored, {.quality = 100, .app1 = exifWithOrientation(row.orientation, bigEndian)}));
             const bool turned = row.orientation >= 5;
             EXPECT_EQ(picture.width(), turned ? 32 : 64) << row.orientation;
@@ -95,7 +96,7 @@ TEST(JpegPictureData, TurnsThePictureUprightForEachExifOrientation) {
     // No EXIF, and an orientation out of range, leave the picture as stored.
     for (const std::string& app1 :
          {std::string(), exifWithOrientation(9, false), std::string("Exif\0\0junk", 10)}) {
-        const Picture picture = Picture::fromJpegBytes(jpegBytes(stored, {.app1 = app1}));
+        const Picture picture = jpegPictureFromBytes(jpegBytes(stored, {.app1 = app1}));
         EXPECT_EQ(jpegData(picture).orientation(), 1);
         EXPECT_EQ(picture.width(), 64);
     }
@@ -127,7 +128,7 @@ TEST(JpegPictureData, ReadsTheOrientationWhateverIntegerTypeHoldsIt) {
         }
     }
     // Through a whole file: the sides are the turned ones.
-    const Picture picture = Picture::fromJpegBytes(
+    const Picture picture = jpegPictureFromBytes(
         jpegBytes(quadrants(64, 32), {.app1 = exifWithOrientation(6, false, ExifType::SignedLong)}));
     EXPECT_EQ(picture.width(), 32);
     EXPECT_EQ(picture.height(), 64);
@@ -162,7 +163,7 @@ TEST(JpegPictureData, ChoosesTheSmallestScaleCoveringTheTarget) {
 }
 
 TEST(JpegPictureData, KeepsDecodedPixelsForRedrawsThatTheyCover) {
-    const Picture picture = Picture::fromJpegBytes(jpegBytes(quadrants(800, 600)));
+    const Picture picture = jpegPictureFromBytes(jpegBytes(quadrants(800, 600)));
     const Picture copy = picture;
     const struct {
         const Picture* drawnBy;
@@ -184,12 +185,12 @@ TEST(JpegPictureData, KeepsDecodedPixelsForRedrawsThatTheyCover) {
 
     // A picture turned by its orientation measures the target the stored way round.
     const Picture turned =
-        Picture::fromJpegBytes(jpegBytes(quadrants(800, 600), {.app1 = exifWithOrientation(6, false)}));
+        jpegPictureFromBytes(jpegBytes(quadrants(800, 600), {.app1 = exifWithOrientation(6, false)}));
     drawn(turned, QSize(75, 100));
     EXPECT_EQ(jpegData(turned).decodedScale(), 1);
 
     // On a high-density device the target's device pixels count.
-    const Picture sharp = Picture::fromJpegBytes(jpegBytes(quadrants(800, 600)));
+    const Picture sharp = jpegPictureFromBytes(jpegBytes(quadrants(800, 600)));
     QImage canvas(200, 150, QImage::Format_RGB32);
     canvas.setDevicePixelRatio(2.0);
     QPainter painter(&canvas);
@@ -217,7 +218,7 @@ TEST(JpegPictureData, ReportsHugeClaimedSizesAtDrawInsteadOfAllocating) {
         const std::string side{static_cast<char>(row.side >> 8), static_cast<char>(row.side & 0xFF)};
         bytes.replace(sof + 5, 2, side);
         bytes.replace(sof + 7, 2, side);
-        const Picture picture = Picture::fromJpegBytes(bytes);
+        const Picture picture = jpegPictureFromBytes(bytes);
         EXPECT_EQ(picture.width(), row.side) << row.name;
         drawn(picture, QSize(640, 480));
         const QStringList messages = reporter.delivered();
@@ -246,7 +247,7 @@ TEST(JpegPictureData, DecodesEachColourLayout) {
         {"CMYK without Adobe's marker", {.cmyk = true, .adobeMarker = false}, colours},
     };
     for (const auto& row : rows) {
-        const Picture picture = Picture::fromJpegBytes(jpegBytes(stored, row.options));
+        const Picture picture = jpegPictureFromBytes(jpegBytes(stored, row.options));
         ASSERT_EQ(picture.width(), 64) << row.name;
         for (const int size : {8, 64}) {
             const auto got = quadrantColours(drawn(picture, QSize(size, size)));
@@ -273,7 +274,7 @@ TEST(JpegPictureData, TruncatedDataShowsWhatWasDecodedWithoutAFailure) {
     const std::string whole = jpegBytes(quadrants(64, 64));
     // Cut half way through the coded data, well past the top quadrants' rows.
     const std::size_t scan = whole.find("\xFF\xDA");
-    const Picture picture = Picture::fromJpegBytes(whole.substr(0, scan + (whole.size() - scan) * 6 / 10));
+    const Picture picture = jpegPictureFromBytes(whole.substr(0, scan + (whole.size() - scan) * 6 / 10));
     const QImage canvas = drawn(picture, QSize(64, 64));
     EXPECT_TRUE(near(canvas.pixel(16, 16), kRed));
     EXPECT_TRUE(near(canvas.pixel(48, 16), kGreen));
@@ -298,7 +299,7 @@ TEST(JpegPictureData, TruncatedDataOfEachLayoutShowsWhatWasDecoded) {
         for (int tenths = 5; tenths <= 9; ++tenths) {
             RecordingReporter reporter;
             const Picture picture =
-                Picture::fromJpegBytes(whole.substr(0, scan + (whole.size() - scan) * tenths / 10));
+                jpegPictureFromBytes(whole.substr(0, scan + (whole.size() - scan) * tenths / 10));
             const auto got = quadrantColours(drawn(picture, QSize(64, 64)));
             EXPECT_TRUE(near(got[0], kRed, 64))
                 << row.name << " cut at " << tenths << std::hex << " " << got[0];
@@ -320,13 +321,26 @@ TEST(JpegPictureData, ReportsACodedDataErrorOnceAtDrawAndNeverThrows) {
     bytes[second + 5 + 2 * components] = 10;
     bytes[second + 6 + 2 * components] = 5;
 
-    const Picture picture = Picture::fromJpegBytes(bytes);
+    const Picture picture = jpegPictureFromBytes(bytes);
     EXPECT_EQ(picture.width(), 64);
     drawn(picture, QSize(8, 8));
     drawn(picture, QSize(64, 64));
     EXPECT_EQ(jpegData(picture).decodeCount(), 2);
     EXPECT_EQ(reporter.delivered(),
               QStringList{QString::fromStdString(JpegDecoder::errorMessage(JERR_BAD_PROGRESSION))});
+
+    // The reader reports nothing itself: it hands the error to the first drawer that asks, copies
+    // included, and to no one after.
+    const Picture again = jpegPictureFromBytes(bytes);
+    const Picture copy = again;
+    QImage canvas(64, 64, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    again.draw(painter, canvas.rect());
+    copy.draw(painter, QRect(0, 0, 8, 8));
+    EXPECT_EQ(copy.takeDrawFailure(), JpegDecoder::errorMessage(JERR_BAD_PROGRESSION));
+    again.draw(painter, canvas.rect());
+    EXPECT_EQ(again.takeDrawFailure(), std::nullopt);
+    EXPECT_EQ(reporter.delivered().size(), 1);
 }
 
 // Each scan walks all the blocks of the picture, so a few kilobytes of empty scans over a large
@@ -385,7 +399,7 @@ TEST(JpegFromFile, DrawsThePictureItLoadedWhenTheNameNowNamesAnotherFileOrNone) 
         RecordingReporter reporter;
         const std::string path = writeFile(dir, "p.jpg", solidJpeg(320, 240, kRed));
         const std::string other = writeFile(dir, "q.jpg", solidJpeg(320, 240, kBlue));
-        const Picture loaded = Picture::loadFromFile(path);
+        const Picture loaded = loadPictureFile(path);
         row.change(path, other);
         EXPECT_TRUE(near(drawn(loaded, QSize(80, 60)).pixel(40, 30), kRed)) << row.name;
         EXPECT_TRUE(near(drawn(loaded, QSize(320, 240)).pixel(160, 120), kRed)) << row.name;
@@ -412,7 +426,7 @@ TEST(JpegFromFile, AFileCutAfterLoadingDrawsWhatIsLeft) {
         QTemporaryDir dir;
         RecordingReporter reporter;
         const std::string path = writeFile(dir, "p.jpg", whole);
-        const Picture loaded = Picture::loadFromFile(path);
+        const Picture loaded = loadPictureFile(path);
         std::filesystem::resize_file(path, row.keep);
         const QImage canvas = drawn(loaded, QSize(64, 64));
         drawn(loaded, QSize(64, 64));
@@ -429,7 +443,7 @@ TEST(JpegFromFile, TakesTheCameraPreviewFromTheFile) {
     QTemporaryDir dir;
     const std::string path = writeFile(
         dir, "DSC0001.JPG", withMultiPicturePreview(solidJpeg(1200, 800, kRed), solidJpeg(600, 400, kGreen)));
-    const Picture loaded = Picture::loadFromFile(path);
+    const Picture loaded = loadPictureFile(path);
     const struct {
         QSize size;
         bool preview;

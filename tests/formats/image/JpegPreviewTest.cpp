@@ -4,7 +4,7 @@
 
 #include "PictureFixtures.h"
 #include "PreviewFixtures.h"
-#include "formats/image/Picture.h"
+#include "formats/picture/Picture.h"
 
 #include <gtest/gtest.h>
 
@@ -104,7 +104,7 @@ TEST(JpegPreviews, StandsInForTheMainImageOnlyWhenItHasItsShapeAndCoversTheSize)
          true},
     };
     for (const auto& row : rows) {
-        const Picture picture = Picture::fromJpegBytes(row.bytes);
+        const Picture picture = jpegPictureFromBytes(row.bytes);
         const QRgb centre = centreAfterDrawing(picture, row.drawn);
         const auto& data = dynamic_cast<const JpegPictureData&>(*picture.data());
         EXPECT_EQ(data.decodedFromPreview(), row.preview) << row.name;
@@ -125,7 +125,7 @@ TEST(JpegPreviews, StandsInForTheMainImageOnlyWhenItHasItsShapeAndCoversTheSize)
 }
 
 TEST(JpegPreviews, FullScreenOutgrowsThePreviewAndDecodesTheMainImage) {
-    const Picture picture = Picture::fromJpegBytes(withMultiPicturePreview(mainRed(), previewGreen()));
+    const Picture picture = jpegPictureFromBytes(withMultiPicturePreview(mainRed(), previewGreen()));
     const auto& data = dynamic_cast<const JpegPictureData&>(*picture.data());
     const struct {
         QSize drawn;

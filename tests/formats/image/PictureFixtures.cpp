@@ -1,5 +1,7 @@
 #include "PictureFixtures.h"
 
+#include "controls/ImageControl.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QPainter>
@@ -188,7 +190,7 @@ QImage drawn(const velmoa::Picture& picture, QSize size) {
     QImage canvas(size, QImage::Format_RGB32);
     canvas.fill(Qt::black);
     QPainter painter(&canvas);
-    picture.draw(painter, QRect(QPoint(0, 0), size));
+    velmoa::drawPicture(picture, painter, QRect(QPoint(0, 0), size));
     return canvas;
 }
 

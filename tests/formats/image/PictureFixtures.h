@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/image/Picture.h"
+#include "formats/picture/Picture.h"
 #include "platform/FailureReporter.h"
 
 #include <QImage>
@@ -58,7 +58,8 @@ QImage quadrants(int width, int height);
 // One colour all over, at quality 90.
 std::string solidJpeg(int width, int height, QRgb colour, const std::string& app1 = {});
 
-// The picture drawn over a black canvas of size.
+// The picture drawn over a black canvas of size, as the views draw it: a decoding error that the
+// draw finds is posted to the reporter.
 QImage drawn(const velmoa::Picture& picture, QSize size);
 
 std::string writeFile(const QTemporaryDir& dir, const std::string& name, const std::string& bytes);

@@ -1,7 +1,7 @@
 #include "formats/metafile/MetafileLoader.h"
 
 #include "MetafileRendering.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,7 +2,7 @@
 
 #include "EmfWriter.h"
 #include "WmfWriter.h"
-#include "platform/Failure.h"
+#include "base/Failure.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "formats/midi/MidiFile.h"
+#include "base/Failure.h"
 #include "formats/midi/MidiWriter.h"
-#include "platform/Failure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,63 @@
+#include "media/engines/SoundOutput.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace velmoa {
+namespace {
+
+bool pathExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+bool hasPcmDevice() {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/dev/snd", error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->path().filename().string().starts_with("pcmC")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+SoundEnvironment detectSoundEnvironment() {
+    SoundEnvironment environment;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const char* pulseServer = std::getenv("PULSE_SERVER");
+    if (runtime && *runtime) {
+        const std::filesystem::path folder(runtime);
+        environment.pipeWireServer = pathExists(folder / "pipewire-0");
+        environment.pulseServer = pathExists(folder / "pulse" / "native");
+    }
+    environment.pulseServer = environment.pulseServer || (pulseServer && *pulseServer);
+    environment.alsaDevice = hasPcmDevice();
+    return environment;
+}
+
+std::string mpvSoundOutput(const SoundEnvironment& environment) {
+    if (environment.pipeWireServer) {
+        return "pipewire,pulse";
+    }
+    if (environment.pulseServer) {
+        return "pulse";
+    }
+    return environment.alsaDevice ? "alsa,null" : "null";
+}
+
+std::vector<std::string> fluidSynthDrivers(const SoundEnvironment& environment) {
+    std::vector<std::string> drivers;
+    if (environment.pipeWireServer || environment.pulseServer) {
+        drivers.emplace_back("pulseaudio");
+    }
+    if (environment.alsaDevice) {
+        drivers.emplace_back("alsa");
+    }
+    return drivers;
+}
+
+} // namespace velmoa
