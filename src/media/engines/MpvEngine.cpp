@@ -297,12 +297,12 @@ void MpvEngine::handleProperty(const mpv_event& event) {
 
 void MpvEngine::entryStarted(std::int64_t entryId) {
     const auto it = std::find(entryIds_.begin(), entryIds_.end(), entryId);
-    if (!open_ || it == entryIds_.end()) {
+    if (it == entryIds_.end()) {
         return;
     }
-    // The next entry of a list: what the timer reads stays the last entry's until it is loaded.
     entry_ = static_cast<std::size_t>(it - entryIds_.begin());
-    switching_ = true;
+    // The next entry of a list: what the timer reads stays the last entry's until it is loaded.
+    switching_ = open_;
 }
 
 void MpvEngine::readLoadedEntry() {
