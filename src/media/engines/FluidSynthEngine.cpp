@@ -67,6 +67,7 @@ void FluidSynthEngine::ensureSynth() {
     if (!FluidSynthLibrary::get()) {
         throw Failure(kUnknownErrorMessage);
     }
+    quietSoundLibraries();
     // fluidsynth's own messages (missing sound servers among them) are not the user's business.
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
         fluid().set_log_function(level, nullptr, nullptr);

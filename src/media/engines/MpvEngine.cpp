@@ -155,6 +155,7 @@ void MpvEngine::ensureHandle() {
     if (!MpvLibrary::get()) {
         throw Failure(kUnknownErrorMessage);
     }
+    quietSoundLibraries();
     mpv_ = mpv().create();
     if (!mpv_) {
         throw Failure(kUnknownErrorMessage);

@@ -1,6 +1,7 @@
 #include "media/engines/SoundOutput.h"
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <filesystem>
 #include <system_error>
 
@@ -23,7 +24,27 @@ bool hasPcmDevice() {
     return false;
 }
 
+// ALSA's error handler type: (file, line, function, error, format, ...).
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+
 } // namespace
+
+void quietSoundLibraries() {
+    if (std::getenv("VELMOA_DEBUG")) {
+        return;
+    }
+    // Only a library already loaded (the player pulls it in): this loads nothing itself.
+    void* alsa = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!alsa) {
+        return;
+    }
+    using SetHandler = int (*)(AlsaErrorHandler);
+    if (auto setHandler = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler"))) {
+        setHandler(&ignoreAlsaMessage);
+    }
+    ::dlclose(alsa);
+}
 
 SoundEnvironment detectSoundEnvironment() {
     SoundEnvironment environment;

@@ -24,4 +24,8 @@ std::string mpvSoundOutput(const SoundEnvironment& environment);
 // The synthesizer's audio drivers to try, in order; none: it renders in silence on its own clock.
 std::vector<std::string> fluidSynthDrivers(const SoundEnvironment& environment);
 
+// Keeps the sound libraries' own complaints (ALSA's "ALSA lib …" lines) off standard error, unless
+// VELMOA_DEBUG is set; call once the player's libraries are loaded.
+void quietSoundLibraries();
+
 } // namespace velmoa
