@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kWindowTimeoutMs = 10000;
-constexpr int kExitTimeoutMs = 5000;
+constexpr int kExitTimeoutMs = 3000;
 
 // The name as octal escapes for printf: any byte passes through the shell unchanged.
 QString printfEscapes(const std::string& bytes) {
