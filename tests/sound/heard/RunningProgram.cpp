@@ -49,7 +49,8 @@ void askToClose(xcb_window_t window) {
     xcb_disconnect(connection);
 }
 
-// Runs xdotool to its end; returns its output.
+} // namespace
+
 QString xdotool(const QStringList& arguments) {
     QProcess tool;
     tool.start(QStringLiteral("xdotool"), arguments);
@@ -59,8 +60,6 @@ QString xdotool(const QStringList& arguments) {
     }
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
-
-} // namespace
 
 RunningProgram::RunningProgram(const QString& program, const QString& folder, const std::string& nameBytes) {
     process_.setWorkingDirectory(folder);

@@ -6,6 +6,9 @@
 
 namespace velmoa::testing {
 
+// Runs xdotool with the arguments to its end (at most a few seconds); returns what it printed.
+QString xdotool(const QStringList& arguments);
+
 // The real program started as a user starts it from a shell: in a working folder, with one file
 // named as typed (the name's bytes as they are, UTF-8 or not). Its standard error is kept.
 class RunningProgram {
