@@ -50,6 +50,13 @@ struct Heard {
     }
 };
 
+// The program under test; VELMOA_SOUND_PROGRAM names another (a reference player, to check the
+// checks).
+QString programUnderTest() {
+    const QString other = qEnvironmentVariable("VELMOA_SOUND_PROGRAM");
+    return other.isEmpty() ? QStringLiteral(VELMOA_PROGRAM) : other;
+}
+
 // Starts the program in the folder with the file name as typed, listens until the sound whose
 // last tone is lastTone has ended, then closes the program.
 Heard listen(const std::string& folder, const std::string& name, ToneIndex lastTone) {
@@ -62,7 +69,7 @@ Heard listen(const std::string& folder, const std::string& name, ToneIndex lastT
     const std::size_t start = recorder.samples().size();
     QElapsedTimer clock;
     clock.start();
-    RunningProgram program(QStringLiteral(VELMOA_PROGRAM), QString::fromStdString(folder), name);
+    RunningProgram program(programUnderTest(), QString::fromStdString(folder), name);
     heard.ended = QTest::qWaitFor(
         [&] {
             recorder.collect(kPollMs);
