@@ -12,6 +12,8 @@ namespace {
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kWindowTimeoutMs = 10000;
 constexpr int kExitTimeoutMs = 3000;
+// The source of a window manager request: a pager or the user's own tools.
+constexpr std::uint32_t kSourceUser = 2;
 
 // The name as octal escapes for printf: any byte passes through the shell unchanged.
 QString printfEscapes(const std::string& bytes) {
@@ -22,29 +24,30 @@ QString printfEscapes(const std::string& bytes) {
     return escaped;
 }
 
-// Asks the window to close, as the window manager does for its close button.
+// Asks the window manager to close the window, as its close button does (it then asks the
+// program, which may refuse while a modal box is up).
 void askToClose(xcb_window_t window) {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         return;
     }
-    const auto atom = [&](const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-            nullptr);
-        const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
-        std::free(reply);
-        return value;
-    };
+    const char* name = "_NET_CLOSE_WINDOW";
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = window;
-    event.type = atom("WM_PROTOCOLS");
-    event.data.data32[0] = atom("WM_DELETE_WINDOW");
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    event.type = reply ? reply->atom : XCB_ATOM_NONE;
+    event.data.data32[0] = XCB_CURRENT_TIME;
+    event.data.data32[1] = kSourceUser;
+    std::free(reply);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_send_event(connection, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
     xcb_flush(connection);
     xcb_disconnect(connection);
 }
