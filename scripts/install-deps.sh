@@ -15,6 +15,9 @@ packages=(
   desktop-file-utils appstream shared-mime-info dpkg-dev
   libcups2-dev cups-daemon cups-client poppler-utils
   weston qt6-wayland
+  # what the program plays, recorded from a private PulseAudio server; mpv's own player is the
+  # start-up benchmark's baseline
+  pulseaudio pulseaudio-utils mpv
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -21,26 +21,36 @@ void put32(std::string& out, std::uint32_t value) {
 
 } // namespace
 
-std::string wavBytes(int milliseconds) {
-    constexpr int rate = 8000;
-    const auto samples =
-        static_cast<int>(std::int64_t{rate} * milliseconds / 1000); // ten minutes overflow int
+std::string wavOf(const std::vector<std::int16_t>& samples, int rate) {
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
     std::string out = "RIFF";
-    put32(out, 36 + samples * 2);
+    put32(out, 36 + dataBytes);
     out += "WAVEfmt ";
     put32(out, 16);
     put16(out, 1);
     put16(out, 1);
-    put32(out, rate);
-    put32(out, rate * 2);
+    put32(out, static_cast<std::uint32_t>(rate));
+    put32(out, static_cast<std::uint32_t>(rate * 2));
     put16(out, 2);
     put16(out, 16);
     out += "data";
-    put32(out, samples * 2);
-    for (int i = 0; i < samples; ++i) {
-        put16(out, static_cast<int>(8000 * std::sin(2 * M_PI * 440 * i / rate)));
+    put32(out, dataBytes);
+    for (const std::int16_t sample : samples) {
+        put16(out, sample);
     }
     return out;
+}
+
+std::string wavBytes(int milliseconds) {
+    constexpr int rate = 8000;
+    const auto count =
+        static_cast<std::size_t>(std::int64_t{rate} * milliseconds / 1000); // ten minutes overflow int
+    std::vector<std::int16_t> samples(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        samples[i] =
+            static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / rate));
+    }
+    return wavOf(samples, rate);
 }
 
 std::string failureOf(const std::function<void()>& operation) {
@@ -89,9 +99,6 @@ MediaFixtures::MediaFixtures(const QTemporaryDir& dir) : folder(dir.path().toStd
     made = made && wpl.open(QIODevice::WriteOnly) &&
            wpl.write(
                "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"tone.wma\"/></seq></body></smil>") > 0;
-    // Sound itself under a playlist's name, as some programs save it.
-    made = made &&
-           QFile::copy(QString::fromStdString(path("tone.wma")), QString::fromStdString(path("sound.wax")));
 }
 
 } // namespace velmoa::testing

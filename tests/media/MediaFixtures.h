@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velmoa::testing {
+
+// A mono 16-bit PCM WAV of the samples.
+std::string wavOf(const std::vector<std::int16_t>& samples, int rate);
 
 // A mono 16-bit PCM WAV of a 440 Hz tone lasting the given milliseconds at 8000 Hz.
 std::string wavBytes(int milliseconds);
