@@ -9,8 +9,8 @@
 namespace velmoa::emf {
 namespace {
 
-constexpr std::uint32_t kStretchDibits = 81;
-constexpr std::uint32_t kSrcPaint = 0x00EE0086, kSrcAnd = 0x008800C6;
+// BLENDFUNCTION's format: the source carries its own alpha.
+constexpr std::uint32_t kAcSrcAlpha = 1;
 
 // The destination and source rectangles of a StretchDIBits record, as the record holds them.
 std::array<std::int32_t, 8> placement(MetafileReader& r) {
@@ -20,8 +20,8 @@ std::array<std::int32_t, 8> placement(MetafileReader& r) {
 } // namespace
 
 bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& image) {
-    if (mask.u32(0) != kStretchDibits || image.u32(0) != kStretchDibits || !mask.has(8, 72) ||
-        !image.has(8, 72) || mask.u32(68) != kSrcPaint || image.u32(68) != kSrcAnd ||
+    if (mask.u32(0) != EMR_STRETCHDIBITS || image.u32(0) != EMR_STRETCHDIBITS || !mask.has(8, 72) ||
+        !image.has(8, 72) || mask.u32(68) != gdi::SRCPAINT || image.u32(68) != gdi::SRCAND ||
         placement(mask) != placement(image)) {
         return false;
     }
@@ -44,7 +44,7 @@ bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& 
         ySrc = colours.height() - (ySrc + h);
     }
     canvas.stretchImage(QRectF(image.i32(24), image.i32(28), image.i32(72), image.i32(76)), colours,
-                        QRectF(image.i32(32), ySrc, image.i32(40), h), 0x00CC0020);
+                        QRectF(image.i32(32), ySrc, image.i32(40), h), gdi::SRCCOPY);
     return true;
 }
 
@@ -55,7 +55,7 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
         const std::size_t dataAt = type == EMR_FILLRGN ? 32 : 40;
         const std::uint32_t index = r.u32(28);
         const auto* object = canvas.object(index);
-        const auto stock = (index & 0x80000000) ? MetafileCanvas::stockBrush(index) : std::nullopt;
+        const auto stock = (index & gdi::kStockObjectFlag) ? MetafileCanvas::stockBrush(index) : std::nullopt;
         const auto* brush = stock ? &*stock : object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
         const MetafileCanvas::Region region = readRegion(r, dataAt, r.u32(24));
         if (brush) {
@@ -104,7 +104,7 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
             ySrc = image.height() - (ySrc + h);
         }
         canvas.stretchImage(QRectF(r.i32(24), r.i32(28), w, h), image, QRectF(r.i32(32), ySrc, w, h),
-                            0x00CC0020);
+                            gdi::SRCCOPY);
         break;
     }
     case EMR_STRETCHDIBITS: { // StretchDIBits
@@ -127,7 +127,8 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
             return false;
         }
         const std::uint32_t blend = r.u32(40);
-        QImage image = recordDib(r, 84, canvas, 80, type == EMR_ALPHABLEND && ((blend >> 24) & 0xFF) == 1);
+        QImage image =
+            recordDib(r, 84, canvas, 80, type == EMR_ALPHABLEND && ((blend >> 24) & 0xFF) == kAcSrcAlpha);
         double opacity = 1.0;
         if (type == EMR_ALPHABLEND) {
             opacity = ((blend >> 16) & 0xFF) / 255.0;
@@ -145,7 +146,7 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
             }
         }
         canvas.stretchImage(QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)), image,
-                            QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 0x00CC0020, opacity);
+                            QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), gdi::SRCCOPY, opacity);
         break;
     }
     default:

@@ -13,7 +13,7 @@ std::optional<bool> playObjectRecord(MetafileCanvas& canvas, std::uint32_t type,
     switch (type) {
     case EMR_SELECTOBJECT: {
         const std::uint32_t index = r.u32(8);
-        if (index & 0x80000000) {
+        if (index & gdi::kStockObjectFlag) {
             canvas.selectStockObject(index);
         } else {
             canvas.selectObject(index);
@@ -31,10 +31,10 @@ std::optional<bool> playObjectRecord(MetafileCanvas& canvas, std::uint32_t type,
     }
     case EMR_EXTCREATEPEN: {
         const std::uint32_t style = r.u32(28);
-        MetafileCanvas::Pen pen{style, (style & 0x10000) ? static_cast<double>(r.u32(32)) : 0.0,
+        MetafileCanvas::Pen pen{style, (style & gdi::PS_GEOMETRIC) ? static_cast<double>(r.u32(32)) : 0.0,
                                 canvas.colour(r.u32(40))};
-        if (r.u32(36) == 1) { // a hollow brush draws nothing
-            pen.style = 5;
+        if (r.u32(36) == gdi::BS_NULL) { // a hollow brush draws nothing
+            pen.style = gdi::PS_NULL;
         }
         if (!r.ok()) {
             return false;
@@ -47,9 +47,9 @@ std::optional<bool> playObjectRecord(MetafileCanvas& canvas, std::uint32_t type,
         MetafileCanvas::Brush brush;
         brush.color = canvas.colour(r.u32(16));
         brush.hatch = static_cast<int>(r.u32(20));
-        brush.kind = style == 1   ? MetafileCanvas::Brush::Kind::Null
-                     : style == 2 ? MetafileCanvas::Brush::Kind::Hatched
-                                  : MetafileCanvas::Brush::Kind::Solid;
+        brush.kind = style == gdi::BS_NULL      ? MetafileCanvas::Brush::Kind::Null
+                     : style == gdi::BS_HATCHED ? MetafileCanvas::Brush::Kind::Hatched
+                                                : MetafileCanvas::Brush::Kind::Solid;
         if (!r.ok()) {
             return false;
         }
