@@ -489,39 +489,39 @@ bool readPoints(MetafileReader& r, std::size_t& at, std::size_t count, bool comp
 std::optional<Object> readObject(int type, std::string_view bytes) {
     MetafileReader r(bytes);
     switch (type) {
-    case kBrush:
+    case ObjectTypeBrush:
         if (auto brush = readBrush(r, 0)) {
             return *brush;
         }
         break;
-    case kPen:
+    case ObjectTypePen:
         if (auto pen = readPen(r, 0)) {
             return *pen;
         }
         break;
-    case kPath:
+    case ObjectTypePath:
         if (auto path = readPath(r, 0)) {
             return *path;
         }
         break;
-    case kRegion: {
+    case ObjectTypeRegion: {
         std::size_t at = 8;
         if (auto region = readRegionNode(r, at, 0)) {
             return *region;
         }
         break;
     }
-    case kImage:
+    case ObjectTypeImage:
         if (auto image = readImage(bytes)) {
             return *image;
         }
         break;
-    case kFont:
+    case ObjectTypeFont:
         if (auto font = readFont(r, 0)) {
             return *font;
         }
         break;
-    case kStringFormat: {
+    case ObjectTypeStringFormat: {
         StringFormat format;
         format.alignment = static_cast<int>(r.u32(12));
         format.lineAlignment = static_cast<int>(r.u32(16));
