@@ -296,7 +296,7 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     QString text;
     std::vector<QPointF> positions;
     QRectF layout;
-    int alignment = Qt::AlignLeft | Qt::AlignTop;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
     if (type == emfplus::EmfPlusDrawString) {
         const std::uint32_t length = r.u32(8);
         layout = emfplus::readRect(r, 12, false);
@@ -304,7 +304,7 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
             return false;
         }
         for (std::uint32_t i = 0; i < length; ++i) {
-            text.append(QChar(static_cast<char16_t>(r.u16(28 + i * 2))));
+            text.append(QChar(static_cast<char16_t>(r.u16(28 + std::size_t{i} * 2))));
         }
         if (const auto* format = std::get_if<emfplus::StringFormat>(object(r.u32(4)))) {
             alignment = (format->alignment == 1   ? Qt::AlignHCenter
@@ -331,9 +331,12 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
             return false;
         }
     }
-    QRectF bounds = layout.isEmpty() ? QRectF(layout.topLeft(), QSizeF(em * text.size(), em * 2)) : layout;
+    QRectF bounds = layout.isEmpty()
+                        ? QRectF(layout.topLeft(), QSizeF(em * static_cast<double>(text.size()), em * 2))
+                        : layout;
     if (!positions.empty()) {
-        bounds = QRectF(positions.front() - QPointF(0, em), QSizeF(em * text.size(), em * 2));
+        bounds =
+            QRectF(positions.front() - QPointF(0, em), QSizeF(em * static_cast<double>(text.size()), em * 2));
     }
     if (text.isEmpty() || !begin(bounds)) {
         return true;

@@ -81,7 +81,8 @@ bool smallTextOut(MetafileCanvas& canvas, MetafileReader& r) {
     }
     QString text;
     for (std::uint32_t i = 0; i < chars; ++i) {
-        text.append(QChar(static_cast<char16_t>(narrow ? r.u8(textAt + i) : r.u16(textAt + i * 2))));
+        text.append(
+            QChar(static_cast<char16_t>(narrow ? r.u8(textAt + i) : r.u16(textAt + std::size_t{i} * 2))));
     }
     canvas.textOut(reference, text, {}, options & (gdi::ETO_OPAQUE | gdi::ETO_CLIPPED), rect);
     return true;
