@@ -135,7 +135,7 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
         } else if (!image.isNull()) {
             // The colour given in place of the blend function is left out.
             image = image.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key = colourRef(blend).rgb() & 0xFFFFFF;
+            const QRgb key = MetafileCanvas::colourRef(blend).rgb() & 0xFFFFFF;
             for (int y = 0; y < image.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
                 for (int x = 0; x < image.width(); ++x) {

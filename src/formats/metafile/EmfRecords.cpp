@@ -13,10 +13,6 @@ constexpr std::uint32_t kMaxRegionRects = 20000;
 
 } // namespace
 
-QColor colourRef(std::uint32_t v) {
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
-}
 QPointF point32(MetafileReader& r, std::size_t at) {
     return QPointF(r.i32(at), r.i32(at + 4));
 }

@@ -45,7 +45,6 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
 bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& image);
 
 // Reading the fields the record families share.
-QColor colourRef(std::uint32_t v);
 QPointF point32(MetafileReader& r, std::size_t at);
 QRectF rect32(MetafileReader& r, std::size_t at);
 bool readPoints(MetafileReader& r, std::size_t at, std::size_t count, bool small, std::vector<QPointF>& out);

@@ -11,6 +11,8 @@ namespace velmoa {
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 1024;
+// The high byte of a COLORREF that holds a palette index.
+constexpr std::uint32_t kPaletteIndex = 1;
 
 Qt::BrushStyle hatchStyle(int hatch) {
     switch (hatch) {
@@ -107,11 +109,11 @@ bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
 }
 
 QColor MetafileCanvas::colour(std::uint32_t ref) const {
-    if ((ref >> 24) == 1) {
+    if ((ref >> 24) == kPaletteIndex) {
         const std::size_t index = ref & 0xFFFF;
         return index < palette_.size() ? QColor(palette_[index]) : QColor(Qt::black);
     }
-    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+    return colourRef(ref);
 }
 
 QTransform MetafileCanvas::logicalToTarget() const {

@@ -57,6 +57,11 @@ class MetafileCanvas {
     const std::vector<QRgb>& palette() const { return palette_; }
     // A COLORREF: 0x00bbggrr, or a palette index when the high byte is 1.
     QColor colour(std::uint32_t ref) const;
+    // The red, green and blue bytes of a COLORREF, whatever its high byte says.
+    static QColor colourRef(std::uint32_t ref) {
+        return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
+                      static_cast<int>((ref >> 16) & 0xFF));
+    }
     // The brush a stock-object index (high bit set) stands for; nullopt for other objects.
     static std::optional<Brush> stockBrush(std::uint32_t stock);
     bool deleteObject(std::size_t index) { return objects_.remove(index); }
