@@ -1,5 +1,7 @@
 #include "formats/metafile/EmfRecords.h"
 
+#include "formats/metafile/EmfRecordTypes.h"
+#include "formats/metafile/MetafileGdi.h"
 #include "formats/metafile/MetafileReader.h"
 
 #include <array>
@@ -7,8 +9,8 @@
 namespace velmoa::emf {
 namespace {
 
-constexpr std::uint32_t kStretchDibits = 81;
-constexpr std::uint32_t kSrcPaint = 0x00EE0086, kSrcAnd = 0x008800C6;
+// BLENDFUNCTION's format: the source carries its own alpha.
+constexpr std::uint32_t kAcSrcAlpha = 1;
 
 // The destination and source rectangles of a StretchDIBits record, as the record holds them.
 std::array<std::int32_t, 8> placement(MetafileReader& r) {
@@ -18,8 +20,8 @@ std::array<std::int32_t, 8> placement(MetafileReader& r) {
 } // namespace
 
 bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& image) {
-    if (mask.u32(0) != kStretchDibits || image.u32(0) != kStretchDibits || !mask.has(8, 72) ||
-        !image.has(8, 72) || mask.u32(68) != kSrcPaint || image.u32(68) != kSrcAnd ||
+    if (mask.u32(0) != EMR_STRETCHDIBITS || image.u32(0) != EMR_STRETCHDIBITS || !mask.has(8, 72) ||
+        !image.has(8, 72) || mask.u32(68) != gdi::SRCPAINT || image.u32(68) != gdi::SRCAND ||
         placement(mask) != placement(image)) {
         return false;
     }
@@ -42,22 +44,22 @@ bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& 
         ySrc = colours.height() - (ySrc + h);
     }
     canvas.stretchImage(QRectF(image.i32(24), image.i32(28), image.i32(72), image.i32(76)), colours,
-                        QRectF(image.i32(32), ySrc, image.i32(40), h), 0x00CC0020);
+                        QRectF(image.i32(32), ySrc, image.i32(40), h), gdi::SRCCOPY);
     return true;
 }
 
 std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r) {
     switch (type) {
-    case 71:   // FillRgn
-    case 72: { // FrameRgn
-        const std::size_t dataAt = type == 71 ? 32 : 40;
+    case EMR_FILLRGN:    // FillRgn
+    case EMR_FRAMERGN: { // FrameRgn
+        const std::size_t dataAt = type == EMR_FILLRGN ? 32 : 40;
         const std::uint32_t index = r.u32(28);
         const auto* object = canvas.object(index);
-        const auto stock = (index & 0x80000000) ? MetafileCanvas::stockBrush(index) : std::nullopt;
+        const auto stock = (index & gdi::kStockObjectFlag) ? MetafileCanvas::stockBrush(index) : std::nullopt;
         const auto* brush = stock ? &*stock : object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
         const MetafileCanvas::Region region = readRegion(r, dataAt, r.u32(24));
         if (brush) {
-            if (type == 71) {
+            if (type == EMR_FILLRGN) {
                 canvas.fillRegion(region, *brush);
             } else {
                 canvas.frameRegion(region, *brush, QSizeF(r.i32(32), r.i32(36)));
@@ -65,18 +67,18 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
         }
         break;
     }
-    case 73:   // InvertRgn
-    case 74: { // PaintRgn
+    case EMR_INVERTRGN:  // InvertRgn
+    case EMR_PAINTRGN: { // PaintRgn
         const MetafileCanvas::Region region = readRegion(r, 28, r.u32(24));
-        if (type == 73) {
+        if (type == EMR_INVERTRGN) {
             canvas.invertRegion(region);
         } else {
             canvas.fillRegion(region, canvas.currentBrush());
         }
         break;
     }
-    case 76:   // BitBlt
-    case 77: { // StretchBlt
+    case EMR_BITBLT:       // BitBlt
+    case EMR_STRETCHBLT: { // StretchBlt
         if (!r.has(8, 92)) {
             return false;
         }
@@ -87,11 +89,11 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
             break;
         }
         const QImage image = recordDib(r, 84, canvas, 80);
-        const QSizeF source = type == 77 ? QSizeF(r.i32(100), r.i32(104)) : dest.size();
+        const QSizeF source = type == EMR_STRETCHBLT ? QSizeF(r.i32(100), r.i32(104)) : dest.size();
         canvas.stretchImage(dest, image, QRectF(QPointF(r.i32(44), r.i32(48)), source), rop);
         break;
     }
-    case 80: { // SetDIBitsToDevice
+    case EMR_SETDIBITSTODEVICE: { // SetDIBitsToDevice
         if (!r.has(8, 68)) {
             return false;
         }
@@ -102,10 +104,10 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
             ySrc = image.height() - (ySrc + h);
         }
         canvas.stretchImage(QRectF(r.i32(24), r.i32(28), w, h), image, QRectF(r.i32(32), ySrc, w, h),
-                            0x00CC0020);
+                            gdi::SRCCOPY);
         break;
     }
-    case 81: { // StretchDIBits
+    case EMR_STRETCHDIBITS: { // StretchDIBits
         if (!r.has(8, 72)) {
             return false;
         }
@@ -119,20 +121,21 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
                             QRectF(r.i32(32), ySrc, r.i32(40), h), r.u32(68));
         break;
     }
-    case 114:   // AlphaBlend
-    case 116: { // TransparentBlt
+    case EMR_ALPHABLEND:       // AlphaBlend
+    case EMR_TRANSPARENTBLT: { // TransparentBlt
         if (!r.has(8, 100)) {
             return false;
         }
         const std::uint32_t blend = r.u32(40);
-        QImage image = recordDib(r, 84, canvas, 80, type == 114 && ((blend >> 24) & 0xFF) == 1);
+        QImage image =
+            recordDib(r, 84, canvas, 80, type == EMR_ALPHABLEND && ((blend >> 24) & 0xFF) == kAcSrcAlpha);
         double opacity = 1.0;
-        if (type == 114) {
+        if (type == EMR_ALPHABLEND) {
             opacity = ((blend >> 16) & 0xFF) / 255.0;
         } else if (!image.isNull()) {
             // The colour given in place of the blend function is left out.
             image = image.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key = colourRef(blend).rgb() & 0xFFFFFF;
+            const QRgb key = MetafileCanvas::colourRef(blend).rgb() & 0xFFFFFF;
             for (int y = 0; y < image.height(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
                 for (int x = 0; x < image.width(); ++x) {
@@ -143,7 +146,7 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
             }
         }
         canvas.stretchImage(QRectF(r.i32(24), r.i32(28), r.i32(32), r.i32(36)), image,
-                            QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), 0x00CC0020, opacity);
+                            QRectF(r.i32(44), r.i32(48), r.i32(100), r.i32(104)), gdi::SRCCOPY, opacity);
         break;
     }
     default:

@@ -10,7 +10,6 @@ namespace {
 constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::size_t kHeaderMinimum = 88;
 constexpr std::size_t kMaxRecords = 1'000'000;
-constexpr std::uint32_t kComment = 70;
 constexpr std::uint32_t kEmfPlusSignature = 0x2B464D45; // "EMF+"
 
 // The EMF+ records a comment carries, or nothing for other comments.
@@ -24,11 +23,17 @@ std::optional<std::string_view> emfPlusRecords(MetafileReader& r) {
 
 } // namespace
 
+const MetafileRecordTable<emf::RecordType>& emf::recordTable() {
+    static const MetafileRecordTable<RecordType> table{drawingRecords(), textRecords()};
+    return table;
+}
+
 std::optional<EmfPlayer::Header> EmfPlayer::readHeader(std::string_view bytes) {
     MetafileReader r(bytes);
     const std::uint32_t type = r.u32(0);
     const std::uint32_t size = r.u32(4);
-    if (!r.ok() || type != 1 || size < kHeaderMinimum || size > bytes.size() || r.u32(40) != kSignature) {
+    if (!r.ok() || type != emf::EMR_HEADER || size < kHeaderMinimum || size > bytes.size() ||
+        r.u32(40) != kSignature) {
         return std::nullopt;
     }
     Header h;
@@ -74,11 +79,11 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
         if (!head.ok() || size < 8 || size > bytes_.size() - at) {
             return false;
         }
-        if (type == 14) { // EOF
+        if (type == emf::EMR_EOF) {
             return true;
         }
         MetafileReader record(bytes_.substr(at, size));
-        const auto plusRecords = type == kComment ? emfPlusRecords(record) : std::nullopt;
+        const auto plusRecords = type == emf::EMR_COMMENT ? emfPlusRecords(record) : std::nullopt;
         if (plusRecords) {
             // A malformed EMF+ record ends only its own comment: the plain records go on.
             plus.playComment(*plusRecords);
@@ -102,8 +107,11 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
 }
 
 bool EmfPlayer::playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r) const {
-    for (const auto play : {emf::playStateRecord, emf::playDrawingRecord, emf::playBitmapRecord}) {
-        if (const std::optional<bool> played = play(canvas, type, r)) {
+    if (const MetafileRecordHandler handler = emf::recordTable().find(type)) {
+        return handler(canvas, r);
+    }
+    for (const auto family : {emf::playStateRecord, emf::playObjectRecord, emf::playBitmapRecord}) {
+        if (const std::optional<bool> played = family(canvas, type, r)) {
             return *played;
         }
     }

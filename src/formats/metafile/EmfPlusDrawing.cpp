@@ -1,5 +1,6 @@
 #include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/EmfPlusPlayer.h"
+#include "formats/metafile/EmfPlusRecordTypes.h"
 #include "formats/metafile/MetafileGlyphs.h"
 #include "formats/metafile/WmfPlayer.h"
 
@@ -12,28 +13,6 @@ namespace {
 // Metafiles drawn as images inside metafiles, at most this deep.
 constexpr int kMaxNesting = 3;
 thread_local int nesting = 0;
-
-enum : std::uint16_t {
-    kFillRects = 0x400A,
-    kDrawRects = 0x400B,
-    kFillPolygon = 0x400C,
-    kDrawLines = 0x400D,
-    kFillEllipse = 0x400E,
-    kDrawEllipse = 0x400F,
-    kFillPie = 0x4010,
-    kDrawPie = 0x4011,
-    kDrawArc = 0x4012,
-    kFillRegion = 0x4013,
-    kFillPath = 0x4014,
-    kDrawPath = 0x4015,
-    kFillClosedCurve = 0x4016,
-    kDrawClosedCurve = 0x4017,
-    kDrawCurve = 0x4018,
-    kDrawBeziers = 0x4019,
-    kDrawImage = 0x401A,
-    kDrawImagePoints = 0x401B,
-    kDrawString = 0x401C,
-};
 
 // A cardinal spline through the points as Bezier segments.
 QPainterPath curve(const std::vector<QPointF>& p, double tension, bool closed) {
@@ -139,9 +118,9 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
         }
     };
     switch (type) {
-    case kFillRects:
-    case kDrawRects: {
-        const std::size_t countAt = type == kFillRects ? 4 : 0;
+    case emfplus::EmfPlusFillRects:
+    case emfplus::EmfPlusDrawRects: {
+        const std::size_t countAt = type == emfplus::EmfPlusFillRects ? 4 : 0;
         const std::uint32_t count = r.u32(countAt);
         const std::size_t each = compressed ? 8 : 16;
         if (!r.ok() || count > r.size() / each || !r.has(countAt + 4, count * each)) {
@@ -151,43 +130,45 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
         for (std::uint32_t i = 0; i < count; ++i) {
             path.addRect(emfplus::readRect(r, countAt + 4 + i * each, compressed));
         }
-        if (type == kFillRects) {
+        if (type == emfplus::EmfPlusFillRects) {
             fillWith(r.u32(0), path);
         } else {
             stroke(path, id);
         }
         return true;
     }
-    case kFillPolygon:
-    case kDrawLines:
-    case kDrawBeziers:
-    case kFillClosedCurve:
-    case kDrawClosedCurve:
-    case kDrawCurve: {
-        const std::size_t countAt = type == kFillPolygon || type == kDrawClosedCurve ? 4
-                                    : type == kFillClosedCurve                       ? 8
-                                    : type == kDrawCurve                             ? 12
-                                                                                     : 0;
+    case emfplus::EmfPlusFillPolygon:
+    case emfplus::EmfPlusDrawLines:
+    case emfplus::EmfPlusDrawBeziers:
+    case emfplus::EmfPlusFillClosedCurve:
+    case emfplus::EmfPlusDrawClosedCurve:
+    case emfplus::EmfPlusDrawCurve: {
+        const std::size_t countAt =
+            type == emfplus::EmfPlusFillPolygon || type == emfplus::EmfPlusDrawClosedCurve ? 4
+            : type == emfplus::EmfPlusFillClosedCurve                                      ? 8
+            : type == emfplus::EmfPlusDrawCurve                                            ? 12
+                                                                                           : 0;
         std::vector<QPointF> p;
         if (!points(countAt, p) || p.empty()) {
             return r.ok();
         }
         QPainterPath path;
-        if (type == kFillClosedCurve || type == kDrawClosedCurve || type == kDrawCurve) {
-            const double tension = r.f32(type == kFillClosedCurve ? 4 : 0);
-            path = curve(p, std::isfinite(tension) ? tension : 0.5, type != kDrawCurve);
-        } else if (type == kDrawBeziers) {
+        if (type == emfplus::EmfPlusFillClosedCurve || type == emfplus::EmfPlusDrawClosedCurve ||
+            type == emfplus::EmfPlusDrawCurve) {
+            const double tension = r.f32(type == emfplus::EmfPlusFillClosedCurve ? 4 : 0);
+            path = curve(p, std::isfinite(tension) ? tension : 0.5, type != emfplus::EmfPlusDrawCurve);
+        } else if (type == emfplus::EmfPlusDrawBeziers) {
             path.moveTo(p[0]);
             for (std::size_t i = 1; i + 2 < p.size(); i += 3) {
                 path.cubicTo(p[i], p[i + 1], p[i + 2]);
             }
         } else {
             path.addPolygon(QPolygonF(QList<QPointF>(p.begin(), p.end())));
-            if (type == kFillPolygon || (flags & 0x2000)) {
+            if (type == emfplus::EmfPlusFillPolygon || (flags & 0x2000)) {
                 path.closeSubpath();
             }
         }
-        if (type == kFillPolygon || type == kFillClosedCurve) {
+        if (type == emfplus::EmfPlusFillPolygon || type == emfplus::EmfPlusFillClosedCurve) {
             path.setFillRule((flags & 0x2000) ? Qt::WindingFill : Qt::OddEvenFill);
             fillWith(r.u32(0), path);
         } else {
@@ -195,46 +176,46 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
         }
         return true;
     }
-    case kFillEllipse:
-    case kDrawEllipse: {
-        const std::size_t rectAt = type == kFillEllipse ? 4 : 0;
+    case emfplus::EmfPlusFillEllipse:
+    case emfplus::EmfPlusDrawEllipse: {
+        const std::size_t rectAt = type == emfplus::EmfPlusFillEllipse ? 4 : 0;
         QPainterPath path;
         path.addEllipse(emfplus::readRect(r, rectAt, compressed));
         if (!r.ok()) {
             return false;
         }
-        if (type == kFillEllipse) {
+        if (type == emfplus::EmfPlusFillEllipse) {
             fillWith(r.u32(0), path);
         } else {
             stroke(path, id);
         }
         return true;
     }
-    case kFillPie:
-    case kDrawPie:
-    case kDrawArc: {
-        const std::size_t at = type == kFillPie ? 4 : 0;
+    case emfplus::EmfPlusFillPie:
+    case emfplus::EmfPlusDrawPie:
+    case emfplus::EmfPlusDrawArc: {
+        const std::size_t at = type == emfplus::EmfPlusFillPie ? 4 : 0;
         const double start = r.f32(at), sweep = r.f32(at + 4);
         const QRectF rect = emfplus::readRect(r, at + 8, compressed);
         if (!r.ok() || !std::isfinite(start) || !std::isfinite(sweep)) {
             return false;
         }
-        const QPainterPath path = arcPath(rect, start, sweep, type != kDrawArc);
-        if (type == kFillPie) {
+        const QPainterPath path = arcPath(rect, start, sweep, type != emfplus::EmfPlusDrawArc);
+        if (type == emfplus::EmfPlusFillPie) {
             fillWith(r.u32(0), path);
         } else {
             stroke(path, id);
         }
         return true;
     }
-    case kFillRegion:
-    case kFillPath:
-    case kDrawPath: {
+    case emfplus::EmfPlusFillRegion:
+    case emfplus::EmfPlusFillPath:
+    case emfplus::EmfPlusDrawPath: {
         const auto* path = std::get_if<QPainterPath>(object(id));
         if (!path) {
             return true;
         }
-        if (type == kDrawPath) {
+        if (type == emfplus::EmfPlusDrawPath) {
             stroke(*path, r.u32(0));
         } else {
             fillWith(r.u32(0), *path);
@@ -248,12 +229,12 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
 
 bool EmfPlusPlayer::playImageRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
     const auto* image = std::get_if<emfplus::Image>(object(flags & 0xFF));
-    if (!image || (type != kDrawImage && type != kDrawImagePoints)) {
+    if (!image || (type != emfplus::EmfPlusDrawImage && type != emfplus::EmfPlusDrawImagePoints)) {
         return true;
     }
     const QRectF source = emfplus::readRect(r, 8, false);
     QTransform placed; // source rectangle (image pixels) to world units
-    if (type == kDrawImage) {
+    if (type == emfplus::EmfPlusDrawImage) {
         const QRectF dest = emfplus::readRect(r, 24, (flags & 0x4000) != 0);
         if (source.width() == 0 || source.height() == 0) {
             return r.ok();
@@ -315,15 +296,15 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     QString text;
     std::vector<QPointF> positions;
     QRectF layout;
-    int alignment = Qt::AlignLeft | Qt::AlignTop;
-    if (type == kDrawString) {
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+    if (type == emfplus::EmfPlusDrawString) {
         const std::uint32_t length = r.u32(8);
         layout = emfplus::readRect(r, 12, false);
         if (!r.ok() || length > r.size() / 2 || !r.has(28, std::size_t{length} * 2)) {
             return false;
         }
         for (std::uint32_t i = 0; i < length; ++i) {
-            text.append(QChar(static_cast<char16_t>(r.u16(28 + i * 2))));
+            text.append(QChar(static_cast<char16_t>(r.u16(28 + std::size_t{i} * 2))));
         }
         if (const auto* format = std::get_if<emfplus::StringFormat>(object(r.u32(4)))) {
             alignment = (format->alignment == 1   ? Qt::AlignHCenter
@@ -350,9 +331,12 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
             return false;
         }
     }
-    QRectF bounds = layout.isEmpty() ? QRectF(layout.topLeft(), QSizeF(em * text.size(), em * 2)) : layout;
+    QRectF bounds = layout.isEmpty()
+                        ? QRectF(layout.topLeft(), QSizeF(em * static_cast<double>(text.size()), em * 2))
+                        : layout;
     if (!positions.empty()) {
-        bounds = QRectF(positions.front() - QPointF(0, em), QSizeF(em * text.size(), em * 2));
+        bounds =
+            QRectF(positions.front() - QPointF(0, em), QSizeF(em * static_cast<double>(text.size()), em * 2));
     }
     if (text.isEmpty() || !begin(bounds)) {
         return true;
@@ -363,7 +347,7 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     painter_.scale(1 / k, 1 / k);
     painter_.setFont(qfont);
     painter_.setPen(QPen(brush->brush, 0));
-    if (type == kDrawString) {
+    if (type == emfplus::EmfPlusDrawString) {
         const QRectF scaled(layout.x() * k, layout.y() * k, layout.width() * k, layout.height() * k);
         const bool wrap = layout.width() > 0;
         drawMetafileText(painter_, scaled, alignment | (wrap ? Qt::TextWordWrap : Qt::TextDontClip), text);

@@ -140,8 +140,8 @@ void readBlend(MetafileReader& r, std::size_t at, std::uint32_t flags, QColor st
         if (count >= 2 && count < 4096 && r.has(at + 4, std::size_t{count} * 8)) {
             QGradientStops stops;
             for (std::uint32_t i = 0; i < count; ++i) {
-                stops.append({std::clamp<double>(r.f32(at + 4 + i * 4), 0, 1),
-                              argb(r.u32(at + 4 + std::size_t{count} * 4 + i * 4))});
+                stops.append({std::clamp<double>(r.f32(at + 4 + std::size_t{i} * 4), 0, 1),
+                              argb(r.u32(at + 4 + std::size_t{count} * 4 + std::size_t{i} * 4))});
             }
             gradient.setStops(stops);
         }
@@ -150,9 +150,10 @@ void readBlend(MetafileReader& r, std::size_t at, std::uint32_t flags, QColor st
         if (count >= 2 && count < 4096 && r.has(at + 4, std::size_t{count} * 8)) {
             QGradientStops stops;
             for (std::uint32_t i = 0; i < count; ++i) {
-                const double f = std::clamp<double>(r.f32(at + 4 + std::size_t{count} * 4 + i * 4), 0, 1);
+                const double f =
+                    std::clamp<double>(r.f32(at + 4 + std::size_t{count} * 4 + std::size_t{i} * 4), 0, 1);
                 const auto mix = [f](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * f)); };
-                stops.append({std::clamp<double>(r.f32(at + 4 + i * 4), 0, 1),
+                stops.append({std::clamp<double>(r.f32(at + 4 + std::size_t{i} * 4), 0, 1),
                               QColor(mix(start.red(), end.red()), mix(start.green(), end.green()),
                                      mix(start.blue(), end.blue()), mix(start.alpha(), end.alpha()))});
             }
@@ -334,7 +335,7 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
         if (count > 0 && count < 256 && r.has(p + 4, std::size_t{count} * 4)) {
             QList<qreal> dashes;
             for (std::uint32_t i = 0; i < count; ++i) {
-                const double v = r.f32(p + 4 + i * 4);
+                const double v = r.f32(p + 4 + std::size_t{i} * 4);
                 dashes.append(finite(v) && v > 0 ? v : 1);
             }
             if (dashes.size() % 2) {
@@ -377,7 +378,7 @@ std::optional<Font> readFont(MetafileReader& r, std::size_t at) {
     }
     QString family;
     for (std::uint32_t i = 0; i < length; ++i) {
-        family.append(QChar(static_cast<char16_t>(r.u16(at + 24 + i * 2))));
+        family.append(QChar(static_cast<char16_t>(r.u16(at + 24 + std::size_t{i} * 2))));
     }
     font.font.setFamily(family);
     font.font.setBold(style & 1);
@@ -439,7 +440,8 @@ std::optional<Image> readImage(std::string_view bytes) {
 } // namespace
 
 QColor argb(std::uint32_t v) {
-    return QColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF, (v >> 24) & 0xFF);
+    return QColor(static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+                  static_cast<int>(v & 0xFF), static_cast<int>((v >> 24) & 0xFF));
 }
 
 QRectF readRect(MetafileReader& r, std::size_t at, bool compressed) {
@@ -489,39 +491,39 @@ bool readPoints(MetafileReader& r, std::size_t& at, std::size_t count, bool comp
 std::optional<Object> readObject(int type, std::string_view bytes) {
     MetafileReader r(bytes);
     switch (type) {
-    case kBrush:
+    case ObjectTypeBrush:
         if (auto brush = readBrush(r, 0)) {
             return *brush;
         }
         break;
-    case kPen:
+    case ObjectTypePen:
         if (auto pen = readPen(r, 0)) {
             return *pen;
         }
         break;
-    case kPath:
+    case ObjectTypePath:
         if (auto path = readPath(r, 0)) {
             return *path;
         }
         break;
-    case kRegion: {
+    case ObjectTypeRegion: {
         std::size_t at = 8;
         if (auto region = readRegionNode(r, at, 0)) {
             return *region;
         }
         break;
     }
-    case kImage:
+    case ObjectTypeImage:
         if (auto image = readImage(bytes)) {
             return *image;
         }
         break;
-    case kFont:
+    case ObjectTypeFont:
         if (auto font = readFont(r, 0)) {
             return *font;
         }
         break;
-    case kStringFormat: {
+    case ObjectTypeStringFormat: {
         StringFormat format;
         format.alignment = static_cast<int>(r.u32(12));
         format.lineAlignment = static_cast<int>(r.u32(16));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/metafile/EmfPlusRecordTypes.h"
 #include "formats/metafile/MetafileReader.h"
 
 #include <QBrush>
@@ -39,10 +40,8 @@ struct Image {
     QSizeF size;
 };
 using Region = QPainterPath; // an infinite region is a very large rectangle
+// Region and path objects both read into the QPainterPath alternative.
 using Object = std::variant<std::monostate, Brush, Pen, QPainterPath, Image, Font, StringFormat>;
-
-// A region or path object is stored as its own alternative: regions read into QPainterPath too.
-enum ObjectType { kBrush = 1, kPen = 2, kPath = 3, kRegion = 4, kImage = 5, kFont = 6, kStringFormat = 7 };
 
 QColor argb(std::uint32_t v);
 // Points as a record holds them: 16-bit integers (compressed), relative 7/15-bit steps, or

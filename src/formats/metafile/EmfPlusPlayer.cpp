@@ -1,5 +1,7 @@
 #include "formats/metafile/EmfPlusPlayer.h"
 
+#include "formats/metafile/EmfPlusRecordTypes.h"
+
 #include <cmath>
 
 namespace velmoa {
@@ -9,30 +11,6 @@ constexpr std::uint32_t kMaxObjectSize = 64u * 1024 * 1024;
 constexpr std::size_t kMaxSaved = 1024;
 // Pixels touched, as the plain player counts them.
 constexpr double kMaxWork = 2e9;
-
-enum : std::uint16_t {
-    kHeader = 0x4001,
-    kGetDc = 0x4004,
-    kObject = 0x4008,
-    kClear = 0x4009,
-    kSave = 0x4025,
-    kRestore = 0x4026,
-    kBeginContainer = 0x4027,
-    kBeginContainerNoParams = 0x4028,
-    kEndContainer = 0x4029,
-    kSetWorldTransform = 0x402A,
-    kResetWorldTransform = 0x402B,
-    kMultiplyWorldTransform = 0x402C,
-    kTranslateWorldTransform = 0x402D,
-    kScaleWorldTransform = 0x402E,
-    kRotateWorldTransform = 0x402F,
-    kSetPageTransform = 0x4030,
-    kResetClip = 0x4031,
-    kSetClipRect = 0x4032,
-    kSetClipPath = 0x4033,
-    kSetClipRegion = 0x4034,
-    kOffsetClip = 0x4035,
-};
 
 bool finite(const QTransform& t) {
     for (const double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()}) {
@@ -66,7 +44,7 @@ bool EmfPlusPlayer::playComment(std::string_view records) {
             return false;
         }
         Record r(records.substr(at + 12, dataSize));
-        getDc_ = type == kGetDc;
+        getDc_ = type == emfplus::EmfPlusGetDC;
         if (work_ > kMaxWork || !playRecord(type, flags, r)) {
             return false;
         }
@@ -80,7 +58,7 @@ bool EmfPlusPlayer::exhausted() const {
 }
 
 bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
-    if (type == kHeader) {
+    if (type == emfplus::EmfPlusHeader) {
         const std::uint32_t dpiX = r.u32(8), dpiY = r.u32(12);
         if (r.ok() && dpiX > 0 && dpiX < 10000 && dpiY > 0 && dpiY < 10000) {
             dpi_ = QSizeF(dpiX, dpiY);
@@ -91,13 +69,13 @@ bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& 
     if (!active_) {
         return true; // records before a header mean nothing
     }
-    if (type == kObject) {
+    if (type == emfplus::EmfPlusObject) {
         return playObject(flags, r.all());
     }
-    if (type >= 0x400A && type <= 0x401B) {
+    if (type >= emfplus::EmfPlusFillRects && type <= emfplus::EmfPlusDrawImagePoints) {
         return playDrawingRecord(type, flags, r);
     }
-    if (type == 0x401C || type == 0x4036) {
+    if (type == emfplus::EmfPlusDrawString || type == emfplus::EmfPlusDrawDriverString) {
         return playTextRecord(type, flags, r);
     }
     return playStateRecord(type, flags, r);
@@ -182,7 +160,7 @@ bool EmfPlusPlayer::playStateRecord(std::uint16_t type, std::uint16_t flags, Rec
         return true;
     };
     switch (type) {
-    case kClear:
+    case emfplus::EmfPlusClear:
         if (begin(worldToTarget().inverted().mapRect(target_))) {
             painter_.resetTransform();
             painter_.setTransform(origin_);
@@ -191,28 +169,28 @@ bool EmfPlusPlayer::playStateRecord(std::uint16_t type, std::uint16_t flags, Rec
             end();
         }
         return true;
-    case kSetWorldTransform: {
+    case emfplus::EmfPlusSetWorldTransform: {
         const QTransform m(r.f32(0), r.f32(4), r.f32(8), r.f32(12), r.f32(16), r.f32(20));
         if (r.ok() && finite(m)) {
             state_.world = m;
         }
         return r.ok();
     }
-    case kResetWorldTransform:
+    case emfplus::EmfPlusResetWorldTransform:
         state_.world = QTransform();
         return true;
-    case kMultiplyWorldTransform:
+    case emfplus::EmfPlusMultiplyWorldTransform:
         return multiply(QTransform(r.f32(0), r.f32(4), r.f32(8), r.f32(12), r.f32(16), r.f32(20)));
-    case kTranslateWorldTransform:
+    case emfplus::EmfPlusTranslateWorldTransform:
         return multiply(QTransform::fromTranslate(r.f32(0), r.f32(4)));
-    case kScaleWorldTransform:
+    case emfplus::EmfPlusScaleWorldTransform:
         return multiply(QTransform::fromScale(r.f32(0), r.f32(4)));
-    case kRotateWorldTransform: {
+    case emfplus::EmfPlusRotateWorldTransform: {
         QTransform rotation;
         rotation.rotate(r.f32(0));
         return multiply(rotation);
     }
-    case kSetPageTransform: {
+    case emfplus::EmfPlusSetPageTransform: {
         const double scale = r.f32(0);
         if (std::isfinite(scale) && scale > 0 && scale < 1e6) {
             state_.pageUnit = flags & 0xFF;
@@ -220,37 +198,37 @@ bool EmfPlusPlayer::playStateRecord(std::uint16_t type, std::uint16_t flags, Rec
         }
         return true;
     }
-    case kResetClip:
+    case emfplus::EmfPlusResetClip:
         state_.clip.reset();
         return true;
-    case kSetClipRect: {
+    case emfplus::EmfPlusSetClipRect: {
         QPainterPath path;
         path.addRect(emfplus::readRect(r, 0, false).normalized());
         combineClip(worldToTarget().map(path), (flags >> 8) & 0xF);
         return r.ok();
     }
-    case kSetClipPath:
-    case kSetClipRegion: {
+    case emfplus::EmfPlusSetClipPath:
+    case emfplus::EmfPlusSetClipRegion: {
         if (const auto* path = std::get_if<QPainterPath>(object(flags & 0xFF))) {
             combineClip(worldToTarget().map(*path), (flags >> 8) & 0xF);
         }
         return true;
     }
-    case kOffsetClip:
+    case emfplus::EmfPlusOffsetClip:
         if (state_.clip) {
             const QTransform t = worldToTarget();
             state_.clip = state_.clip->translated(t.map(QPointF(r.f32(0), r.f32(4))) - t.map(QPointF()));
         }
         return true;
-    case kSave:
-    case kBeginContainer:
-    case kBeginContainerNoParams: {
+    case emfplus::EmfPlusSave:
+    case emfplus::EmfPlusBeginContainer:
+    case emfplus::EmfPlusBeginContainerNoParams: {
         if (saved_.size() >= kMaxSaved) {
             return true;
         }
-        const std::size_t indexAt = type == kBeginContainer ? 32 : 0;
+        const std::size_t indexAt = type == emfplus::EmfPlusBeginContainer ? 32 : 0;
         saved_.emplace_back(r.u32(indexAt), state_);
-        if (type == kBeginContainer) { // the source rectangle lands on the destination
+        if (type == emfplus::EmfPlusBeginContainer) { // the source rectangle lands on the destination
             const QRectF dest = emfplus::readRect(r, 0, false), source = emfplus::readRect(r, 16, false);
             if (source.width() != 0 && source.height() != 0) {
                 QTransform t = QTransform::fromTranslate(-source.x(), -source.y());
@@ -261,8 +239,8 @@ bool EmfPlusPlayer::playStateRecord(std::uint16_t type, std::uint16_t flags, Rec
         }
         return r.ok();
     }
-    case kRestore:
-    case kEndContainer: {
+    case emfplus::EmfPlusRestore:
+    case emfplus::EmfPlusEndContainer: {
         const std::uint32_t index = r.u32(0);
         for (std::size_t i = saved_.size(); i-- > 0;) {
             if (saved_[i].first == index) {

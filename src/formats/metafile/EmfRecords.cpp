@@ -13,9 +13,6 @@ constexpr std::uint32_t kMaxRegionRects = 20000;
 
 } // namespace
 
-QColor colourRef(std::uint32_t v) {
-    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-}
 QPointF point32(MetafileReader& r, std::size_t at) {
     return QPointF(r.i32(at), r.i32(at + 4));
 }
@@ -61,8 +58,10 @@ MetafileCanvas::Region readRegion(MetafileReader& r, std::size_t at, std::size_t
         return region;
     }
     const std::uint32_t count = std::min<std::uint32_t>(r.u32(at + 8), kMaxRegionRects);
-    for (std::uint32_t i = 0; i < count && r.has(at + 32 + i * 16, 16) && 32 + (i + 1) * 16 <= size; ++i) {
-        region.path.addRect(rect32(r, at + 32 + i * 16).normalized());
+    for (std::uint32_t i = 0;
+         i < count && r.has(at + 32 + std::size_t{i} * 16, 16) && 32 + (std::size_t{i} + 1) * 16 <= size;
+         ++i) {
+        region.path.addRect(rect32(r, at + 32 + std::size_t{i} * 16).normalized());
     }
     region.path.setFillRule(Qt::WindingFill);
     return region;

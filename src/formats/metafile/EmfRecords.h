@@ -1,6 +1,8 @@
 #pragma once
 
+#include "formats/metafile/EmfRecordTypes.h"
 #include "formats/metafile/MetafileCanvas.h"
+#include "formats/metafile/MetafileRecordTable.h"
 
 #include <QColor>
 #include <QImage>
@@ -9,6 +11,7 @@
 #include <QTransform>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace velmoa {
@@ -20,10 +23,19 @@ class MetafileReader;
 // The parts of the enhanced metafile player, one file for each family of records.
 namespace velmoa::emf {
 
-// Each family plays the enhanced metafile records it knows onto the canvas: nullopt when the
-// record type is not one of its own, false when the record is malformed and playing stops.
+// A handler gets the whole record, type and size included.
+using RecordEntry = MetafileRecordEntry<RecordType>;
+
+// The families with one handler per record, in a table each.
+std::span<const RecordEntry> drawingRecords(); // EmfDrawingRecords.cpp: shapes and paths
+std::span<const RecordEntry> textRecords();    // EmfTextRecords.cpp: text and gradients
+// All of them, looked up by type.
+const MetafileRecordTable<RecordType>& recordTable();
+
+// The families of short records that share one switch each: nullopt when the record type is not
+// one of its own, false when the record is malformed and playing stops.
 std::optional<bool> playStateRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
-std::optional<bool> playDrawingRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
+std::optional<bool> playObjectRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
 std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r);
 
 // A StretchDIBits of a mask with SRCPAINT and one of the image with SRCAND onto the same
@@ -33,7 +45,6 @@ std::optional<bool> playBitmapRecord(MetafileCanvas& canvas, std::uint32_t type,
 bool playMaskPair(MetafileCanvas& canvas, MetafileReader& mask, MetafileReader& image);
 
 // Reading the fields the record families share.
-QColor colourRef(std::uint32_t v);
 QPointF point32(MetafileReader& r, std::size_t at);
 QRectF rect32(MetafileReader& r, std::size_t at);
 bool readPoints(MetafileReader& r, std::size_t at, std::size_t count, bool small, std::vector<QPointF>& out);

@@ -33,10 +33,14 @@ QRgb pixelAt(const unsigned char* row, int x, int bits, QRgb text, QRgb backgrou
         const unsigned v = row[x * 2] | row[x * 2 + 1] << 8;
         return qRgb(((v >> 10) & 0x1F) * 255 / 31, ((v >> 5) & 0x1F) * 255 / 31, (v & 0x1F) * 255 / 31);
     }
-    case 24:
-        return qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
-    default:
-        return qRgb(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]);
+    case 24: {
+        const std::size_t at = static_cast<std::size_t>(x) * 3;
+        return qRgb(row[at + 2], row[at + 1], row[at]);
+    }
+    default: {
+        const std::size_t at = static_cast<std::size_t>(x) * 4;
+        return qRgb(row[at + 2], row[at + 1], row[at]);
+    }
     }
 }
 
@@ -56,7 +60,8 @@ QImage decodeBitmap16(std::string_view bytes, QRgb textColour, QRgb backgroundCo
         return {};
     }
     // Rows are padded to whole words; a larger stride in the header is taken as written.
-    const std::size_t minimum = static_cast<std::size_t>((width * bits + 15) / 16 * 2);
+    const std::size_t minimum =
+        (static_cast<std::size_t>(width) * static_cast<std::size_t>(bits) + 15) / 16 * 2;
     const std::size_t stride = static_cast<std::size_t>(widthBytes) >= minimum ? widthBytes : minimum;
     const std::size_t needed = stride * static_cast<std::size_t>(height);
     std::size_t at = kHeaderSize;

@@ -1,5 +1,6 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafileGdi.h"
 #include "formats/metafile/MetafileRasterOp.h"
 
 #include <QPaintEngine>
@@ -10,18 +11,20 @@ namespace velmoa {
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 1024;
+// The high byte of a COLORREF that holds a palette index.
+constexpr std::uint32_t kPaletteIndex = 1;
 
 Qt::BrushStyle hatchStyle(int hatch) {
     switch (hatch) {
-    case 0:
+    case gdi::HS_HORIZONTAL:
         return Qt::HorPattern;
-    case 1:
+    case gdi::HS_VERTICAL:
         return Qt::VerPattern;
-    case 2:
+    case gdi::HS_FDIAGONAL:
         return Qt::FDiagPattern;
-    case 3:
+    case gdi::HS_BDIAGONAL:
         return Qt::BDiagPattern;
-    case 4:
+    case gdi::HS_CROSS:
         return Qt::CrossPattern;
     default:
         return Qt::DiagCrossPattern;
@@ -66,50 +69,51 @@ bool MetafileCanvas::selectObject(std::size_t index) {
     } else if (const auto* font = std::get_if<Font>(found)) {
         state_.font = *font;
     } else if (const auto* region = std::get_if<Region>(found)) {
-        selectClipRegion(region, 5);
+        selectClipRegion(region, gdi::RGN_COPY);
     }
     return true;
 }
 
 std::optional<MetafileCanvas::Brush> MetafileCanvas::stockBrush(std::uint32_t stock) {
     const int greys[] = {255, 192, 128, 64, 0};
-    const std::uint32_t which = stock & 0x7FFFFFFF;
-    if (which <= 4) {
+    const std::uint32_t which = stock & ~gdi::kStockObjectFlag;
+    if (which <= gdi::BLACK_BRUSH) {
         return Brush{Brush::Kind::Solid, QColor(greys[which], greys[which], greys[which]), 0, {}};
     }
-    if (which == 5) {
+    if (which == gdi::NULL_BRUSH) {
         return Brush{Brush::Kind::Null, Qt::black, 0, {}};
     }
-    if (which == 18) {
+    if (which == gdi::DC_BRUSH) {
         return Brush{};
     }
     return std::nullopt;
 }
 
 bool MetafileCanvas::selectStockObject(std::uint32_t stock) {
-    const std::uint32_t which = stock & 0x7FFFFFFF;
+    const std::uint32_t which = stock & ~gdi::kStockObjectFlag;
     if (auto brush = stockBrush(stock)) {
         state_.brush = *brush;
-    } else if (which == 6 || which == 7) {
-        state_.pen = Pen{0, 0, which == 6 ? QColor(Qt::white) : QColor(Qt::black)};
-    } else if (which == 8) {
-        state_.pen = Pen{5, 0, Qt::black};
-    } else if (which >= 10 && which <= 17 && which != 15) {
+    } else if (which == gdi::WHITE_PEN || which == gdi::BLACK_PEN) {
+        state_.pen = Pen{gdi::PS_SOLID, 0, which == gdi::WHITE_PEN ? QColor(Qt::white) : QColor(Qt::black)};
+    } else if (which == gdi::NULL_PEN) {
+        state_.pen = Pen{gdi::PS_NULL, 0, Qt::black};
+    } else if (which >= gdi::OEM_FIXED_FONT && which <= gdi::DEFAULT_GUI_FONT &&
+               which != gdi::DEFAULT_PALETTE) {
         state_.font = Font{};
-    } else if (which == 19) {
+    } else if (which == gdi::DC_PEN) {
         state_.pen = Pen{};
-    } else if (which != 15) {
+    } else if (which != gdi::DEFAULT_PALETTE) {
         return false;
     }
     return true;
 }
 
 QColor MetafileCanvas::colour(std::uint32_t ref) const {
-    if ((ref >> 24) == 1) {
+    if ((ref >> 24) == kPaletteIndex) {
         const std::size_t index = ref & 0xFFFF;
         return index < palette_.size() ? QColor(palette_[index]) : QColor(Qt::black);
     }
-    return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+    return colourRef(ref);
 }
 
 QTransform MetafileCanvas::logicalToTarget() const {
@@ -183,7 +187,7 @@ void MetafileCanvas::combineClip(const QPainterPath& path, int mode) {
 
 void MetafileCanvas::selectClipRegion(const Region* region, int mode) {
     if (!region) {
-        if (mode == 5) {
+        if (mode == gdi::RGN_COPY) {
             state_.clip.reset();
             clipApplied_ = false;
         }
@@ -202,12 +206,12 @@ void MetafileCanvas::applyClip() {
 }
 
 bool MetafileCanvas::prepare(bool forText) {
-    if (state_.rop2 == 11 && !forText) { // R2_NOP draws nothing
+    if (state_.rop2 == gdi::R2_NOP && !forText) { // draws nothing
         return false;
     }
     applyClip();
     painter_.setOpacity(1.0);
-    const bool copyPen = forText || state_.rop2 == 13;
+    const bool copyPen = forText || state_.rop2 == gdi::R2_COPYPEN;
     painter_.setCompositionMode(
         rasterOps_ && !copyPen
             ? rop::compositionMode(rop::fromRop2(state_.rop2)).value_or(QPainter::CompositionMode_SourceOver)
@@ -255,8 +259,8 @@ QPainterPath MetafileCanvas::withinBudget(const QPainterPath& path, const QRectF
 
 QPen MetafileCanvas::makePen(double widthFactor) const {
     const Pen& p = state_.pen;
-    const std::uint32_t style = p.style & 0xF;
-    if (style == 5) {
+    const std::uint32_t style = p.style & gdi::PS_STYLE_MASK;
+    if (style == gdi::PS_NULL) {
         return Qt::NoPen;
     }
     QPen pen(p.color);
@@ -265,38 +269,38 @@ QPen MetafileCanvas::makePen(double widthFactor) const {
     pen.setWidthF(hairline ? 0 : p.width * widthFactor);
     pen.setCosmetic(hairline);
     switch (style) {
-    case 1:
+    case gdi::PS_DASH:
         pen.setStyle(Qt::DashLine);
         break;
-    case 2:
-    case 8:
+    case gdi::PS_DOT:
+    case gdi::PS_ALTERNATE:
         pen.setStyle(Qt::DotLine);
         break;
-    case 3:
+    case gdi::PS_DASHDOT:
         pen.setStyle(Qt::DashDotLine);
         break;
-    case 4:
+    case gdi::PS_DASHDOTDOT:
         pen.setStyle(Qt::DashDotDotLine);
         break;
     default:
         break;
     }
-    switch (p.style & 0xF00) {
-    case 0x100:
+    switch (p.style & gdi::PS_ENDCAP_MASK) {
+    case gdi::PS_ENDCAP_SQUARE:
         pen.setCapStyle(Qt::SquareCap);
         break;
-    case 0x200:
+    case gdi::PS_ENDCAP_FLAT:
         pen.setCapStyle(Qt::FlatCap);
         break;
     default:
         pen.setCapStyle(Qt::RoundCap);
         break;
     }
-    switch (p.style & 0xF000) {
-    case 0x1000:
+    switch (p.style & gdi::PS_JOIN_MASK) {
+    case gdi::PS_JOIN_BEVEL:
         pen.setJoinStyle(Qt::BevelJoin);
         break;
-    case 0x2000:
+    case gdi::PS_JOIN_MITER:
         pen.setJoinStyle(Qt::MiterJoin);
         pen.setMiterLimit(state_.miterLimit);
         break;
@@ -308,7 +312,7 @@ QPen MetafileCanvas::makePen(double widthFactor) const {
 }
 
 void MetafileCanvas::fillWithBrush(const QPainterPath& path, const Brush& brush) {
-    fillWithBrush(painter_, path, brush, state_.bkMode == 2);
+    fillWithBrush(painter_, path, brush, state_.bkMode == gdi::OPAQUE);
 }
 
 void MetafileCanvas::fillWithBrush(QPainter& painter, const QPainterPath& path, const Brush& brush,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/metafile/MetafileClipper.h"
+#include "formats/metafile/MetafileGdi.h"
 #include "formats/metafile/MetafileMapping.h"
 #include "formats/metafile/MetafileObjects.h"
 
@@ -56,6 +57,11 @@ class MetafileCanvas {
     const std::vector<QRgb>& palette() const { return palette_; }
     // A COLORREF: 0x00bbggrr, or a palette index when the high byte is 1.
     QColor colour(std::uint32_t ref) const;
+    // The red, green and blue bytes of a COLORREF, whatever its high byte says.
+    static QColor colourRef(std::uint32_t ref) {
+        return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
+                      static_cast<int>((ref >> 16) & 0xFF));
+    }
     // The brush a stock-object index (high bit set) stands for; nullopt for other objects.
     static std::optional<Brush> stockBrush(std::uint32_t stock);
     bool deleteObject(std::size_t index) { return objects_.remove(index); }
@@ -93,7 +99,7 @@ class MetafileCanvas {
     void setPolyFillMode(int mode) { state_.polyFillMode = mode; }
     void setRop2(int rop) { state_.rop2 = rop; }
     void setStretchBltMode(int mode) { state_.stretchMode = mode; }
-    void setArcDirection(int direction) { state_.arcClockwise = direction == 2; }
+    void setArcDirection(int direction) { state_.arcClockwise = direction == gdi::AD_CLOCKWISE; }
     void setMiterLimit(double limit) { state_.miterLimit = limit; }
     bool saveDc();
     bool restoreDc(int which);
@@ -161,11 +167,11 @@ class MetafileCanvas {
         Font font;
         QColor textColor = Qt::black;
         QColor bkColor = Qt::white;
-        int bkMode = 2;
+        int bkMode = gdi::OPAQUE;
         std::uint32_t textAlign = 0;
-        int polyFillMode = 1;
-        int rop2 = 13;
-        int stretchMode = 1;
+        int polyFillMode = gdi::ALTERNATE;
+        int rop2 = gdi::R2_COPYPEN;
+        int stretchMode = gdi::BLACKONWHITE;
         bool arcClockwise = false;
         double miterLimit = 10;
         MetafileMapping mapping;

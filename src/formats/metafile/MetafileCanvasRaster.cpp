@@ -1,5 +1,6 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafileGdi.h"
 #include "formats/metafile/MetafileRasterOp.h"
 
 #include <algorithm>
@@ -75,7 +76,7 @@ void MetafileCanvas::stretchImage(const QRectF& dest, const QImage& image, const
     // art stays crisp.
     const QTransform toTarget = imageToLogical * logicalToTarget();
     const bool smooth =
-        (std::abs(toTarget.m11()) < 1 && std::abs(toTarget.m22()) < 1) || state_.stretchMode == 4;
+        (std::abs(toTarget.m11()) < 1 && std::abs(toTarget.m22()) < 1) || state_.stretchMode == gdi::HALFTONE;
     if (rop::usesDestination(index)) {
         rasterOp(dest, index, [&](QPainter& p) {
             p.setTransform(imageToLogical * p.transform());

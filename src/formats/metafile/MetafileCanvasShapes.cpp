@@ -1,5 +1,6 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafileGdi.h"
 #include "formats/metafile/MetafilePathCulling.h"
 
 #include <algorithm>
@@ -30,7 +31,8 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
         fillWithBrush(drawn, state_.brush);
         // Shapes split into touching pieces (as converters write thick lines) would show
         // hairline seams where antialiased edges meet; a hairline of the fill closes them.
-        if (pen.style() == Qt::NoPen && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
+        if (pen.style() == Qt::NoPen && state_.brush.kind == Brush::Kind::Solid &&
+            state_.rop2 == gdi::R2_COPYPEN) {
             painter_.strokePath(drawn, QPen(state_.brush.color, 0));
         }
     }
@@ -61,9 +63,9 @@ void MetafileCanvas::drawTargetPath(const QPainterPath& targetPath, bool fill, b
     painter_.setTransform(origin_);
     if (fill) {
         QPainterPath filled = drawn;
-        filled.setFillRule(state_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill);
+        filled.setFillRule(state_.polyFillMode == gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
         fillWithBrush(filled, state_.brush);
-        if (!stroke && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == 13) {
+        if (!stroke && state_.brush.kind == Brush::Kind::Solid && state_.rop2 == gdi::R2_COPYPEN) {
             painter_.strokePath(filled, QPen(state_.brush.color, 0)); // closes seams, as in drawPath
         }
     }
@@ -165,7 +167,7 @@ void MetafileCanvas::polyBezierTo(const std::vector<QPointF>& points) {
 
 void MetafileCanvas::polyPolygon(const std::vector<std::vector<QPointF>>& polygons) {
     QPainterPath path;
-    path.setFillRule(state_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill);
+    path.setFillRule(state_.polyFillMode == gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     for (const auto& polygon : polygons) {
         if (polygon.size() < 2) {
             continue;
@@ -181,7 +183,8 @@ void MetafileCanvas::polyPolygon(const std::vector<std::vector<QPointF>>& polygo
 
 QRectF MetafileCanvas::framed(const QRectF& rect) const {
     // An inside-frame pen keeps its whole width within the shape's rectangle.
-    const double inset = (state_.pen.style & 0xF) == 6 ? state_.pen.width / 2 : 0;
+    const double inset =
+        (state_.pen.style & gdi::PS_STYLE_MASK) == gdi::PS_INSIDEFRAME ? state_.pen.width / 2 : 0;
     const QRectF normal = rect.normalized();
     if (inset <= 0 || normal.width() <= 2 * inset || normal.height() <= 2 * inset) {
         return normal;
@@ -290,17 +293,17 @@ void MetafileCanvas::polyDraw(const std::vector<QPointF>& points, const std::vec
     QPainterPath path(state_.position);
     QPointF figureStart = state_.position;
     for (std::size_t i = 0; i < points.size() && i < types.size(); ++i) {
-        const std::uint8_t type = types[i] & 6;
-        if (type == 6) {
+        const std::uint8_t type = types[i] & gdi::PT_MOVETO;
+        if (type == gdi::PT_MOVETO) {
             path.moveTo(points[i]);
             figureStart = points[i];
-        } else if (type == 4 && i + 2 < points.size()) {
+        } else if (type == gdi::PT_BEZIERTO && i + 2 < points.size()) {
             path.cubicTo(points[i], points[i + 1], points[i + 2]);
             i += 2;
         } else {
             path.lineTo(points[i]);
         }
-        if (types[i] & 1) {
+        if (types[i] & gdi::PT_CLOSEFIGURE) {
             path.lineTo(figureStart);
         }
     }
@@ -350,7 +353,7 @@ void MetafileCanvas::strokeAndFillPath() {
 
 void MetafileCanvas::selectClipPath(int mode) {
     QPainterPath path = path_;
-    path.setFillRule(state_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill);
+    path.setFillRule(state_.polyFillMode == gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     combineClip(path, mode);
     path_ = QPainterPath();
 }

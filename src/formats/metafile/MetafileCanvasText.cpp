@@ -1,5 +1,6 @@
 #include "formats/metafile/MetafileCanvas.h"
 
+#include "formats/metafile/MetafileGdi.h"
 #include "formats/metafile/MetafileGlyphs.h"
 #include "formats/metafile/MetafileText.h"
 
@@ -32,15 +33,15 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
         return;
     }
     const QTransform t = logicalToTarget();
-    const bool updateCp = (state_.textAlign & 1) != 0;
+    const bool updateCp = (state_.textAlign & gdi::TA_UPDATECP) != 0;
     const QPointF ref = updateCp ? state_.position : reference;
     const double sx = axisLength(t, QPointF(1, 0));
     const double sy = axisLength(t, QPointF(0, 1));
     painter_.setTransform(t * origin_);
-    if (rect && (options & 2)) { // ETO_OPAQUE
+    if (rect && (options & gdi::ETO_OPAQUE)) {
         painter_.fillRect(rect->normalized(), state_.bkColor);
     }
-    if (rect && (options & 4)) { // ETO_CLIPPED
+    if (rect && (options & gdi::ETO_CLIPPED)) {
         painter_.setClipPath(rectPath(*rect), Qt::IntersectClip);
         clipApplied_ = false;
     }
@@ -83,22 +84,22 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
         width = metrics.horizontalAdvance(text);
     }
     double x = 0;
-    switch (state_.textAlign & 6) {
-    case 2:
+    switch (state_.textAlign & gdi::TA_HORIZONTAL_MASK) {
+    case gdi::TA_RIGHT:
         x = -width;
         break;
-    case 6:
+    case gdi::TA_CENTER:
         x = -width / 2;
         break;
     default:
         break;
     }
     double y = 0;
-    switch (state_.textAlign & 24) {
-    case 0:
+    switch (state_.textAlign & gdi::TA_VERTICAL_MASK) {
+    case gdi::TA_TOP:
         y = metrics.ascent();
         break;
-    case 8:
+    case gdi::TA_BOTTOM:
         y = -metrics.descent();
         break;
     default:
@@ -113,7 +114,7 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
     QTransform placed = QTransform::fromTranslate(t.map(ref).x(), t.map(ref).y());
     placed.rotate(-(escapement + worldAngle));
     painter_.setTransform(placed * origin_);
-    if (state_.bkMode == 2) {
+    if (state_.bkMode == gdi::OPAQUE) {
         painter_.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
                           state_.bkColor);
     }
@@ -136,7 +137,7 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
             i += length - 1;
         }
     }
-    if (updateCp && (state_.textAlign & 6) == 0) {
+    if (updateCp && (state_.textAlign & gdi::TA_HORIZONTAL_MASK) == gdi::TA_LEFT) {
         bool invertible = false;
         const QTransform back = t.inverted(&invertible);
         if (invertible) {

@@ -1,5 +1,6 @@
 #include "formats/metafile/MetafileClipper.h"
 
+#include "formats/metafile/MetafileGdi.h"
 namespace velmoa {
 namespace {
 
@@ -21,19 +22,19 @@ bool MetafileClipper::combine(std::optional<QPainterPath>& clip, const QPainterP
     work_ += current.elementCount() + path.elementCount();
     QPainterPath result;
     switch (mode) {
-    case 1:
+    case gdi::RGN_AND:
         result = current.intersected(path);
         break;
-    case 2:
+    case gdi::RGN_OR:
         result = current.united(path).intersected(bounds_);
         break;
-    case 3:
+    case gdi::RGN_XOR:
         result = current.united(path).subtracted(current.intersected(path)).intersected(bounds_);
         break;
-    case 4:
+    case gdi::RGN_DIFF:
         result = current.subtracted(path);
         break;
-    case 5:
+    case gdi::RGN_COPY:
         result = path.intersected(bounds_);
         break;
     default:

@@ -34,12 +34,16 @@ QSize placeableWmfPixelSize(int left, int top, int right, int bottom, int unitsP
     if (unitsPerInch == 0) {
         // No resolution given: 96 units per inch, and the millimetres go to pixels the way an
         // EMF's do, on a reference device of 96 pixels per 25.4 mm.
-        const double widthHmm = std::lround(std::abs(right - left) * kHundredthsPerInch / 96);
-        const double heightHmm = std::lround(std::abs(bottom - top) * kHundredthsPerInch / 96);
+        const double widthHmm =
+            static_cast<double>(std::lround(std::abs(right - left) * kHundredthsPerInch / 96));
+        const double heightHmm =
+            static_cast<double>(std::lround(std::abs(bottom - top) * kHundredthsPerInch / 96));
         return QSize(roundedPixels(widthHmm / 100 * 96 / 25.4), roundedPixels(heightHmm / 100 * 96 / 25.4));
     }
-    const double widthHmm = std::lround(std::abs(right - left) * kHundredthsPerInch / unitsPerInch);
-    const double heightHmm = std::lround(std::abs(bottom - top) * kHundredthsPerInch / unitsPerInch);
+    const double widthHmm =
+        static_cast<double>(std::lround(std::abs(right - left) * kHundredthsPerInch / unitsPerInch));
+    const double heightHmm =
+        static_cast<double>(std::lround(std::abs(bottom - top) * kHundredthsPerInch / unitsPerInch));
     return QSize(roundedPixels(widthHmm * kScreenPixelsPerInch / kHundredthsPerInch),
                  roundedPixels(heightHmm * kScreenPixelsPerInch / kHundredthsPerInch));
 }

@@ -1,12 +1,13 @@
 #include "formats/metafile/MetafileMapping.h"
 
+#include "formats/metafile/MetafileGdi.h"
 #include <algorithm>
 #include <cmath>
 
 namespace velmoa {
 
 void MetafileMapping::setMapMode(int mode) {
-    if (mode >= 1 && mode <= 8) {
+    if (mode >= gdi::MM_TEXT && mode <= gdi::MM_ANISOTROPIC) {
         mapMode_ = mode;
     }
 }
@@ -38,16 +39,16 @@ void MetafileMapping::scaleViewportExt(double xNum, double xDenom, double yNum, 
 
 void MetafileMapping::modifyWorldTransform(const QTransform& by, int mode) {
     switch (mode) {
-    case 1:
+    case gdi::MWT_IDENTITY:
         world_ = QTransform();
         break;
-    case 2:
+    case gdi::MWT_LEFTMULTIPLY:
         world_ = by * world_;
         break;
-    case 3:
+    case gdi::MWT_RIGHTMULTIPLY:
         world_ = world_ * by;
         break;
-    case 4:
+    case gdi::MWT_SET:
         world_ = by;
         break;
     default:
@@ -60,26 +61,26 @@ QTransform MetafileMapping::pageTransform(QSizeF devicePerMm) const {
     double sy = 1;
     double millimetres = 0;
     switch (mapMode_) {
-    case 2:
+    case gdi::MM_LOMETRIC:
         millimetres = 0.1;
         break;
-    case 3:
+    case gdi::MM_HIMETRIC:
         millimetres = 0.01;
         break;
-    case 4:
+    case gdi::MM_LOENGLISH:
         millimetres = 0.254;
         break;
-    case 5:
+    case gdi::MM_HIENGLISH:
         millimetres = 0.0254;
         break;
-    case 6:
+    case gdi::MM_TWIPS:
         millimetres = 25.4 / 1440;
         break;
-    case 7:
-    case 8:
+    case gdi::MM_ISOTROPIC:
+    case gdi::MM_ANISOTROPIC:
         sx = viewportExt_.width() / windowExt_.width();
         sy = viewportExt_.height() / windowExt_.height();
-        if (mapMode_ == 7) {
+        if (mapMode_ == gdi::MM_ISOTROPIC) {
             const double m = std::min(std::abs(sx), std::abs(sy));
             sx = std::copysign(m, sx);
             sy = std::copysign(m, sy);

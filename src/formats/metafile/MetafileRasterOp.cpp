@@ -1,5 +1,7 @@
 #include "formats/metafile/MetafileRasterOp.h"
 
+#include "formats/metafile/MetafileGdi.h"
+
 #include <QPaintEngine>
 
 namespace velmoa::rop {
@@ -73,10 +75,10 @@ bool usesDestination(std::uint8_t index) {
 }
 
 std::uint8_t fromRop2(int rop2) {
-    if (rop2 < 1 || rop2 > 16) {
+    if (rop2 < gdi::R2_BLACK || rop2 > gdi::R2_WHITE) {
         return kPatternCopy; // R2_COPYPEN
     }
-    const unsigned table = static_cast<unsigned>(rop2 - 1); // bit (2p + d)
+    const unsigned table = static_cast<unsigned>(rop2 - gdi::R2_BLACK); // bit (2p + d)
     std::uint8_t index = 0;
     for (unsigned minterm = 0; minterm < 8; ++minterm) {
         const unsigned p = (minterm >> 2) & 1, d = minterm & 1;

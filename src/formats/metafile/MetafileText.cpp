@@ -50,7 +50,7 @@ QString decodeMetafileText(std::string_view bytes, int charset) {
     const int codePage = CodePageDecoder::codePageForCharset(charset);
     if (codePage != 0 && codePage != 1252) {
         CodePageDecoder decoder(codePage);
-        const QString text = decoder.decode(bytes);
+        QString text = decoder.decode(bytes);
         if (!text.contains(QChar(0xFFFD))) {
             return text;
         }

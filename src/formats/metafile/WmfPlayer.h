@@ -33,8 +33,6 @@ class WmfPlayer {
     bool exhausted() const { return exhausted_; }
 
   private:
-    bool playRecord(MetafileCanvas& canvas, std::uint16_t function, MetafileReader& r) const;
-
     std::string_view bytes_;
     Header header_;
     mutable bool exhausted_ = false;
