@@ -99,6 +99,9 @@ MediaFixtures::MediaFixtures(const QTemporaryDir& dir) : folder(dir.path().toStd
     made = made && wpl.open(QIODevice::WriteOnly) &&
            wpl.write(
                "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"tone.wma\"/></seq></body></smil>") > 0;
+    // Sound itself under a playlist's name, as some programs save it.
+    made = made &&
+           QFile::copy(QString::fromStdString(path("tone.wma")), QString::fromStdString(path("sound.wax")));
 }
 
 } // namespace velmoa::testing
