@@ -21,7 +21,9 @@ target_link_libraries(velmoa_wayland_tests PRIVATE velmoa_window velmoa_print Qt
 add_dependencies(velmoa_wayland_tests velmoa)
 add_test(NAME wayland_tests COMMAND ${CMAKE_SOURCE_DIR}/tests/wayland/run-under-weston.sh
                                     $<TARGET_FILE:velmoa_wayland_tests>)
-set_tests_properties(wayland_tests PROPERTIES TIMEOUT 90 SKIP_RETURN_CODE 77)
+# Alone, as the X checks run: under a loaded machine Qt's Wayland plug-in has been seen to trip
+# libwayland's reference count assertion while leaving full screen.
+set_tests_properties(wayland_tests PROPERTIES TIMEOUT 90 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
 
 if(TARGET velmoa_x11_tests)
   target_compile_definitions(velmoa_x11_tests PRIVATE VELMOA_PACKAGING_DIR="${CMAKE_SOURCE_DIR}/packaging")
