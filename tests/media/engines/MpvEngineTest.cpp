@@ -164,10 +164,10 @@ TEST_F(MpvEngineTest, PlaylistsNamedRelativelyPlayEveryEntryAndEndOnlyAfterTheLa
         ASSERT_NO_THROW(engine->open(name));
         EXPECT_GE(engine->length(), 900);
         EXPECT_LE(engine->length(), 1200);
-        const int before = ends;
+        const int endsBefore = ends;
         ASSERT_TRUE(playToEnd());
         // One end, after the last entry; then it stands at the end as a single file does.
-        EXPECT_EQ(ends, before + 1);
+        EXPECT_EQ(ends, endsBefore + 1);
         EXPECT_FALSE(engine->isPlaying());
         EXPECT_EQ(engine->position(), engine->length());
         // Back to the first entry, standing still.
