@@ -176,7 +176,7 @@ TEST_F(MpvEngineTest, PlaylistsNamedRelativelyPlayEveryEntryAndEndOnlyAfterTheLa
         EXPECT_FALSE(engine->isPlaying());
         EXPECT_GE(engine->length(), 900);
         ASSERT_TRUE(playToEnd());
-        EXPECT_EQ(ends, before + 2);
+        EXPECT_EQ(ends, endsBefore + 2);
     }
     QDir::setCurrent(before);
 }
