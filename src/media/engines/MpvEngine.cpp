@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "media/engines/MediaPlaylist.h"
 #include "media/engines/MpvLibrary.h"
+#include "media/engines/MpvLoadWatch.h"
 #include "media/engines/SoundOutput.h"
 
 #include <QElapsedTimer>
@@ -56,6 +57,17 @@ constexpr int kCloseTimeoutMs = 3000;
 // Where the video surface waits while no video is open: beside the display, so nothing of it shows.
 constexpr QRect kParkedSurface(-1, -1, 1, 1);
 
+// mpv's own words for an entry that failed go to standard error.
+void reportEntryFailure(const mpv_event& event) {
+    if (event.event_id != MPV_EVENT_END_FILE) {
+        return;
+    }
+    const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+    if (end->reason == MPV_END_FILE_REASON_ERROR) {
+        std::fprintf(stderr, "mpv: %s\n", mpv().error_string(end->error));
+    }
+}
+
 std::int32_t toMilliseconds(double seconds) {
     const double ms = std::round(seconds * 1000.0);
     if (!(ms > 0)) {
@@ -63,55 +75,6 @@ std::int32_t toMilliseconds(double seconds) {
     }
     return ms >= 2147483647.0 ? 2147483647 : static_cast<std::int32_t>(ms);
 }
-
-// What a load waits for: the first of its entries that plays loaded, or every one failed.
-class LoadWatch {
-  public:
-    explicit LoadWatch(const std::vector<std::int64_t>& entries) : entries_(entries) {}
-    // Returns true once the outcome is known; then failure() is 0 on success.
-    bool see(const mpv_event& event) {
-        switch (event.event_id) {
-        case MPV_EVENT_START_FILE:
-            started_ = ours(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
-            return false;
-        case MPV_EVENT_FILE_LOADED:
-            if (started_) {
-                failure_ = 0;
-            }
-            return started_;
-        case MPV_EVENT_END_FILE:
-            return seeEnd(*static_cast<const mpv_event_end_file*>(event.data));
-        case MPV_EVENT_IDLE:
-            // Every entry failed.
-            return failure_ != 0;
-        default:
-            return false;
-        }
-    }
-    // mpv's error code for the last entry that failed; 0 when one loaded.
-    int failure() const { return failure_; }
-
-  private:
-    bool ours(std::int64_t id) const {
-        return std::find(entries_.begin(), entries_.end(), id) != entries_.end();
-    }
-
-    bool seeEnd(const mpv_event_end_file& end) {
-        if (!ours(end.playlist_entry_id)) {
-            return false;
-        }
-        failure_ = end.reason == MPV_END_FILE_REASON_ERROR ? end.error : MPV_ERROR_GENERIC;
-        if (end.reason == MPV_END_FILE_REASON_ERROR) {
-            std::fprintf(stderr, "mpv: %s\n", mpv().error_string(end.error));
-        }
-        // mpv goes on to the next entry; the last one failing ends the wait.
-        return end.playlist_entry_id == entries_.back();
-    }
-
-    const std::vector<std::int64_t>& entries_;
-    bool started_ = false;
-    int failure_ = MPV_ERROR_GENERIC;
-};
 
 } // namespace
 
@@ -385,7 +348,7 @@ void MpvEngine::load(const std::vector<std::string>& files) {
     }
 
     // loadfile returns at once; the file is loaded (or has failed) some tens of milliseconds later.
-    LoadWatch watch(entryIds_);
+    MpvLoadWatch watch(entryIds_);
     QElapsedTimer waited;
     waited.start();
     for (;;) {
@@ -396,6 +359,7 @@ void MpvEngine::load(const std::vector<std::string>& files) {
         }
         const mpv_event* event = mpv().wait_event(mpv_, left);
         handle(*event);
+        reportEntryFailure(*event);
         if (watch.see(*event)) {
             break;
         }
