@@ -11,7 +11,13 @@ for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 sleep 0.5
-"$@"
+# A session bus of its own: without one, the first client to ask for a bus starts a shared one
+# through the X server (dbus-launch's autolaunch), which outlives this script.
+if command -v dbus-run-session >/dev/null; then
+  dbus-run-session -- "$@"
+else
+  "$@"
+fi
 status=$?
 kill $wm $xvfb 2>/dev/null
 wait 2>/dev/null
