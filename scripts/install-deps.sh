@@ -18,9 +18,8 @@ packages=(
   # what the program plays, recorded from a private PulseAudio server; mpv's own player is the
   # start-up benchmark's baseline
   pulseaudio pulseaudio-utils mpv
-  # a private session bus for each run on the private X server; the threads of a program a
-  # check finds stuck
-  dbus-daemon gdb
+  # the threads of a program a check finds stuck
+  gdb
 )
 missing=()
 for p in "${packages[@]}"; do
