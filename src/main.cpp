@@ -3,8 +3,10 @@
 #include "media/engines/FluidSynthEngine.h"
 #include "media/engines/MediaDeviceSelector.h"
 #include "media/engines/MpvEngine.h"
+#include "formats/image/ColourConversion.h"
 #include "picture/DecodeAhead.h"
 #include "platform/Display.h"
+#include "platform/DisplayColourProfile.h"
 #include "platform/ProcessMemory.h"
 
 #include <QApplication>
@@ -36,6 +38,8 @@ int main(int argc, char** argv) {
     if (!app) {
         return 1;
     }
+    // Pictures with colour profiles of their own are shown in the display's colours.
+    ColourConversion::setDisplayProfile(displayColourProfile());
     // The last file named is the one left on screen: when it is a picture, its decode runs on a
     // worker while the window is built, at the size the new window's picture area will need.
     DecodeAhead decodeAhead;
