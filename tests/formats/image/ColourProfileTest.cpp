@@ -56,18 +56,47 @@ QRgb inProfile(QRgb srgb, const std::string& profileBytes) {
     return qRgb(out[0], out[1], out[2]);
 }
 
+// A CMYK profile under which every ink mix shows as the one colour (a Lab colour): whatever
+// the stored inks, a picture converted through it shows that colour.
+std::string cmykProfileShowingOnly(const cmsCIELab& lab) {
+    cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(profile, 2.1); // its table is then saved as a plain lut16
+    cmsSetDeviceClass(profile, cmsSigOutputClass);
+    cmsSetColorSpace(profile, cmsSigCmykData);
+    cmsSetPCS(profile, cmsSigLabData);
+    cmsPipeline* toLab = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsStage* table = cmsStageAllocCLut16bit(nullptr, 2, 4, 3, nullptr);
+    cmsStageSampleCLut16bit(
+        table,
+        [](const cmsUInt16Number[], cmsUInt16Number out[], void* cargo) -> cmsInt32Number {
+            cmsFloat2LabEncoded(out, static_cast<const cmsCIELab*>(cargo));
+            return 1;
+        },
+        const_cast<cmsCIELab*>(&lab), 0);
+    cmsPipelineInsertStage(toLab, cmsAT_END, table);
+    cmsWriteTag(profile, cmsSigAToB0Tag, toLab);
+    cmsPipelineFree(toLab);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::string bytes(size, '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
 QRgb decodedCentre(const std::string& jpeg) {
     const MemoryCodedSource source(jpeg);
     const JpegDecoder::Decoded decoded = JpegDecoder::decode(source, 8);
     return decoded.image.pixel(decoded.image.width() / 2, decoded.image.height() / 2);
 }
 
-std::string solidWithProfile(QRgb colour, const std::string& profile) {
+std::string solidWithProfile(QRgb colour, const std::string& profile, bool cmyk = false) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(colour);
     JpegOptions options;
     options.quality = 100;
     options.iccProfile = profile;
+    options.cmyk = cmyk;
     return jpegBytes(image, options);
 }
 
@@ -103,6 +132,19 @@ TEST(ColourProfile, APictureIsShownInTheDisplaysColoursWhenItCarriesAProfile) {
             << row.label << ": shown " << std::hex << shown << ", expected " << row.shown;
     }
     ColourConversion::setDisplayProfile({});
+}
+
+TEST(ColourProfile, ACmykPictureIsShownThroughItsOwnProfile) {
+    const cmsCIELab sRgbBlue{29.568, 68.299, -112.029}; // against the profiles' D50 white
+    const std::string profile = cmykProfileShowingOnly(sRgbBlue);
+    // The fixture stores the colour as inverted inks with no black, which shows as the colour itself
+    // without a profile.
+    const QRgb stored = qRgb(200, 180, 40);
+    EXPECT_TRUE(near(decodedCentre(solidWithProfile(stored, {}, true)), stored, kLevels));
+    const QRgb shown = decodedCentre(solidWithProfile(stored, profile, true));
+    EXPECT_TRUE(near(shown, qRgb(0, 0, 255), 8)) << std::hex << shown;
+    // An RGB profile does not fit CMYK inks: the inks are shown as without one.
+    EXPECT_TRUE(near(decodedCentre(solidWithProfile(stored, profileOf(kDisplayP3), true)), stored, kLevels));
 }
 
 TEST(ColourProfile, TheChunksOfAnEmbeddedProfileAreJoinedInTheirOrderOrNotAtAll) {
