@@ -421,6 +421,12 @@ QImage BitmapDecoder::decodeFile(std::string_view prefix, std::int64_t total, co
     return image;
 }
 
+QImage BitmapDecoder::decodePackedDib(std::string_view dib, std::int64_t maxPixels) {
+    const Layout l = parseHeader(dib, static_cast<std::int64_t>(dib.size()), 0, 0, false,
+                                 std::min(maxPixels, kMaxPixels), kBadBitmapMessage);
+    return decodeLayout(dib, l, QImage::Format_RGB32, kBadBitmapMessage);
+}
+
 QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage,
                                       std::int64_t maxPixels) {
     const Layout l = parseHeader(dib, static_cast<std::int64_t>(dib.size()), 0, 0, true,
