@@ -116,7 +116,7 @@ void RtfReader::finishPicture() {
     };
     double width = declaredSide(picture.goalWidth, picture.width, picture.format);
     double height = declaredSide(picture.goalHeight, picture.height, picture.format);
-    // A metafile is drawn at the size it is shown; without a size of its own it cannot be placed.
+    // A metafile is drawn at the size it is shown, when the document gives one.
     const QSize drawnSize = width > 0 && height > 0
                                 ? QSize(static_cast<int>(std::lround(shownSide(width, scaleX))),
                                         static_cast<int>(std::lround(shownSide(height, scaleY))))
