@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 #include "base/Failure.h"
 #include "document/HexDump.h"
+#include "document/RtfPictureImages.h"
 #include "document/TextTest.h"
 #include "formats/image/BitmapDecoder.h"
 #include "formats/image/BitmapPictureData.h"
@@ -63,7 +64,8 @@ void driveRichText(std::string_view bytes) {
     QTextDocument document;
     QTextCharFormat format;
     format.setFontPointSize(12);
-    if (RtfReader(document, format).read(bytes)) {
+    // With the document view's decoder: metafiles and bitmaps inside the text are read too.
+    if (RtfReader(document, format, rtfPictureImage).read(bytes)) {
         drawDocumentForFuzzing(document);
     }
 }
