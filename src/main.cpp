@@ -9,6 +9,7 @@
 #include "platform/DisplayColourProfile.h"
 #include "platform/ProcessMemory.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
@@ -52,6 +53,12 @@ int main(int argc, char** argv) {
         return viewKindFor(file) == ViewKind::Media;
     });
     std::jthread engineLibrary;
+    if (firstMedia != files.end()) {
+        // A thread started while another loads libraries waits for that load (the C library
+        // guards both with one lock). The screen-reader bridge starts its D-Bus thread with the
+        // first widget text: that happens now, before the engine's libraries load.
+        QAccessible::isActive();
+    }
     if (firstMedia != files.end()) {
         engineLibrary =
             std::jthread([path = *firstMedia] { MediaDeviceSelector::loadEngineLibraryFor(path); });
