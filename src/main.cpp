@@ -58,8 +58,6 @@ int main(int argc, char** argv) {
         // guards both with one lock). The screen-reader bridge starts its D-Bus thread with the
         // first widget text: that happens now, before the engine's libraries load.
         QAccessible::isActive();
-    }
-    if (firstMedia != files.end()) {
         engineLibrary =
             std::jthread([path = *firstMedia] { MediaDeviceSelector::loadEngineLibraryFor(path); });
     }
