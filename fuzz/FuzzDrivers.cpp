@@ -16,6 +16,7 @@
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
+#include "media/engines/FluidSynthEngine.h"
 #include "media/engines/FluidSynthLibrary.h"
 #include "media/engines/FluidSynthSong.h"
 
@@ -119,7 +120,7 @@ fluid_synth_t* fuzzSynthesizer() {
         fluid_settings_t* settings = fluid->new_settings();
         fluid->settings_setnum(settings, "synth.sample-rate", kPlaySampleRate);
         fluid_synth_t* made = fluid->new_synth(settings);
-        if (!made || fluid->synth_sfload(made, "/usr/share/sounds/sf2/TimGM6mb.sf2", 1) == FLUID_FAILED) {
+        if (!made || fluid->synth_sfload(made, FluidSynthEngine::kGeneralMidiSoundFont, 1) == FLUID_FAILED) {
             std::abort();
         }
         return made;
