@@ -150,8 +150,13 @@ TEST_F(FluidSynthEngineTest, HostileSongsPlaySeekAndCloseWithoutHarm) {
         engine.play();
         ASSERT_TRUE(QTest::qWaitFor([&] { return engine.position() > 0; }, kWaitMs));
         const std::int32_t length = engine.length();
-        for (int seek = 0; seek < 20; ++seek) {
-            const std::int32_t target = length / 20 * seek;
+        // Seeks in a burst, as a dragged position bar sends them, while the audio thread renders.
+        for (int seek = 0; seek < 200; ++seek) {
+            engine.setPosition(length / 200 * seek);
+            engine.position();
+        }
+        for (int seek = 0; seek < 5; ++seek) {
+            const std::int32_t target = length / 5 * seek;
             engine.setPosition(target);
             // The audio thread plays on from there before the next seek.
             ASSERT_TRUE(
