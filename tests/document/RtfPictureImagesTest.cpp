@@ -61,6 +61,9 @@ RtfPicture pictureOf(RtfPicture::Format format, const std::string& bytes, int wi
                      int bitsPerPixel = 1, int widthBytes = 0) {
     return {format, bytes, width, height, bitsPerPixel, 1, widthBytes};
 }
+// The picture only views its bytes: a temporary would be gone before the picture is read.
+RtfPicture pictureOf(RtfPicture::Format format, std::string&& bytes, int width = 0, int height = 0,
+                     int bitsPerPixel = 1, int widthBytes = 0) = delete;
 
 using RtfDocument = FormTest;
 
@@ -138,31 +141,34 @@ TEST(RtfPictureImages, ReadsEachKindThroughTheProgramsReaders) {
 TEST(RtfPictureImages, LeavesOutWhatTheReadersRefuseOrTheBudgetCannotHold) {
     using F = RtfPicture::Format;
     const std::string emf = halvesEmf(), wmf = halvesBareWmf(), dib = redBlueDib();
+    const std::string damagedEmf = emf.substr(0, 40), damagedWmf = "\x07" + wmf.substr(1),
+                      cutDib = dib.substr(0, 42), threeZeros(3, '\0'), twoLetters = "ab",
+                      fortyZeros(40, '\0');
     const struct {
         const char* name;
         RtfPicture picture;
         QSize shown;
         std::int64_t maxPixels;
     } rows[] = {
-        {"damaged EMF", pictureOf(F::Emf, emf.substr(0, 40)), {10, 10}, kPlenty},
+        {"damaged EMF", pictureOf(F::Emf, damagedEmf), {10, 10}, kPlenty},
         {"EMF past the budget", pictureOf(F::Emf, emf), {100, 100}, 9999},
         {"WMF without any size", pictureOf(F::Wmf, wmf), {}, kPlenty},
         {"WMF whose header is damaged",
-         pictureOf(F::Wmf, "\x07" + wmf.substr(1), 100, 100),
+         pictureOf(F::Wmf, damagedWmf, 100, 100),
          {10, 10},
          kPlenty},
         {"packed bitmap past the budget", pictureOf(F::Dib, dib), {}, 1},
-        {"packed bitmap cut short", pictureOf(F::Dib, dib.substr(0, 42)), {}, kPlenty},
+        {"packed bitmap cut short", pictureOf(F::Dib, cutDib), {}, kPlenty},
         {"device bitmap rows missing",
-         pictureOf(F::DeviceBitmap, std::string(3, '\0'), 8, 2, 1, 2),
+         pictureOf(F::DeviceBitmap, threeZeros, 8, 2, 1, 2),
          {},
          kPlenty},
         {"device bitmap of 8 bits, whose colours the device kept",
-         pictureOf(F::DeviceBitmap, "ab", 2, 1, 8),
+         pictureOf(F::DeviceBitmap, twoLetters, 2, 1, 8),
          {},
          kPlenty},
         {"device bitmap past the budget",
-         pictureOf(F::DeviceBitmap, std::string(40, '\0'), 8, 10, 1, 2),
+         pictureOf(F::DeviceBitmap, fortyZeros, 8, 10, 1, 2),
          {},
          79},
     };
