@@ -64,7 +64,6 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
     setAccessibleName(QStringLiteral("文書"));
     plain_ = new PlainTextView(this);
     plain_->setObjectName(QStringLiteral("plainText"));
-    plain_->setAccessibleName(accessibleName());
     plain_->setTabStopDistance(kTabStop);
     plain_->setNarrowestWidth(RtfBudget::kNarrowestLayout);
     plain_->hide();

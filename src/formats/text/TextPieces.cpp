@@ -70,6 +70,7 @@ QString TextPieces::next(std::size_t size) {
         return {};
     }
     const std::size_t end = pieceEnd(std::max<std::size_t>(size, 1));
+    const bool insideLine = end < bytes_.size() && bytes_[end - 1] != '\n' && bytes_[end - 1] != '\r';
     const std::string_view piece = std::string_view(bytes_).substr(at_, end - at_);
     QString text;
     switch (encoding_) {
@@ -102,7 +103,11 @@ QString TextPieces::next(std::size_t size) {
         capped_ = true;
     }
     shownChars_ += text.size();
-    return cutLongLines_ ? PlainTextDocument::withCuts(text) : text;
+    if (!cutLongLines_) {
+        return text;
+    }
+    // A line cut between pieces is cut in the text too: the next piece's cuts count from there.
+    return PlainTextDocument::withCuts(text) + (insideLine && !capped_ ? QStringLiteral("\n") : QString());
 }
 
 } // namespace velmoa

@@ -8,8 +8,9 @@ namespace velmoa {
 // A file's bytes decoded into the text shown for them a piece at a time, so that the beginning
 // can be shown before the rest is read: pieces end after a line end where a line ends near enough,
 // and together they are what decoding the whole gives (bytesToDisplayText without a leading
-// byte-order mark, then PlainTextDocument::shownText). The encoding is judged on the pieces read
-// so far; when a later piece proves it wrong, the pieces start over (startedOver()).
+// byte-order mark, then PlainTextDocument::shownText), except that a line too long for one piece
+// is also cut where a piece ends inside it when long lines are cut. The encoding is judged on the
+// pieces read so far; when a later piece proves it wrong, the pieces start over (startedOver()).
 class TextPieces {
   public:
     TextPieces(std::string bytes, bool cutLongLines);
