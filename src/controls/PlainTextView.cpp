@@ -412,11 +412,14 @@ void PlainTextView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PlainTextView::wheelEvent(QWheelEvent* event) {
-    const int notches = event->angleDelta().y() / kWheelNotch;
-    if (notches == 0 && event->angleDelta().x() != 0) {
-        QAbstractScrollArea::wheelEvent(event);
+    if (event->angleDelta().y() == 0) {
+        QAbstractScrollArea::wheelEvent(event); // sideways
         return;
     }
+    // Fine-stepped wheels turn by parts of a notch: rows go once a notch's worth has gathered.
+    wheelAngle_ += event->angleDelta().y();
+    const int notches = wheelAngle_ / kWheelNotch;
+    wheelAngle_ -= notches * kWheelNotch;
     scrollRows(-notches * QApplication::wheelScrollLines());
     event->accept();
 }

@@ -108,6 +108,7 @@ class PlainTextView : public QAbstractScrollArea {
     QPoint dragPoint_;
     QTimer dragTimer_; // scrolls while a drag is held above or below the view
     bool settingScrollBar_ = false;
+    int wheelAngle_ = 0; // turned but not yet scrolled
 };
 
 } // namespace velmoa

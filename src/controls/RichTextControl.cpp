@@ -42,7 +42,7 @@ bool moreLinesThan(std::string_view bytes, std::int64_t limit) {
     return lines > limit;
 }
 
-// Scrolling rests this long before the lines it shows are handed to screen readers.
+// The lines shown are handed to screen readers this long after they change.
 constexpr int kMirrorDelay = 100; // milliseconds
 constexpr qreal kTabStop = 48;    // half an inch, the usual tab width of documents
 
@@ -70,7 +70,12 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
     mirror_.setSingleShot(true);
     mirror_.setInterval(kMirrorDelay);
     connect(&mirror_, &QTimer::timeout, this, &RichTextControl::mirrorShownLines);
-    connect(plain_, &PlainTextView::shownTextChanged, &mirror_, qOverload<>(&QTimer::start));
+    // Not put off by each step of a long fill: the lines follow a tenth of a second after a change.
+    connect(plain_, &PlainTextView::shownTextChanged, this, [this] {
+        if (!mirror_.isActive()) {
+            mirror_.start();
+        }
+    });
     setBackgroundColour(Qt::black);
     setDefaultAttributes(font().family(), 12, Qt::white);
 }
