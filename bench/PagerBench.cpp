@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <poll.h>
 #include <pty.h>
 #include <string>
 #include <sys/wait.h>
@@ -29,6 +30,7 @@ constexpr unsigned short kTerminalRows = 24;
 constexpr unsigned short kTerminalColumns = 80;
 // The prompt less is given: once it is written, the first screen is.
 constexpr const char* kPrompt = "@@SHOWN@@";
+constexpr int kLessPatience = 10000; // milliseconds without output before less counts as stuck
 
 struct BenchFile {
     std::string path;
@@ -103,12 +105,14 @@ double lessFirstScreenMs(const std::string& path) {
         unsetenv("LESSOPEN");
         unsetenv("LESS");
         const std::string prompt = std::string("-Ps") + kPrompt;
-        execlp("less", "less", prompt.c_str(), path.c_str(), static_cast<char*>(nullptr));
+        // -f: no question first about a file that does not look like text (Shift-JIS, say).
+        execlp("less", "less", "-f", prompt.c_str(), path.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     std::string seen;
     char buffer[4096];
-    while (seen.find(kPrompt) == std::string::npos) {
+    pollfd output{terminal, POLLIN, 0};
+    while (seen.find(kPrompt) == std::string::npos && poll(&output, 1, kLessPatience) > 0) {
         const ssize_t n = read(terminal, buffer, sizeof buffer);
         if (n <= 0) {
             break;
