@@ -1,17 +1,22 @@
 #include "controls/RichTextControl.h"
 
 #include "base/Failure.h"
+#include "controls/PlainTextView.h"
 #include "formats/richtext/RtfBudget.h"
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
+#include "formats/text/TextPieces.h"
 #include "platform/FailureReporter.h"
 #include "platform/ReadOnlyFile.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <string>
 
 namespace velmoa {
@@ -20,29 +25,27 @@ std::string displayPath(const std::string& path) {
     return bytesToDisplayText(path).toStdString();
 }
 
-std::int64_t lineCount(std::string_view bytes) {
+// Line ends are counted exactly only when the bytes could hold more than limit lines: counting
+// line feeds and carriage returns apart is many times faster.
+bool moreLinesThan(std::string_view bytes, std::int64_t limit) {
+    const auto feeds = std::count(bytes.begin(), bytes.end(), '\n');
+    const auto returns = std::count(bytes.begin(), bytes.end(), '\r');
+    if (1 + feeds + returns <= limit) {
+        return false;
+    }
     std::int64_t lines = 1;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
             ++lines;
         }
     }
-    return lines;
+    return lines > limit;
 }
 
-// Loads go without undo records: a 10 MB file would otherwise be kept twice.
-class UndoPause {
-  public:
-    explicit UndoPause(QTextDocument* document) : document_(document) {
-        document_->setUndoRedoEnabled(false);
-    }
-    ~UndoPause() { document_->setUndoRedoEnabled(true); }
-    UndoPause(const UndoPause&) = delete;
-    UndoPause& operator=(const UndoPause&) = delete;
+// The lines shown are handed to screen readers this long after they change.
+constexpr int kMirrorDelay = 100; // milliseconds
+constexpr qreal kTabStop = 48;    // half an inch, the usual tab width of documents
 
-  private:
-    QTextDocument* document_;
-};
 } // namespace
 
 RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
@@ -57,13 +60,28 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
     // A right click shows nothing, and is not handed on to a parent that has a menu of its own.
     setContextMenuPolicy(Qt::PreventContextMenu);
     viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
-    setTabStopDistance(48); // half an inch, the usual tab width of documents
+    setTabStopDistance(kTabStop);
     setAccessibleName(QStringLiteral("文書"));
+    plain_ = new PlainTextView(this);
+    plain_->setObjectName(QStringLiteral("plainText"));
+    plain_->setTabStopDistance(kTabStop);
+    plain_->setNarrowestWidth(RtfBudget::kNarrowestLayout);
+    plain_->hide();
+    mirror_.setSingleShot(true);
+    mirror_.setInterval(kMirrorDelay);
+    connect(&mirror_, &QTimer::timeout, this, &RichTextControl::mirrorShownLines);
+    // Not put off by each step of a long fill: the lines follow a tenth of a second after a change.
+    connect(plain_, &PlainTextView::shownTextChanged, this, [this] {
+        if (!mirror_.isActive()) {
+            mirror_.start();
+        }
+    });
     setBackgroundColour(Qt::black);
     setDefaultAttributes(font().family(), 12, Qt::white);
 }
 
 void RichTextControl::clearContent() {
+    hidePlainView();
     // A new empty document: emptying a big one block by block takes longer than dropping it.
     adoptDocument(newDocument());
     setCurrentCharFormat(defaultFormat_);
@@ -72,6 +90,9 @@ void RichTextControl::clearContent() {
 void RichTextControl::refreshNow() {
     repaint();
     viewport()->repaint();
+    if (!plain_->isHidden()) {
+        plain_->viewport()->repaint();
+    }
 }
 
 void RichTextControl::setDefaultAttributes(const QString& face, int pointSize, const QColor& colour) {
@@ -87,6 +108,7 @@ void RichTextControl::setDefaultAttributes(const QString& face, int pointSize, c
     defaultFormat_.setFontPointSize(font.pointSize());
     defaultFormat_.setForeground(colour);
     setCurrentCharFormat(defaultFormat_);
+    plain_->setTextFont(font);
 }
 
 void RichTextControl::setBackgroundColour(const QColor& colour) {
@@ -94,6 +116,7 @@ void RichTextControl::setBackgroundColour(const QColor& colour) {
     p.setColor(QPalette::Base, colour);
     p.setColor(QPalette::Window, colour);
     setPalette(p);
+    plain_->setBackgroundColour(colour);
 }
 
 std::string RichTextControl::readWholeFile(const std::string& path) const {
@@ -123,10 +146,7 @@ QTextDocument* RichTextControl::newDocument() {
 }
 
 void RichTextControl::adoptDocument(QTextDocument* fresh) {
-    fill_.cancel(); // a fill still going belongs to the document being replaced
-    // Filling a document that no view is attached to is many times faster for big files: the
-    // view lays out only what it shows once the document is complete. The first document belongs
-    // to the inner text control, which deletes it itself.
+    // The first document belongs to the inner text control, which deletes it itself.
     QPointer<QTextDocument> old = document();
     fresh->setUndoRedoEnabled(true);
     fresh->setModified(false);
@@ -137,39 +157,98 @@ void RichTextControl::adoptDocument(QTextDocument* fresh) {
     setTextCursor(QTextCursor(fresh));
 }
 
-QString RichTextControl::plainTextOf(const std::string& path, std::string_view bytes) const {
-    if (lineCount(bytes) > kMaxLines) {
+void RichTextControl::checkLineCount(const std::string& path, std::string_view bytes) const {
+    if (moreLinesThan(bytes, kMaxLines)) {
         throw Failure("ファイル \"" + displayPath(path) + "\" は行が多すぎて表示できません（上限 " +
                       std::to_string(kMaxLines) + " 行）。");
     }
-    // A byte-order mark is a marker, not text to show.
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
-    }
-    return bytesToDisplayText(bytes);
 }
 
-void RichTextControl::showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines,
-                                    const std::string& partOf) {
-    bool whole = true;
-    QString shown = PlainTextDocument::shownText(text, cutLongLines, whole);
-    QTextDocument* fresh = newDocument();
-    QTextCursor cursor(fresh);
-    cursor.setBlockCharFormat(format);
-    const qsizetype first = PlainTextDocument::pieceEnd(shown, 0, StepwiseTextFill::kPieceChars);
-    cursor.insertText(shown.left(first), format);
-    adoptDocument(fresh);
-    setCurrentCharFormat(format);
-    std::function<void()> done;
-    if (!whole) {
-        const std::string message = shownInPartMessage(displayPath(partOf));
-        done = [message] { postFailure(message); };
+bool RichTextControl::showPlainView(const QColor& colour) {
+    plainColour_ = colour;
+    plain_->setTextColour(colour);
+    if (!plain_->isHidden()) {
+        return false;
     }
-    if (first < shown.size()) {
-        fill_.start(fresh, std::move(shown), first, format, std::move(done));
-    } else if (done) {
-        done();
+    plain_->setGeometry(rect());
+    plain_->show();
+    plain_->raise();
+    setFocusProxy(plain_);
+    if (hasFocus()) {
+        plain_->setFocus();
     }
+    return true;
+}
+
+void RichTextControl::hidePlainView() {
+    mirror_.stop();
+    plain_->clear();
+    if (plain_->isHidden()) {
+        return;
+    }
+    const bool focused = plain_->hasFocus();
+    setFocusProxy(nullptr);
+    plain_->hide();
+    if (focused) {
+        setFocus();
+    }
+}
+
+void RichTextControl::fillPlainText(std::string bytes, const QColor& colour, const std::string& path) {
+    adoptDocument(newDocument());
+    showPlainView(colour);
+    const std::string message = shownInPartMessage(displayPath(path));
+    plain_->fill(std::make_unique<TextPieces>(std::move(bytes), true), [message](bool whole) {
+        if (!whole) {
+            postFailure(message);
+        }
+    });
+}
+
+void RichTextControl::mirrorShownLines() {
+    if (!plain_->isHidden()) {
+        QTextDocument* shown = newDocument();
+        shown->setPlainText(plain_->visibleText());
+        adoptDocument(shown);
+    }
+}
+
+bool RichTextControl::fillingIn() const {
+    return plain_->fillingIn();
+}
+
+QString RichTextControl::toPlainText() const {
+    return plain_->isHidden() ? QTextEdit::toPlainText() : plain_->toPlainText();
+}
+
+QTextDocument* RichTextControl::printableDocument() {
+    if (plain_->isHidden()) {
+        return document();
+    }
+    printable_ = std::make_unique<QTextDocument>();
+    printable_->setDefaultFont(document()->defaultFont());
+    printable_->setDefaultTextOption(document()->defaultTextOption());
+    QTextCharFormat format = defaultFormat_;
+    format.setForeground(plainColour_);
+    PlainTextDocument::fill(*printable_, plain_->toPlainText(), format, false);
+    return printable_.get();
+}
+
+void RichTextControl::keyPressEvent(QKeyEvent* event) {
+    // Keys sent to the control itself reach the plain text's view as they would through focus.
+    // One the view leaves comes back here on its way to the window: it goes on past.
+    if (forwarding_) {
+        event->ignore();
+        return;
+    }
+    if (!plain_->isHidden()) {
+        forwarding_ = true;
+        QApplication::sendEvent(plain_, event);
+        forwarding_ = false;
+        event->accept(); // handed on to the window already when the view left it
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 void RichTextControl::resizeEvent(QResizeEvent* event) {
@@ -182,6 +261,7 @@ void RichTextControl::resizeEvent(QResizeEvent* event) {
         setLineWrapMode(mode);
     }
     QTextEdit::resizeEvent(event);
+    plain_->setGeometry(rect());
 }
 
 std::string RichTextControl::shownInPartMessage(const std::string& displayedPath) {
@@ -191,7 +271,8 @@ std::string RichTextControl::shownInPartMessage(const std::string& displayedPath
 void RichTextControl::loadWholeFile(const std::string& path) {
     std::string bytes = readWholeFile(path);
     if (plainTextMode_) {
-        showPlainText(plainTextOf(path, bytes), defaultFormat_, true, path);
+        checkLineCount(path, bytes);
+        fillPlainText(std::move(bytes), defaultFormat_.foreground().color(), path);
         return;
     }
     if (RtfReader::looksLikeRtf(bytes)) {
@@ -213,9 +294,8 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     } catch (const Failure&) {
         throw Failure("ストリームからの読み込みに失敗しました");
     }
-    QTextCharFormat readable = defaultFormat_;
-    readable.setForeground(QColor(Qt::black));
-    showPlainText(plainTextOf(path, again), readable, true, path);
+    checkLineCount(path, again);
+    fillPlainText(std::move(again), QColor(Qt::black), path);
 }
 
 void RichTextControl::setTextBytes(std::string_view bytes, TextEnd end) {
@@ -225,7 +305,9 @@ void RichTextControl::setTextBytes(std::string_view bytes, TextEnd end) {
         end = TextEnd::Whole;
     }
     // At most the 16384 judged bytes: shown exactly, uncut.
-    showPlainText(bytesToDisplayText(bytes, end), defaultFormat_, false);
+    adoptDocument(newDocument());
+    showPlainView(defaultFormat_.foreground().color());
+    plain_->setText(bytesToDisplayText(bytes, end));
 }
 
 void RichTextControl::appendLine(const QString& line) {
@@ -236,14 +318,14 @@ void RichTextControl::appendLines(const QStringList& lines) {
     if (lines.isEmpty()) {
         return;
     }
-    if (document()->isEmpty()) {
-        showPlainText(lines.join(QLatin1Char('\n')), defaultFormat_);
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (plain_->isHidden() || plain_->lines().isEmpty()) {
+        adoptDocument(newDocument());
+        showPlainView(defaultFormat_.foreground().color());
+        plain_->setText(text);
         return;
     }
-    UndoPause pause(document());
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QLatin1Char('\n') + lines.join(QLatin1Char('\n')), defaultFormat_);
+    plain_->appendText(QString(QLatin1Char('\n')) + text);
 }
 
 void RichTextControl::appendLines(const std::vector<std::string>& lines) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "controls/StepwiseTextFill.h"
 #include "formats/richtext/RtfPicture.h"
 #include "formats/text/TextEncoding.h"
 
@@ -8,22 +7,26 @@
 #include <QStringList>
 #include <QTextCharFormat>
 #include <QTextEdit>
+#include <QTimer>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velmoa {
 
+class PlainTextView;
+
 // The document view's text control: rich text (our RTF reader) or plain text, white-on-black or
 // black-on-white, read-only (selectable and copyable). It offers the operations the document view needs and
-// nothing more; a right click shows no menu. Each load and clear installs a new document(), so
-// callers (printing) ask for document() when they use it instead of keeping it.
+// nothing more; a right click shows no menu. Rich text is laid out in document(); plain text is
+// shown by a view over the control that lays out only the lines on screen, while document() holds
+// just those lines, for screen readers. Callers that print ask for printableDocument() each time.
 class RichTextControl : public QTextEdit {
     Q_OBJECT
   public:
-    // Whole-file loads beyond these bounds are refused, so a huge file cannot exhaust memory: once
-    // laid out, each line costs about 650 bytes besides its text (under 1 GB at the bounds).
+    // Whole-file loads beyond these bounds are refused, so a huge file cannot exhaust memory.
     static constexpr std::int64_t kMaxWholeFileBytes = std::int64_t{64} << 20;
     static constexpr std::int64_t kMaxLines = 1'000'000;
 
@@ -50,7 +53,13 @@ class RichTextControl : public QTextEdit {
     // responsive (fillingIn()); a file with more than the control lays out shows its beginning and
     // says so with shownInPartMessage (thrown for rich text, posted once plain text is filled in).
     void loadWholeFile(const std::string& path);
-    bool fillingIn() const { return fill_.running(); }
+    bool fillingIn() const;
+    // The text shown: plain text whole, or the rich text's document as plain text.
+    QString toPlainText() const;
+    // What printing prints: document() for rich text, a document made of the plain text.
+    QTextDocument* printableDocument();
+    // The plain text's view, shown while plain text is.
+    PlainTextView* plainTextView() const { return plain_; }
     static std::string shownInPartMessage(const std::string& displayedPath);
     // Replaces the content with bytes shown as text; they end at the first zero byte. Cut bytes
     // may end inside a character (see bytesToDisplayText).
@@ -65,19 +74,29 @@ class RichTextControl : public QTextEdit {
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     std::string readWholeFile(const std::string& path) const;
-    QString plainTextOf(const std::string& path, std::string_view bytes) const;
+    void checkLineCount(const std::string& path, std::string_view bytes) const;
     QTextDocument* newDocument();
     void adoptDocument(QTextDocument* fresh);
-    // partOf: the path to name, once the text is in, when only its beginning could be shown.
-    void showPlainText(const QString& text, const QTextCharFormat& format, bool cutLongLines = true,
-                       const std::string& partOf = {});
+    // Shows the plain-text view, its text in colour; false when it was shown already.
+    bool showPlainView(const QColor& colour);
+    void hidePlainView();
+    // The file's text, its first screen at once; when only its beginning can be shown, the path's
+    // message is posted once that is in.
+    void fillPlainText(std::string bytes, const QColor& colour, const std::string& path);
+    void mirrorShownLines();
 
     bool plainTextMode_ = false;
     RtfPictureDecoder pictureDecoder_;
-    StepwiseTextFill fill_;
     QTextCharFormat defaultFormat_;
+    PlainTextView* plain_ = nullptr;
+    QColor plainColour_;
+    bool forwarding_ = false;
+    QTimer mirror_; // puts the shown lines into document() once scrolling rests
+    std::unique_ptr<QTextDocument> printable_;
 };
 
 } // namespace velmoa

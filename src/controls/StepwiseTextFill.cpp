@@ -1,64 +1,49 @@
 #include "controls/StepwiseTextFill.h"
 
-#include "formats/text/PlainTextDocument.h"
-
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 namespace velmoa {
 
-void StepwiseTextFill::start(QTextDocument* document, QString text, qsizetype from,
-                             const QTextCharFormat& format, std::function<void()> done) {
+void StepwiseTextFill::start(std::unique_ptr<TextPieces> pieces, Put put, std::function<void(bool)> done) {
     cancel();
-    document_ = document;
-    text_ = std::move(text);
-    at_ = from;
-    format_ = format;
+    pieces_ = std::move(pieces);
+    put_ = std::move(put);
     done_ = std::move(done);
-    schedule();
+    step(kFirstPieceBytes);
 }
 
 void StepwiseTextFill::schedule() {
     const int generation = generation_;
     QTimer::singleShot(0, this, [this, generation] {
         if (generation == generation_) {
-            step();
+            step(kPieceBytes);
         }
     });
 }
 
 void StepwiseTextFill::cancel() {
     ++generation_;
-    document_ = nullptr;
-    text_.clear();
+    pieces_.reset();
+    put_ = nullptr;
     done_ = nullptr;
 }
 
-void StepwiseTextFill::step() {
-    if (!document_) {
-        cancel();
-        return;
+void StepwiseTextFill::step(std::size_t size) {
+    const QString piece = pieces_->next(size);
+    const int generation = generation_;
+    put_(piece, pieces_->startedOver());
+    if (generation != generation_) {
+        return; // the view was given something else meanwhile
     }
-    const qsizetype end = PlainTextDocument::pieceEnd(text_, at_, kPieceChars);
-    // The user's edits have their undo; the file's text has none, and leaves the document unmodified.
-    const bool undo = document_->isUndoRedoEnabled();
-    const bool modified = document_->isModified();
-    document_->setUndoRedoEnabled(false);
-    QTextCursor cursor(document_);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QStringView(text_).mid(at_, end - at_).toString(), format_);
-    document_->setUndoRedoEnabled(undo);
-    document_->setModified(modified);
-    at_ = end;
-    if (at_ < text_.size()) {
+    if (!pieces_->atEnd()) {
         schedule();
         return;
     }
-    const std::function<void()> done = std::move(done_);
+    const bool whole = pieces_->whole();
+    const std::function<void(bool)> done = std::move(done_);
     cancel();
     if (done) {
-        done();
+        done(whole);
     }
 }
 

@@ -1,39 +1,39 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QTextCharFormat>
-#include <functional>
+#include "formats/text/TextPieces.h"
 
-class QTextDocument;
+#include <QObject>
+#include <functional>
+#include <memory>
 
 namespace velmoa {
 
-// Puts a long text into a shown document a piece at a time, one piece per pass of the event loop,
-// so that the first screen shows at once and the window stays responsive while the rest goes in.
-// A new start, cancel(), or the document's end stops the filling.
+// Hands a long text to its view a piece at a time, one piece per pass of the event loop, so that
+// the first screen shows at once and the window stays responsive while the rest is decoded.
+// A new start, cancel(), or the text's end stops the filling.
 class StepwiseTextFill : public QObject {
     Q_OBJECT
   public:
-    // About this many characters go in at a time (some tens of milliseconds with their layout).
-    static constexpr qsizetype kPieceChars = 256 * 1024;
+    // The first piece holds more than a screen; each later one is decoded and indexed in some
+    // milliseconds.
+    static constexpr std::size_t kFirstPieceBytes = std::size_t{64} * 1024;
+    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 
-    // Appends text[from..] to the end of document in format; then calls done (not when stopped).
-    void start(QTextDocument* document, QString text, qsizetype from, const QTextCharFormat& format,
-               std::function<void()> done);
+    // put(piece, fromStart): the next piece, to go after the last, or in place of all before it
+    // when fromStart. The first piece goes before start returns; done(whole) follows the last
+    // (not when stopped).
+    using Put = std::function<void(const QString& piece, bool fromStart)>;
+    void start(std::unique_ptr<TextPieces> pieces, Put put, std::function<void(bool whole)> done);
     void cancel();
-    bool running() const { return document_ != nullptr; }
+    bool running() const { return pieces_ != nullptr; }
 
   private:
     void schedule();
-    void step();
+    void step(std::size_t size);
 
-    QPointer<QTextDocument> document_;
-    QString text_;
-    qsizetype at_ = 0;
-    QTextCharFormat format_;
-    std::function<void()> done_;
+    std::unique_ptr<TextPieces> pieces_;
+    Put put_;
+    std::function<void(bool)> done_;
     int generation_ = 0; // a step queued for an earlier start does nothing
 };
 

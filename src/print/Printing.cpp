@@ -29,7 +29,7 @@ void TzorvForm1::ActPrintExecute() {
 
 void TzorvForm1::ActCharPrintExecute() {
     if (services_.printing) {
-        services_.printing->printDocument(this, *RichEdit1->document());
+        services_.printing->printDocument(this, *RichEdit1->printableDocument());
     }
 }
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace velmoa {
+
+// A file's bytes decoded into the text shown for them a piece at a time, so that the beginning
+// can be shown before the rest is read: pieces end after a line end where a line ends near enough,
+// and together they are what decoding the whole gives (bytesToDisplayText without a leading
+// byte-order mark, then PlainTextDocument::shownText), except that a line too long for one piece
+// is also cut where a piece ends inside it when long lines are cut. The encoding is judged on the
+// pieces read so far; when a later piece proves it wrong, the pieces start over (startedOver()).
+class TextPieces {
+  public:
+    TextPieces(std::string bytes, bool cutLongLines);
+
+    bool atEnd() const { return at_ >= bytes_.size() || capped_; }
+    // The next piece, of about `size` bytes (more when a line or a character runs on).
+    QString next(std::size_t size);
+    // True once after a piece found the encoding judged so far wrong: the text handed out before
+    // it is void, and the pieces begin again from the start.
+    bool startedOver();
+    // False once the text ran past PlainTextDocument::kMaxShownChars and was cut there.
+    bool whole() const { return !capped_; }
+
+  private:
+    enum class Encoding { Utf8, Cp932, Latin1 };
+
+    std::size_t textStart() const;
+    std::size_t pieceEnd(std::size_t size) const;
+    void beginAgain(Encoding encoding);
+
+    std::string bytes_;
+    std::size_t at_ = 0;
+    bool cutLongLines_;
+    Encoding encoding_ = Encoding::Utf8;
+    qsizetype shownChars_ = 0;
+    bool capped_ = false;
+    bool startedOver_ = false;
+};
+
+} // namespace velmoa
