@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace velmoa {
@@ -215,7 +216,7 @@ std::int64_t MidiFile::tickAt(double milliseconds) const {
                                     [](double ms, const TempoSegment& s) { return ms < s.msAtTick; });
     const TempoSegment& s = *std::prev(segment);
     const double ticks = s.tick + (milliseconds - s.msAtTick) / s.msPerTick;
-    return std::clamp<std::int64_t>(static_cast<std::int64_t>(ticks + 0.5), 0, totalTicks_);
+    return std::clamp<std::int64_t>(static_cast<std::int64_t>(std::llround(ticks)), 0, totalTicks_);
 }
 
 } // namespace velmoa
