@@ -8,6 +8,7 @@
 #include <QDir>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <system_error>
 
 using namespace velmoa;
 using namespace fixtures;
@@ -62,8 +63,9 @@ TEST(PictureFile, RefusesWithTheMessageOfEachCause) {
         std::string path;
         std::string message;
     } rows[] = {
-        {missing, "ファイル \"" + missing + "\" は開けません。" + std::strerror(ENOENT)},
-        {root + "/folder.jpg", "ファイル \"" + root + "/folder.jpg\" は開けません。" + std::strerror(EISDIR)},
+        {missing, "ファイル \"" + missing + "\" は開けません。" + std::generic_category().message(ENOENT)},
+        {root + "/folder.jpg",
+         "ファイル \"" + root + "/folder.jpg\" は開けません。" + std::generic_category().message(EISDIR)},
         // The extension test comes first: a missing file of another kind names its extension.
         {root + "/missing.png", "拡張子 .png の画像形式は処理できません"},
         {writeFile(dir, "x.PnG", "png"), "拡張子 .PnG の画像形式は処理できません"},
