@@ -125,7 +125,7 @@ TEST_F(PrintService, PrintDialogListsTheServersQueue) {
                 offered << box->itemText(i);
             }
         }
-        static_cast<QDialog*>(dialog)->reject();
+        static_cast<QDialog*>(modal)->reject();
     });
     QPrinter printer;
     QtPrintDialog real;
