@@ -26,7 +26,15 @@ function(velmoa_apply_warnings)
   endforeach()
 endfunction()
 
-# Per-layer exceptions while a layer is being rewritten elsewhere: velmoa_warning_exception(target flag...)
-function(velmoa_warning_exception target)
-  target_compile_options(${target} PRIVATE ${ARGN})
-endfunction()
+# The test programs build their fixtures from aggregates whose trailing fields keep their defaults
+# when a case leaves them out ({.width = 4, .height = 2}): that is the point, not an oversight.
+foreach(target velmoa_tests velmoa_x11_tests velmoa_cups_tests velmoa_wayland_tests velmoa_bench fuzz_seeds)
+  if(TARGET ${target})
+    target_compile_options(${target} PRIVATE -Wno-missing-field-initializers)
+  endif()
+endforeach()
+
+# For now: the metafile reader and its tests are being rewritten on another branch, which meets
+# these warnings; until it is merged, its tests keep two exceptions. Remove with that merge.
+file(GLOB VELMOA_METAFILE_TESTS ${CMAKE_SOURCE_DIR}/tests/formats/metafile/*.cpp)
+set_source_files_properties(${VELMOA_METAFILE_TESTS} PROPERTIES COMPILE_OPTIONS "-Wno-shadow;-Wno-missing-declarations")

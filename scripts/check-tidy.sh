@@ -29,7 +29,8 @@ else
                          grep -E '\.(cpp|h)$' || true)
   files=()
   for f in "${changed[@]}"; do
-    c="${f%.h}.cpp"
+    c="${f%.h}"
+    c="${c%.cpp}.cpp"
     # Only files the build compiles (a header without a source of its own is checked through them).
     [ -f "$c" ] && grep -q "\"file\": \"$PWD/$c\"" "$build/compile_commands.json" && files+=("^$PWD/$c\$")
   done

@@ -17,7 +17,7 @@ class StepwiseTextFill : public QObject {
     Q_OBJECT
   public:
     // About this many characters go in at a time (some tens of milliseconds with their layout).
-    static constexpr qsizetype kPieceChars = 256 * 1024;
+    static constexpr qsizetype kPieceChars = qsizetype{256} * 1024;
 
     // Appends text[from..] to the end of document in format; then calls done (not when stopped).
     void start(QTextDocument* document, QString text, qsizetype from, const QTextCharFormat& format,
