@@ -34,7 +34,3 @@ foreach(target velmoa_tests velmoa_x11_tests velmoa_cups_tests velmoa_wayland_te
   endif()
 endforeach()
 
-# For now: the metafile reader and its tests are being rewritten on another branch, which meets
-# these warnings; until it is merged, its tests keep two exceptions. Remove with that merge.
-file(GLOB VELMOA_METAFILE_TESTS ${CMAKE_SOURCE_DIR}/tests/formats/metafile/*.cpp)
-set_source_files_properties(${VELMOA_METAFILE_TESTS} PROPERTIES COMPILE_OPTIONS "-Wno-shadow;-Wno-missing-declarations")
