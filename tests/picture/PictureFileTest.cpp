@@ -48,6 +48,7 @@ TEST(PictureFile, LoadsByExtensionInAnyCase) {
         EXPECT_EQ(picture.width(), row.width) << row.name;
         EXPECT_EQ(picture.height(), row.height) << row.name;
         EXPECT_FALSE(picture.isEmpty()) << row.name;
+        // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the copy is what is checked
         const Picture copy = picture;
         EXPECT_EQ(copy.data(), picture.data()) << row.name;
     }
@@ -92,6 +93,7 @@ TEST(PictureFile, ReadsLargeBitmapsInPieces) {
     Dib dib{40, width, height, 24};
     for (int row = 0; row < height; ++row) {
         std::vector<QRgb> pixels;
+        pixels.reserve(width);
         for (int x = 0; x < width; ++x) {
             pixels.push_back(qRgb(x & 0xFF, row & 0xFF, (x ^ row) & 0xFF));
         }

@@ -33,7 +33,7 @@ class BitmapDecoder {
     using ReadMore = std::function<std::string(std::size_t)>;
     static QImage decodeFile(std::string_view prefix, std::int64_t total, const ReadMore& readMore);
     // Reading more than this first covers any header and palette.
-    static constexpr std::size_t kPrefixBytes = 64 * 1024;
+    static constexpr std::size_t kPrefixBytes = std::size_t{64} * 1024;
 
     // An icon image: the bitmap header gives twice the height (colour rows, then the AND mask).
     // ARGB32 premultiplied: a 32-bit image's alpha when it has any, otherwise the mask.

@@ -31,7 +31,7 @@ using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char
 } // namespace
 
 void quietSoundLibraries() {
-    if (std::getenv("VELMOA_DEBUG")) {
+    if (std::getenv("VELMOA_DEBUG")) { // NOLINT(concurrency-mt-unsafe): written at start-up alone
         return;
     }
     // Only a library already loaded (the player pulls it in): this loads nothing itself.
