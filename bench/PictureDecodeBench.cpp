@@ -1,6 +1,7 @@
 // Decoding a 24-megapixel camera JPEG (and a bitmap of the same size) for display, against the
 // usual way (Qt's reader, full decode, smooth scale) and against libjpeg's 1/8-scaled decode
-// alone, the floor for a single-threaded decoder. A summary with the ratios is printed at exit.
+// alone, the floor for a single-threaded decoder; and the same photo carrying a Display P3 colour
+// profile, converted to the display's colours. A summary with the ratios is printed at exit.
 
 #include "formats/picture/Picture.h"
 #include "picture/PictureFile.h"
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <lcms2.h>
 
 namespace {
 
@@ -48,7 +50,24 @@ QImage cameraLikeImage() {
     return image;
 }
 
-void writeJpeg(const QImage& image, const std::string& path, int quality) {
+// A Display P3 profile as phones embed it: its primaries, D65 white, the sRGB curve.
+std::string displayP3Profile() {
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+    const cmsFloat64Number srgbCurve[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::string bytes(size, '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(curve);
+    return bytes;
+}
+
+void writeJpeg(const QImage& image, const std::string& path, int quality, const std::string& iccProfile = {}) {
     FILE* out = std::fopen(path.c_str(), "wb");
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -62,6 +81,10 @@ void writeJpeg(const QImage& image, const std::string& path, int quality) {
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
+    if (!iccProfile.empty()) {
+        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(iccProfile.data()),
+                               static_cast<unsigned>(iccProfile.size()));
+    }
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<uchar*>(image.constScanLine(static_cast<int>(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);
@@ -74,14 +97,17 @@ void writeJpeg(const QImage& image, const std::string& path, int quality) {
 struct Files {
     QTemporaryDir dir;
     std::string jpeg;
+    std::string p3Jpeg; // the same photo with a Display P3 profile
     std::string bmp;
     long jpegBytes = 0;
 
     Files() {
         jpeg = dir.path().toStdString() + "/camera.jpg";
+        p3Jpeg = dir.path().toStdString() + "/camera-p3.jpg";
         bmp = dir.path().toStdString() + "/camera.bmp";
         const QImage image = cameraLikeImage();
         writeJpeg(image, jpeg, 92);
+        writeJpeg(image, p3Jpeg, 92, displayP3Profile());
         image.save(QString::fromStdString(bmp), "BMP");
         std::ifstream in(jpeg, std::ios::binary | std::ios::ate);
         jpegBytes = static_cast<long>(in.tellg());
@@ -158,15 +184,23 @@ template <typename Body> void measure(benchmark::State& state, const std::string
     state.counters["peak_MB"] = f.peakMb;
 }
 
-void velmoaJpeg(benchmark::State& state) {
+void drawJpeg(benchmark::State& state, const std::string& name, const std::string& path) {
     const QSize window(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    measure(state, "velmoa " + std::to_string(window.width()), [&] {
+    measure(state, name + std::to_string(window.width()), [&] {
         QImage canvas(window, QImage::Format_RGB32);
         QPainter painter(&canvas);
-        const velmoa::Picture picture = velmoa::loadPictureFile(files().jpeg);
+        const velmoa::Picture picture = velmoa::loadPictureFile(path);
         picture.draw(painter, fitted(window));
         benchmark::DoNotOptimize(canvas.constBits());
     });
+}
+
+void velmoaJpeg(benchmark::State& state) {
+    drawJpeg(state, "velmoa ", files().jpeg);
+}
+
+void velmoaJpegDisplayP3(benchmark::State& state) {
+    drawJpeg(state, "velmoa p3 ", files().p3Jpeg);
 }
 
 void qtReaderJpeg(benchmark::State& state) {
@@ -244,6 +278,11 @@ struct Summary {
             std::printf(
                 "             Qt reader + smooth scale %7.1f / %7.1f, peak %.0f MB: %.1f / %.1f x Velmoa\n",
                 qt.ms, qt.cpuMs, qt.peakMb, qt.ms / ours.ms, qt.cpuMs / ours.cpuMs);
+            if (f.count("velmoa p3 " + std::string(size))) {
+                const Figure p3 = f["velmoa p3 " + std::string(size)];
+                std::printf("             with a Display P3 profile %7.1f / %7.1f: %+.1f %% / %+.1f %% over none\n",
+                            p3.ms, p3.cpuMs, 100.0 * (p3.ms / ours.ms - 1), 100.0 * (p3.cpuMs / ours.cpuMs - 1));
+            }
         }
         if (f.count("velmoa bmp 640")) {
             const Figure bmp = f["velmoa bmp 640"];
@@ -258,5 +297,6 @@ struct Summary {
 
 BENCHMARK(libjpegEighth)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(velmoaJpeg)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(velmoaJpegDisplayP3)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(qtReaderJpeg)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(velmoaBitmap)->Unit(benchmark::kMillisecond)->MinTime(2.0);

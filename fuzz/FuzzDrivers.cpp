@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 #include "base/Failure.h"
 #include "document/HexDump.h"
+#include "document/RtfPictureImages.h"
 #include "document/TextTest.h"
 #include "formats/image/BitmapDecoder.h"
 #include "formats/image/BitmapPictureData.h"
@@ -16,8 +17,13 @@
 #include "formats/richtext/RtfReader.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
+#include "media/engines/FluidSynthEngine.h"
+#include "media/engines/FluidSynthLibrary.h"
+#include "media/engines/FluidSynthSong.h"
 
 #include <QTextDocument>
+#include <cstdlib>
+#include <vector>
 
 namespace velmoa {
 namespace {
@@ -63,7 +69,8 @@ void driveRichText(std::string_view bytes) {
     QTextDocument document;
     QTextCharFormat format;
     format.setFontPointSize(12);
-    if (RtfReader(document, format).read(bytes)) {
+    // With the document view's decoder: metafiles and bitmaps inside the text are read too.
+    if (RtfReader(document, format, rtfPictureImage).read(bytes)) {
         drawDocumentForFuzzing(document);
     }
 }
@@ -98,6 +105,54 @@ void driveMidi(std::string_view bytes) {
     }
 }
 
+constexpr int kPlaySampleRate = 44100;
+constexpr int kPlayFrames = 512;
+constexpr int kPlayRendersFromEachStart = 16;
+
+// The synthesizer the engine makes, without an output: made once, reset by every song's start.
+fluid_synth_t* fuzzSynthesizer() {
+    static fluid_synth_t* const synth = [] {
+        const FluidSynthLibrary* fluid = FluidSynthLibrary::get();
+        if (!fluid) {
+            std::abort(); // a run without the synthesizer would find nothing
+        }
+        for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) {
+            fluid->set_log_function(level, nullptr, nullptr);
+        }
+        fluid_settings_t* settings = fluid->new_settings();
+        fluid->settings_setnum(settings, "synth.sample-rate", kPlaySampleRate);
+        fluid_synth_t* made = fluid->new_synth(settings);
+        if (!made || fluid->synth_sfload(made, FluidSynthEngine::kGeneralMidiSoundFont, 1) == FLUID_FAILED) {
+            std::abort();
+        }
+        return made;
+    }();
+    return synth;
+}
+
+// A song played on the synthesizer as the engine's audio thread plays it, from its start, its middle
+// and its last tick (the chase of settings at a seek), then stopped.
+void driveMidiPlay(std::string_view bytes) {
+    std::shared_ptr<const MidiFile> song;
+    try {
+        song = std::make_shared<const MidiFile>(MidiFile::parse(bytes));
+    } catch (const Failure&) {
+        return;
+    }
+    FluidSynthSong playing(fuzzSynthesizer());
+    std::vector<float> left(kPlayFrames);
+    std::vector<float> right(kPlayFrames);
+    const std::int64_t end = song->totalTicks();
+    for (const std::int64_t start : {std::int64_t{0}, end / 2, std::max<std::int64_t>(end - 1, 0)}) {
+        playing.play(std::make_unique<MidiSequencer>(song, start, kPlaySampleRate));
+        for (int i = 0; i < kPlayRendersFromEachStart && !playing.sequencer()->finished(); ++i) {
+            playing.render(left.data(), right.data(), kPlayFrames);
+        }
+    }
+    playing.play(nullptr);
+    playing.render(left.data(), right.data(), kPlayFrames);
+}
+
 void drivePlaylist(std::string_view bytes) {
     readXmlPlaylist(bytes, "/music");
 }
@@ -108,7 +163,8 @@ const std::vector<NamedFuzzDriver>& fuzzDrivers() {
     static const std::vector<NamedFuzzDriver> drivers = {
         {"bmp", driveBitmap},          {"ico", driveIcon},           {"jpeg", driveJpeg},
         {"wmf", driveMetafile<false>}, {"emf", driveMetafile<true>}, {"rtf", driveRichText},
-        {"text", driveText},           {"midi", driveMidi},          {"playlist", drivePlaylist},
+        {"text", driveText},           {"midi", driveMidi},          {"midi_play", driveMidiPlay},
+        {"playlist", drivePlaylist},
     };
     return drivers;
 }

@@ -15,7 +15,7 @@ struct NamedFuzzDriver {
     FuzzDriver drive;
 };
 
-// bmp, ico, jpeg, wmf, emf, rtf, text, midi, playlist.
+// bmp, ico, jpeg, wmf, emf, rtf, text, midi, midi_play, playlist.
 const std::vector<NamedFuzzDriver>& fuzzDrivers();
 
 } // namespace velmoa

@@ -172,6 +172,11 @@ void media(Seeds& s) {
         smf(0, 0xE728, {endOfTrack(2000)}),
         rmid(smf(0, 96, {std::string("\x00\xF0\x03\x7E\x7F\xF7", 6) + song})),
     };
+    // Played as well as read: the same songs, and small floods on one tick with a seek past them.
+    s["midi_play"] = s["midi"];
+    s["midi_play"].push_back(notesOnOneTick(64));
+    s["midi_play"].push_back(resetFlood(8));
+    s["midi_play"].push_back(programChangeFlood(64, true));
     s["playlist"] = {
         R"(<asx version="3.0"><entry><ref href="a.wmv"/></entry><entry><ref href="http://x/b"/></entry></asx>)",
         R"(<?wpl version="1.0"?><smil><body><seq><media src="..\Music\c.wma"/></seq></body></smil>)",

@@ -2,14 +2,14 @@
 # Builds the fuzz targets (clang, libFuzzer, ASan + UBSan) into build-asan/ and runs each for
 # SECONDS (default 20) on its seed corpus, one after the other. New inputs that a run finds stay in
 # build-asan/fuzz-corpus/<target>/; a crash is written there as crash-* and fails the script.
-#   scripts/fuzz.sh [SECONDS] [TARGET...]     targets: bmp ico jpeg wmf emf rtf text midi playlist
+#   scripts/fuzz.sh [SECONDS] [TARGET...]     targets: bmp ico jpeg wmf emf rtf text midi midi_play playlist
 # Extra libFuzzer options may be given in FUZZ_OPTIONS (for example "-jobs=2 -workers=2").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(bmp ico jpeg wmf emf rtf text midi playlist)
+[ ${#targets[@]} -eq 0 ] && targets=(bmp ico jpeg wmf emf rtf text midi midi_play playlist)
 
 scripts/sanitize.sh --build-only
 seeds=build-asan/fuzz-seeds

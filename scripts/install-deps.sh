@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6svg6-dev qt6-qpa-plugins
-  libjpeg62-turbo-dev libexif-dev libmpv-dev libfluidsynth-dev timgm6mb-soundfont ffmpeg
+  libjpeg62-turbo-dev libexif-dev liblcms2-dev libxcb1-dev libmpv-dev libfluidsynth-dev timgm6mb-soundfont ffmpeg
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-aoyagi-kouzan-t
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool x11-utils strace
@@ -18,6 +18,8 @@ packages=(
   # what the program plays, recorded from a private PulseAudio server; mpv's own player is the
   # start-up benchmark's baseline
   pulseaudio pulseaudio-utils mpv
+  # the threads of a program a check finds stuck
+  gdb
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,10 +3,13 @@
 #include "media/engines/FluidSynthEngine.h"
 #include "media/engines/MediaDeviceSelector.h"
 #include "media/engines/MpvEngine.h"
+#include "formats/image/ColourConversion.h"
 #include "picture/DecodeAhead.h"
 #include "platform/Display.h"
+#include "platform/DisplayColourProfile.h"
 #include "platform/ProcessMemory.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
@@ -36,6 +39,8 @@ int main(int argc, char** argv) {
     if (!app) {
         return 1;
     }
+    // Pictures with colour profiles of their own are shown in the display's colours.
+    ColourConversion::setDisplayProfile(displayColourProfile());
     // The last file named is the one left on screen: when it is a picture, its decode runs on a
     // worker while the window is built, at the size the new window's picture area will need.
     DecodeAhead decodeAhead;
@@ -49,6 +54,10 @@ int main(int argc, char** argv) {
     });
     std::jthread engineLibrary;
     if (firstMedia != files.end()) {
+        // A thread started while another loads libraries waits for that load (the C library
+        // guards both with one lock). The screen-reader bridge starts its D-Bus thread with the
+        // first widget text: that happens now, before the engine's libraries load.
+        QAccessible::isActive();
         engineLibrary =
             std::jthread([path = *firstMedia] { MediaDeviceSelector::loadEngineLibraryFor(path); });
     }

@@ -196,7 +196,7 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     }
     if (RtfReader::looksLikeRtf(bytes)) {
         QTextDocument* fresh = newDocument();
-        RtfReader reader(*fresh, defaultFormat_);
+        RtfReader reader(*fresh, defaultFormat_, pictureDecoder_);
         reader.read(bytes);
         adoptDocument(fresh);
         if (reader.leftOut()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/StepwiseTextFill.h"
+#include "formats/richtext/RtfPicture.h"
 #include "formats/text/TextEncoding.h"
 
 #include <QColor>
@@ -38,6 +39,8 @@ class RichTextControl : public QTextEdit {
     // Decides how the next loadWholeFile reads the file.
     void setPlainTextMode(bool on) { plainTextMode_ = on; }
     bool plainTextMode() const { return plainTextMode_; }
+    // Turns the pictures of rich text that the reader does not decode itself into images.
+    void setPictureDecoder(RtfPictureDecoder decoder) { pictureDecoder_ = std::move(decoder); }
     void setBackgroundColour(const QColor& colour);
 
     // Replaces the content with the file: as rich text when plain-text mode is off (a file that is
@@ -72,6 +75,7 @@ class RichTextControl : public QTextEdit {
                        const std::string& partOf = {});
 
     bool plainTextMode_ = false;
+    RtfPictureDecoder pictureDecoder_;
     StepwiseTextFill fill_;
     QTextCharFormat defaultFormat_;
 };

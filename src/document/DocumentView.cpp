@@ -8,6 +8,7 @@
 #include "controls/RichTextControl.h"
 #include "document/FileSize.h"
 #include "document/HexDump.h"
+#include "document/RtfPictureImages.h"
 #include "document/TextTest.h"
 #include "platform/ReadOnlyFile.h"
 
@@ -39,6 +40,7 @@ void TzorvForm1::ShowDocument(const std::string& upperExtension) {
     if (isRichTextExtension(upperExtension)) {
         RichEdit1->setPlainTextMode(false);
         RichEdit1->setBackgroundColour(clWhite);
+        RichEdit1->setPictureDecoder(rtfPictureImage);
         RichEdit1->loadWholeFile(FilePath);
         return;
     }

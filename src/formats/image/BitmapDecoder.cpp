@@ -17,6 +17,10 @@ namespace {
 // AlphaBitFields is BitFields with a fourth (alpha) mask after a 40-byte header.
 enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
 
+// Colour table entries: RGBTRIPLE after a core header, RGBQUAD after any other.
+constexpr std::size_t kTripleBytes = 3;
+constexpr std::size_t kQuadBytes = 4;
+
 // Pixels are read from a file in pieces of about this size.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
 
@@ -179,7 +183,7 @@ Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::
             return bad();
         }
         const std::uint32_t count = colorsUsed != 0 ? colorsUsed : full;
-        const std::size_t entry = core ? 3 : 4;
+        const std::size_t entry = core ? kTripleBytes : kQuadBytes;
         need(b, static_cast<std::int64_t>(pos) + static_cast<std::int64_t>(count * entry));
         l.palette.reserve(full);
         for (std::uint32_t i = 0; i < count; ++i) {
@@ -191,10 +195,16 @@ Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::
         pos += count * entry;
     }
 
-    // The file header's offset wins when it is plausible; some writers leave it 0.
+    // The file header's offset wins when it is plausible; some writers leave it 0, and a bitmap
+    // inside an icon has none. Without it the pixels follow the colour table that a bitmap of more
+    // than 8 bits may still carry for palette displays, of the size its header gives.
     if (fileOffBits != 0 && fileOffBits >= pos) {
         needTotal(total, fileOffBits);
         pos = fileOffBits;
+    } else if (l.bitCount > 8 && !core) {
+        const std::size_t table = std::size_t{colorsUsed} * kQuadBytes;
+        needTotal(total, static_cast<std::int64_t>(pos + table));
+        pos += table;
     }
     l.pixelOffset = pos;
     if (l.compression == Rle8 || l.compression == Rle4) {
@@ -409,6 +419,12 @@ QImage BitmapDecoder::decodeFile(std::string_view prefix, std::int64_t total, co
         pending.erase(0, bytes);
     }
     return image;
+}
+
+QImage BitmapDecoder::decodePackedDib(std::string_view dib, std::int64_t maxPixels) {
+    const Layout l = parseHeader(dib, static_cast<std::int64_t>(dib.size()), 0, 0, false,
+                                 std::min(maxPixels, kMaxPixels), kBadBitmapMessage);
+    return decodeLayout(dib, l, QImage::Format_RGB32, kBadBitmapMessage);
 }
 
 QImage BitmapDecoder::decodeIconImage(std::string_view dib, const std::string& badMessage,

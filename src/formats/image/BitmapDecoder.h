@@ -35,6 +35,11 @@ class BitmapDecoder {
     // Reading more than this first covers any header and palette.
     static constexpr std::size_t kPrefixBytes = std::size_t{64} * 1024;
 
+    // A packed bitmap, as documents and the clipboard hold one: header, colour table and pixels,
+    // without a file header. Opaque RGB32. Throws Failure like decodeFile, and the bitmap message
+    // for more than maxPixels pixels.
+    static QImage decodePackedDib(std::string_view dib, std::int64_t maxPixels = kMaxPixels);
+
     // An icon image: the bitmap header gives twice the height (colour rows, then the AND mask).
     // ARGB32 premultiplied: a 32-bit image's alpha when it has any, otherwise the mask.
     // badMessage is thrown for a bad header and for more than maxPixels pixels.

@@ -71,19 +71,6 @@ int depthOf(std::string_view data, bool png) {
     return static_cast<int>(le(data, le(data, 0, 4) == 12 ? 10 : 14, 2));
 }
 
-// Composed over black: a premultiplied pixel made opaque is exactly that.
-QImage onBlack(const QImage& premultiplied) {
-    QImage out(premultiplied.size(), QImage::Format_RGB32);
-    for (int y = 0; y < out.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(premultiplied.constScanLine(y));
-        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            row[x] = in[x] | 0xFF000000u;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 std::shared_ptr<IconPictureData> IconPictureData::fromFileBytes(std::string_view bytes) {
@@ -113,7 +100,7 @@ std::shared_ptr<IconPictureData> IconPictureData::fromFileBytes(std::string_view
         if (std::int64_t{image.width()} * image.height() > kMaxIconPixels || totalPixels > kMaxTotalPixels) {
             throw Failure(kBadIconMessage);
         }
-        entries.push_back({onBlack(image), depthOf(data, png)});
+        entries.push_back({image, depthOf(data, png)});
     }
     return std::make_shared<IconPictureData>(std::move(entries));
 }

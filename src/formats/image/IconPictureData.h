@@ -12,8 +12,8 @@
 
 namespace velmoa {
 
-// An .ico file: every image decoded at load (all or nothing). Its transparent parts are black:
-// the view shows an icon as the platform hands it on, drawn into a bitmap that starts out black.
+// An .ico file: every image decoded at load (all or nothing), drawn with its own transparency: what
+// its mask or alpha leaves out shows the surface beneath (the picture frame's white).
 //
 // Size: the desktop's standard icon size (32 x 32) until an image has been chosen, which is the
 // case at the first placement; a draw chooses the image that best suits the drawn size, and
@@ -26,7 +26,7 @@ class IconPictureData : public PictureData {
     static const char* const kBadIconMessage;
 
     struct Entry {
-        QImage image;  // opaque
+        QImage image;  // premultiplied alpha
         int depth = 0; // bits a pixel as stored
     };
     explicit IconPictureData(std::vector<Entry> entries) : entries_(std::move(entries)) {}

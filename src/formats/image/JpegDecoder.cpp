@@ -2,6 +2,8 @@
 
 #include "base/Failure.h"
 #include "formats/image/AreaResampler.h"
+#include "formats/image/ColourConversion.h"
+#include "formats/image/IccProfile.h"
 #include "formats/image/JpegCodedInput.h"
 
 #include <QTransform>
@@ -17,6 +19,9 @@
 
 namespace velmoa {
 namespace {
+
+// A marker segment's length field is 16 bits: this keeps any segment whole.
+constexpr unsigned kMaxMarkerBytes = 0xFFFF;
 
 // QImage::Format_RGB32 is 0xAARRGGBB in native order; the A variants make libjpeg-turbo set the
 // fourth byte to 0xFF, as RGB32 needs.
@@ -105,10 +110,25 @@ struct Session {
     std::optional<AreaResampler> shrink; // instead of being kept in image
     std::vector<QRgb> shrinkRow;         // a row on its way to shrink
     std::vector<unsigned char> cmykRow;  // libjpeg's output for CMYK, before it is made RGB
+    // From the picture's own colour profile to the display's; none without a profile.
+    std::shared_ptr<const ColourConversion> colours;
+    bool colouredRows = false; // CMYK: converted row by row, as each is made RGB
     int rowsDone = 0;
 
-    // The decoded picture, whole or shrunk; rows not decoded are grey.
+    // The decoded picture, whole or shrunk, in the display's colours; rows not decoded are grey.
     QImage finish() {
+        QImage done = finishRows();
+        // RGB is converted once shrunk, which costs a fraction of converting every decoded row.
+        if (colours && !colouredRows) {
+            for (int y = 0; y < done.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(done.scanLine(y));
+                colours->convertRow(line, line, done.width());
+            }
+        }
+        return done;
+    }
+
+    QImage finishRows() {
         const int height = static_cast<int>(cinfo.output_height);
         if (shrink) {
             const std::vector<QRgb> grey(cinfo.output_width, qRgb(128, 128, 128));
@@ -153,7 +173,7 @@ bool runHeader(Session& s, const CodedSource& source) {
         return false;
     }
     s.begin(source);
-    jpeg_save_markers(&s.cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&s.cinfo, JPEG_APP0 + 1, kMaxMarkerBytes);
     jpeg_read_header(&s.cinfo, TRUE);
     for (jpeg_saved_marker_ptr m = s.cinfo.marker_list; m; m = m->next) {
         if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
@@ -163,6 +183,21 @@ bool runHeader(Session& s, const CodedSource& source) {
         }
     }
     return true;
+}
+
+// The conversion for the colour profile the picture carries in its APP2 segments, if any.
+std::shared_ptr<const ColourConversion> embeddedColours(const jpeg_decompress_struct& cinfo, bool cmyk) {
+    std::vector<std::string_view> segments;
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 2) {
+            segments.emplace_back(reinterpret_cast<const char*>(m->data), m->data_length);
+        }
+    }
+    if (segments.empty()) {
+        return nullptr;
+    }
+    return ColourConversion::forProfile(joinIccProfileChunks(segments), cmyk ? ColourConversion::Source::InvertedCmyk8
+                                                                              : ColourConversion::Source::Rgb32);
 }
 
 // CMYK JPEGs store their inks inverted (255 is no ink): Adobe's way, which every writer in use
@@ -179,10 +214,13 @@ bool runDecode(Session& s, const CodedSource& source, int eighths) {
         return false;
     }
     s.begin(source);
+    jpeg_save_markers(&s.cinfo, JPEG_APP0 + 2, kMaxMarkerBytes);
     jpeg_read_header(&s.cinfo, TRUE);
     s.cinfo.scale_num = static_cast<unsigned>(eighths);
     s.cinfo.scale_denom = 8;
     const bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
+    s.colours = embeddedColours(s.cinfo, cmyk);
+    s.colouredRows = cmyk;
     s.cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
     jpeg_calc_output_dimensions(&s.cinfo);
     const std::int64_t w = s.cinfo.output_width;
@@ -215,7 +253,9 @@ bool runDecode(Session& s, const CodedSource& source, int eighths) {
         if (jpeg_read_scanlines(&s.cinfo, &target, 1) != 1) {
             break;
         }
-        if (cmyk) {
+        if (cmyk && s.colours) {
+            s.colours->convertRow(s.cmykRow.data(), rgb, static_cast<int>(s.cinfo.output_width));
+        } else if (cmyk) {
             cmykToRgb32(s.cmykRow.data(), rgb, s.cinfo.output_width);
         }
         if (s.shrink) {

@@ -224,7 +224,8 @@ bool MetafileCanvas::prepare(bool forText) {
 void MetafileCanvas::charge(const QRectF& targetBounds) {
     // Every call costs something even when it covers nothing.
     const QRectF covered = targetBounds.normalized().intersected(target_);
-    work_ += 256 + covered.width() * covered.height();
+    const double cost = 256 + covered.width() * covered.height();
+    work_ += std::isfinite(cost) ? cost : 256;
 }
 
 QPainterPath MetafileCanvas::withinBudget(const QPainterPath& path, const QRectF& targetBounds,
@@ -234,6 +235,10 @@ QPainterPath MetafileCanvas::withinBudget(const QPainterPath& path, const QRectF
     // square of the width.
     const double perElement = kElementWork * (1 + penPixels / 2) + penPixels * penPixels / 8;
     const double cost = 256 + covered.width() * covered.height() + perElement * path.elementCount();
+    if (!std::isfinite(cost)) {
+        // Mapped out of every range a number holds: nothing of it could be drawn.
+        return {};
+    }
     if (work_ + cost <= kMaxWork || path.elementCount() == 0) {
         work_ += cost;
         return path;

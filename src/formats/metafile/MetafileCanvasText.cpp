@@ -124,17 +124,11 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
         drawMetafileText(painter_, QPointF(x, y), text);
     } else {
         QPointF pen(x, y);
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            drawMetafileText(painter_, pen, text.mid(i, length));
-            for (qsizetype k = i; k < i + length && static_cast<std::size_t>(k) < dx.size(); ++k) {
-                pen.rx() += dx[static_cast<std::size_t>(k)] * sx;
-                // Vertical advances count upwards, towards the characters' ascent.
-                if (static_cast<std::size_t>(k) < dy.size()) {
-                    pen.ry() -= dy[static_cast<std::size_t>(k)] * sy;
-                }
-            }
-            i += length - 1;
+        for (const TextCluster& cluster : positionedClusters(text, dx, dy)) {
+            drawMetafileText(painter_, pen, text.mid(cluster.start, cluster.length));
+            pen.rx() += cluster.advanceX * sx;
+            // Vertical advances count upwards, towards the characters' ascent.
+            pen.ry() -= cluster.advanceY * sy;
         }
     }
     if (updateCp && (state_.textAlign & gdi::TA_HORIZONTAL_MASK) == gdi::TA_LEFT) {

@@ -21,6 +21,8 @@ struct DibHeader {
     std::uint32_t compression = 0;
     std::size_t headerSize = 0;
     std::size_t colours = 0;
+    // Entries of a colour table that a deeper bitmap may carry for palette displays, unused here.
+    std::size_t unusedColours = 0;
     std::array<std::uint32_t, 3> masks{0x7C00, 0x03E0, 0x001F};
     bool masksGiven = false;
 };
@@ -52,6 +54,7 @@ bool readHeader(MetafileReader& r, DibHeader& h) {
             h.colours = full;
         }
     } else {
+        h.unusedColours = h.colours;
         h.colours = 0;
     }
     if (h.compression == 3 && (h.bitCount == 16 || h.bitCount == 32)) {
@@ -244,7 +247,7 @@ QImage decodePackedMetafileDib(std::string_view dib, const std::vector<QRgb>* pa
         return {};
     }
     const std::size_t entrySize = palette ? 2 : h.headerSize == 12 ? 3 : 4;
-    const std::size_t bitsAt = colourTableOffset(h) + h.colours * entrySize;
+    const std::size_t bitsAt = colourTableOffset(h) + (h.colours + h.unusedColours) * entrySize;
     if (bitsAt > dib.size()) {
         return {};
     }

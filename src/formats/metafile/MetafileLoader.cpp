@@ -86,4 +86,19 @@ Picture loadMetafilePicture(std::string bytes, bool enhanced) {
     return Picture(Picture::Kind::Metafile, std::move(data));
 }
 
+Picture loadBareWmfPicture(std::string bytes, int widthHundredthsMm, int heightHundredthsMm) {
+    const auto header = WmfPlayer::readBareHeader(bytes, widthHundredthsMm, heightHundredthsMm,
+                                                  static_cast<int>(kHundredthsPerInch));
+    if (!header) {
+        refuse();
+    }
+    const QSize size = placeableWmfPixelSize(0, 0, widthHundredthsMm, heightHundredthsMm,
+                                             static_cast<int>(kHundredthsPerInch));
+    if (size.width() < 1 || size.height() < 1 || size.width() > kMaxSide || size.height() > kMaxSide) {
+        refuse();
+    }
+    auto data = std::make_shared<MetafileData>(std::move(bytes), *header, size);
+    return Picture(Picture::Kind::Metafile, std::move(data));
+}
+
 } // namespace velmoa

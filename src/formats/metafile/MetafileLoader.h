@@ -11,6 +11,10 @@ namespace velmoa {
 // "メタファイルが不正です" for anything that is not a playable metafile.
 Picture loadMetafilePicture(std::string bytes, bool enhanced);
 
+// A WMF without its placeable header, as documents embed one, whose extent the document gives in
+// hundredths of a millimetre. Throws Failure like loadMetafilePicture.
+Picture loadBareWmfPicture(std::string bytes, int widthHundredthsMm, int heightHundredthsMm);
+
 // A placeable WMF's size in screen pixels (96 per inch): the bounding box at unitsPerInch to
 // hundredths of a millimetre, then to pixels, each step rounded to the nearest.
 QSize placeableWmfPixelSize(int left, int top, int right, int bottom, int unitsPerInch);

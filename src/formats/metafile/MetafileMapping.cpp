@@ -38,21 +38,32 @@ void MetafileMapping::scaleViewportExt(double xNum, double xDenom, double yNum, 
 }
 
 void MetafileMapping::modifyWorldTransform(const QTransform& by, int mode) {
+    QTransform next = world_;
     switch (mode) {
     case gdi::MWT_IDENTITY:
-        world_ = QTransform();
+        next = QTransform();
         break;
     case gdi::MWT_LEFTMULTIPLY:
-        world_ = by * world_;
+        next = by * world_;
         break;
     case gdi::MWT_RIGHTMULTIPLY:
-        world_ = world_ * by;
+        next = world_ * by;
         break;
     case gdi::MWT_SET:
-        world_ = by;
+        next = by;
         break;
     default:
         break;
+    }
+    setWorldTransform(next);
+}
+
+void MetafileMapping::setWorldTransform(const QTransform& world) {
+    // A product of finite transforms can overflow; GDI fails such a call and keeps the transform it
+    // had, and every coordinate drawn later stays a number.
+    const double values[] = {world.m11(), world.m12(), world.m21(), world.m22(), world.dx(), world.dy()};
+    if (std::all_of(std::begin(values), std::end(values), [](double v) { return std::isfinite(v); })) {
+        world_ = world;
     }
 }
 

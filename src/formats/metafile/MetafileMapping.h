@@ -21,7 +21,8 @@ class MetafileMapping {
     void scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
     QPointF windowOrg() const { return windowOrg_; }
     QSizeF windowExt() const { return windowExt_; }
-    void setWorldTransform(const QTransform& world) { world_ = world; }
+    // A transform with a value that is not a number, or not finite, is refused.
+    void setWorldTransform(const QTransform& world);
     void modifyWorldTransform(const QTransform& by, int mode);
     const QTransform& world() const { return world_; }
     // Logical to device units; devicePerMm is the device resolution the metric modes use.

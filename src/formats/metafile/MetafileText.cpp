@@ -108,4 +108,30 @@ QString metafileFontFamily(const QString& face) {
     return face;
 }
 
+std::vector<TextCluster> positionedClusters(const QString& text, const std::vector<double>& dx,
+                                            const std::vector<double>& dy) {
+    auto advance = [](const std::vector<double>& advances, qsizetype unit) {
+        return static_cast<std::size_t>(unit) < advances.size() ? advances[static_cast<std::size_t>(unit)]
+                                                                : 0.0;
+    };
+    std::vector<TextCluster> clusters;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        double x = 0, y = 0;
+        for (qsizetype k = i; k < i + length; ++k) {
+            x += advance(dx, k);
+            y += advance(dy, k);
+        }
+        const bool joins = x == 0 && y == 0 && !clusters.empty() &&
+                           (clusters.back().advanceX != 0 || clusters.back().advanceY != 0);
+        if (joins) {
+            clusters.back().length += length;
+        } else {
+            clusters.push_back({i, length, x, y});
+        }
+        i += length;
+    }
+    return clusters;
+}
+
 } // namespace velmoa

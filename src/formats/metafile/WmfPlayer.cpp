@@ -57,22 +57,39 @@ std::optional<WmfPlayer::Header> WmfPlayer::readHeader(std::string_view bytes) {
     if (h.right == h.left || h.bottom == h.top) {
         return std::nullopt;
     }
-    const std::size_t at = kPlaceableSize;
+    if (!readStandardHeader(r, kPlaceableSize, h)) {
+        return std::nullopt;
+    }
+    return h;
+}
+
+std::optional<WmfPlayer::Header> WmfPlayer::readBareHeader(std::string_view bytes, int width, int height,
+                                                           int unitsPerInch) {
+    MetafileReader r(bytes);
+    Header h;
+    h.right = width;
+    h.bottom = height;
+    h.unitsPerInch = unitsPerInch;
+    if (width <= 0 || height <= 0 || unitsPerInch <= 0 || !r.has(0, kStandardHeaderSize) ||
+        !readStandardHeader(r, 0, h)) {
+        return std::nullopt;
+    }
+    return h;
+}
+
+bool WmfPlayer::readStandardHeader(MetafileReader& r, std::size_t at, Header& h) {
     const std::uint16_t type = r.u16(at);
     const std::uint16_t words = r.u16(at + 2);
     const std::uint16_t version = r.u16(at + 4);
     if ((type != kMemoryMetafile && type != kDiskMetafile) || words != kHeaderWords ||
         (version != kWindows2 && version != kWindows3)) {
-        return std::nullopt;
+        return false;
     }
     h.objects = r.u16(at + 10);
     h.firstRecord = at + kStandardHeaderSize;
     // The first record must be whole.
     const std::uint32_t firstWords = r.u32(h.firstRecord);
-    if (!r.ok() || firstWords < kMinRecordWords || firstWords > (bytes.size() - h.firstRecord) / 2) {
-        return std::nullopt;
-    }
-    return h;
+    return r.ok() && firstWords >= kMinRecordWords && firstWords <= (r.size() - h.firstRecord) / 2;
 }
 
 bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {

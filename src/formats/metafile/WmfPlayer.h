@@ -23,6 +23,10 @@ class WmfPlayer {
     // The placeable header (key, checksum) and the standard header behind it, and a first
     // record that lies within the file; nullopt otherwise.
     static std::optional<Header> readHeader(std::string_view bytes);
+    // A metafile without the placeable header, as documents embed one: the standard header and a
+    // whole first record, drawn as though a box of width x height units at unitsPerInch placed it.
+    static std::optional<Header> readBareHeader(std::string_view bytes, int width, int height,
+                                                int unitsPerInch);
 
     WmfPlayer(std::string_view bytes, const Header& header) : bytes_(bytes), header_(header) {}
 
@@ -33,6 +37,8 @@ class WmfPlayer {
     bool exhausted() const { return exhausted_; }
 
   private:
+    static bool readStandardHeader(MetafileReader& r, std::size_t at, Header& h);
+
     std::string_view bytes_;
     Header header_;
     mutable bool exhausted_ = false;

@@ -34,8 +34,9 @@ const std::unordered_set<std::string>& skippedDestinations() {
 
 } // namespace
 
-RtfReader::RtfReader(QTextDocument& document, const QTextCharFormat& defaultFormat)
-    : document_(document), defaultFormat_(defaultFormat) {}
+RtfReader::RtfReader(QTextDocument& document, const QTextCharFormat& defaultFormat,
+                     RtfPictureDecoder pictures)
+    : document_(document), defaultFormat_(defaultFormat), pictures_(std::move(pictures)) {}
 
 RtfReader::~RtfReader() = default;
 
@@ -48,8 +49,9 @@ bool RtfReader::looksLikeRtf(std::string_view bytes) {
     return bytes.substr(i, 5) == "{\\rtf";
 }
 
-bool readRtf(std::string_view bytes, QTextDocument& document, const QTextCharFormat& defaultFormat) {
-    return RtfReader(document, defaultFormat).read(bytes);
+bool readRtf(std::string_view bytes, QTextDocument& document, const QTextCharFormat& defaultFormat,
+             RtfPictureDecoder pictures) {
+    return RtfReader(document, defaultFormat, std::move(pictures)).read(bytes);
 }
 
 bool RtfReader::read(std::string_view bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/richtext/RtfBudget.h"
+#include "formats/richtext/RtfPicture.h"
 #include "formats/text/CodePageDecoder.h"
 
 #include <QColor>
@@ -23,17 +24,19 @@ class QTextTable;
 namespace velmoa {
 
 // Reads rich text (RTF) into a QTextDocument: character and paragraph formats, fonts with their
-// character sets, colours, Unicode, tables and PNG/JPEG pictures. Destinations that carry no
+// character sets, colours, Unicode, tables and pictures. Destinations that carry no
 // visible text (style sheet, document information, headers, footers, lists, …) are skipped.
 // Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
-// read. The reader's parts live in four files: tokens and destinations (RtfReader.cpp), character
-// and paragraph formats (RtfReaderFormats.cpp), tables and pictures (RtfReaderTables.cpp), and the
-// text of drawing objects (RtfReaderTextBoxes.cpp); list numbers live in RtfReaderLists.cpp.
+// read. The reader's parts live in several files: tokens and destinations (RtfReader.cpp), character
+// and paragraph formats (RtfReaderFormats.cpp), tables (RtfReaderTables.cpp), pictures
+// (RtfReaderPictures.cpp), the text of drawing objects (RtfReaderTextBoxes.cpp) and list numbers
+// (RtfReaderLists.cpp). PNG and JPEG pictures are decoded here; metafiles and bitmaps through the
+// decoder the user gives, and left out without one.
 class RtfReader {
   public:
     // Text without a colour of its own takes the automatic colour, black, as on the platform this
     // file format comes from; text without a font takes defaultFormat's font.
-    RtfReader(QTextDocument& document, const QTextCharFormat& defaultFormat);
+    RtfReader(QTextDocument& document, const QTextCharFormat& defaultFormat, RtfPictureDecoder pictures = {});
     ~RtfReader();
 
     // Replaces the document's content. False, leaving the document alone, when the bytes do not
@@ -118,12 +121,14 @@ class RtfReader {
         int red = 0, green = 0, blue = 0;
     };
     struct PictureData {
-        enum class Kind { None, Png, Jpeg, Other } kind = Kind::None;
+        enum class Kind { None, Decodable, Other } kind = Kind::None;
+        RtfPicture::Format format = RtfPicture::Format::Png;
         std::string bytes;
         int pendingNibble = -1;
-        int width = 0, height = 0;         // \picw \pich, pixels
+        int width = 0, height = 0;         // \picw \pich
         int goalWidth = 0, goalHeight = 0; // \picwgoal \pichgoal, twips
         int scaleX = 100, scaleY = 100;
+        int bitsPerPixel = 1, planes = 1, widthBytes = 0; // \wbmbitspixel \wbmplanes \wbmwidthbytes
     };
 
     void openGroup();
@@ -156,6 +161,7 @@ class RtfReader {
     void applyBlockFormat();
     void pictureWord(const std::string& word, int param);
     void finishPicture();
+    QImage decodePicture(const PictureData& picture, QSize shownSize, std::int64_t maxPixels) const;
     // Lists: numbers for items whose writer left out the number's text (\listtext).
     struct ListLevel {
         int format = 0; // \levelnfc
@@ -194,6 +200,7 @@ class RtfReader {
     int fontEntry_ = -1;
     std::vector<Colour> colours_;
     Colour colourEntry_;
+    RtfPictureDecoder pictures_;
     PictureData picture_;
     int pictureCount_ = 0;
     std::int64_t pictureBytes_ = 0;
@@ -253,7 +260,8 @@ class RtfReader {
     RtfBudget budget_;
 };
 
-// Convenience for RtfReader(document, defaultFormat).read(bytes).
-bool readRtf(std::string_view bytes, QTextDocument& document, const QTextCharFormat& defaultFormat);
+// Convenience for RtfReader(document, defaultFormat, pictures).read(bytes).
+bool readRtf(std::string_view bytes, QTextDocument& document, const QTextCharFormat& defaultFormat,
+             RtfPictureDecoder pictures = {});
 
 } // namespace velmoa

@@ -5,6 +5,7 @@
 #include "media/engines/SoundOutput.h"
 #include "platform/ReadOnlyFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <fluidsynth.h>
@@ -37,7 +38,6 @@ FluidSynthEngine::FluidSynthEngine(Outputs outputs, std::string soundFont)
 }
 
 FluidSynthEngine::~FluidSynthEngine() {
-    endPlayer();
     releaseSynth();
 }
 
@@ -50,6 +50,9 @@ void FluidSynthEngine::releaseSynth() {
     if (silentRender_.joinable()) {
         silentRender_.join();
     }
+    // No audio thread is left to use the song or the synthesizer.
+    playing_.reset();
+    isPlaying_ = false;
     if (synth_) {
         fluid().delete_synth(synth_);
         synth_ = nullptr;
@@ -92,10 +95,11 @@ void FluidSynthEngine::ensureSynth() {
 }
 
 void FluidSynthEngine::startOutput() {
+    playing_ = std::make_unique<FluidSynthSong>(synth_);
     if (outputs_ == Outputs::Desktop) {
         for (const std::string& name : fluidSynthDrivers(detectSoundEnvironment())) {
             fluid().settings_setstr(settings_, "audio.driver", name.c_str());
-            driver_ = fluid().new_audio_driver(settings_, synth_);
+            driver_ = fluid().new_audio_driver2(settings_, &FluidSynthEngine::renderCallback, this);
             if (driver_) {
                 return;
             }
@@ -104,15 +108,33 @@ void FluidSynthEngine::startOutput() {
     rendering_ = true;
     silentRender_ = std::thread([this] {
         constexpr int frames = 512;
-        std::vector<float> buffer(frames * 2);
+        std::vector<float> left(frames);
+        std::vector<float> right(frames);
         const auto period = std::chrono::microseconds(1000000LL * frames / kSampleRate);
         auto next = std::chrono::steady_clock::now();
         while (rendering_) {
-            fluid().synth_write_float(synth_, frames, buffer.data(), 0, 2, buffer.data(), 1, 2);
+            renderAudio(left.data(), right.data(), frames);
             next += period;
             std::this_thread::sleep_until(next);
         }
     });
+}
+
+int FluidSynthEngine::renderCallback(void* engine, int frames, int, float*[], int outputCount,
+                                     float* outputs[]) {
+    if (outputCount < 2) {
+        return FLUID_FAILED;
+    }
+    static_cast<FluidSynthEngine*>(engine)->renderAudio(outputs[0], outputs[1], frames);
+    for (int i = 2; i < outputCount; ++i) {
+        std::fill_n(outputs[i], frames, 0.0f);
+    }
+    return FLUID_OK;
+}
+
+void FluidSynthEngine::renderAudio(float* left, float* right, int frames) {
+    const std::lock_guard lock(audio_);
+    playing_->render(left, right, frames);
 }
 
 const MidiFile& FluidSynthEngine::song() const {
@@ -128,69 +150,56 @@ void FluidSynthEngine::open(const std::string& path) {
     if (!file.isOpen() || file.size() > kMaxFileBytes) {
         throw Failure(kCannotOpenMessage);
     }
-    MidiFile parsed = MidiFile::parse(file.readAll());
+    auto parsed = std::make_shared<const MidiFile>(MidiFile::parse(file.readAll()));
     ensureSynth();
     song_ = std::move(parsed);
     tick_ = 0;
 }
 
 void FluidSynthEngine::close() {
-    endPlayer();
+    if (playing_) {
+        playFrom(std::nullopt);
+    }
     song_.reset();
     tick_ = 0;
 }
 
-void FluidSynthEngine::startPlayer(std::int64_t tick) {
-    player_ = fluid().new_player(synth_);
-    fluid().player_add_mem(player_, song_->smf().data(), song_->smf().size());
-    fluid().player_play(player_);
-    if (tick > 0) {
-        fluid().player_seek(player_, static_cast<int>(tick));
-        seekTarget_ = tick;
+void FluidSynthEngine::playFrom(std::optional<std::int64_t> tick) {
+    // The settings to restore at the tick are gathered here, not on the audio thread.
+    std::unique_ptr<MidiSequencer> next =
+        tick ? std::make_unique<MidiSequencer>(song_, *tick, kSampleRate) : nullptr;
+    std::unique_ptr<MidiSequencer> old;
+    {
+        const std::lock_guard lock(audio_);
+        old = playing_->play(std::move(next));
     }
-    endCheck_.start();
-}
-
-void FluidSynthEngine::endPlayer() {
-    endCheck_.stop();
-    seekTarget_.reset();
-    if (!player_) {
-        return;
+    isPlaying_ = tick.has_value();
+    if (isPlaying_) {
+        endCheck_.start();
+    } else {
+        endCheck_.stop();
     }
-    fluid().player_stop(player_);
-    fluid().player_join(player_);
-    fluid().delete_player(player_);
-    player_ = nullptr;
-    fluid().synth_all_notes_off(synth_, -1);
 }
 
 std::int64_t FluidSynthEngine::currentTick() {
-    if (!player_) {
+    if (!isPlaying_) {
         return tick_;
     }
-    const std::int64_t now = fluid().player_get_current_tick(player_);
-    if (seekTarget_) {
-        // A seek takes effect at the player's next step; until then the old tick is stale. The
-        // player forgets a seek asked for before it has loaded the song (right after play), so
-        // it is asked again until it lands.
-        const std::int64_t near = song_->tickAt(song_->millisecondsAt(*seekTarget_) + 200) - *seekTarget_;
-        if (now < *seekTarget_ || now > *seekTarget_ + near) {
-            fluid().player_seek(player_, static_cast<int>(*seekTarget_));
-            return *seekTarget_;
-        }
-        seekTarget_.reset();
-    }
-    tick_ = std::min(now, song_->totalTicks());
-    return tick_;
+    const std::lock_guard lock(audio_);
+    return playing_->sequencer()->tick();
 }
 
 void FluidSynthEngine::checkEnd() {
-    if (!player_) {
+    if (!isPlaying_) {
         return;
     }
-    const bool done = fluid().player_get_status(player_) == FLUID_PLAYER_DONE;
-    if (done || currentTick() >= song_->totalTicks()) {
-        endPlayer();
+    bool done = false;
+    {
+        const std::lock_guard lock(audio_);
+        done = playing_->sequencer()->finished();
+    }
+    if (done) {
+        playFrom(std::nullopt);
         tick_ = song_->totalTicks();
         if (ended_) {
             ended_();
@@ -200,22 +209,20 @@ void FluidSynthEngine::checkEnd() {
 
 void FluidSynthEngine::play() {
     song();
-    if (player_) {
+    if (isPlaying_) {
         return;
     }
     if (tick_ >= song_->totalTicks()) {
         tick_ = 0;
     }
-    startPlayer(tick_);
+    playFrom(tick_);
 }
 
 void FluidSynthEngine::stop() {
     song();
-    if (player_) {
-        currentTick();
-        const std::int64_t at = seekTarget_.value_or(tick_);
-        endPlayer();
-        tick_ = at;
+    if (isPlaying_) {
+        tick_ = currentTick();
+        playFrom(std::nullopt);
     }
 }
 
@@ -227,16 +234,18 @@ std::int32_t FluidSynthEngine::position() {
     if (!song_) {
         return 0;
     }
-    return toInt32(song_->millisecondsAt(currentTick()));
+    if (!isPlaying_) {
+        return toInt32(song_->millisecondsAt(tick_));
+    }
+    const std::lock_guard lock(audio_);
+    return toInt32(playing_->sequencer()->milliseconds());
 }
 
 void FluidSynthEngine::setPosition(std::int32_t milliseconds) {
-    const std::int64_t tick = song().tickAt(milliseconds);
-    if (player_) {
-        fluid().player_seek(player_, static_cast<int>(tick));
-        seekTarget_ = tick;
+    tick_ = song().tickAt(milliseconds);
+    if (isPlaying_) {
+        playFrom(tick_);
     }
-    tick_ = tick;
 }
 
 std::int32_t FluidSynthEngine::length() {

@@ -2,10 +2,13 @@
 
 #include "formats/midi/MidiFile.h"
 #include "media/MediaDevice.h"
+#include "media/engines/FluidSynthSong.h"
 
 #include <QTimer>
 #include <atomic>
 #include <fluidsynth/types.h>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -14,7 +17,9 @@ namespace velmoa {
 
 // MIDI files through fluidsynth and a General MIDI sound font. The file is read and checked by us
 // (fluidsynth would take a missing or garbage file and fail only while playing), positions come from
-// our tempo map, and Stop is tracked here (fluidsynth reports a stop and the end alike).
+// our tempo map. The song is played by our own sequencer on the synthesizer's audio thread (see
+// FluidSynthSong), not by fluidsynth's file player: that one reads the file on the audio thread, keeps
+// ticks in an int, and sends a tick's messages however many there are.
 class FluidSynthEngine : public MediaDevice {
   public:
     enum class Outputs {
@@ -30,8 +35,8 @@ class FluidSynthEngine : public MediaDevice {
     void setEndNotification(std::function<void()> notify) override { ended_ = std::move(notify); }
     void open(const std::string& path) override;
     void close() override;
-    bool isOpen() const override { return song_.has_value(); }
-    bool isPlaying() const override { return player_ != nullptr; }
+    bool isOpen() const override { return song_ != nullptr; }
+    bool isPlaying() const override { return isPlaying_; }
     void play() override;
     void stop() override;
     void rewind() override;
@@ -45,8 +50,12 @@ class FluidSynthEngine : public MediaDevice {
     void ensureSynth();
     void startOutput();
     void releaseSynth();
-    void startPlayer(std::int64_t tick);
-    void endPlayer();
+    // The audio thread's turn: the song's messages and the synthesizer's sound, frames of them.
+    void renderAudio(float* left, float* right, int frames);
+    static int renderCallback(void* engine, int frames, int effectsCount, float* effects[], int outputCount,
+                              float* outputs[]);
+    // Hands the audio thread a song to play from tick (none: silence); the old one is released here.
+    void playFrom(std::optional<std::int64_t> tick);
     std::int64_t currentTick();
     void checkEnd();
     const MidiFile& song() const;
@@ -60,10 +69,13 @@ class FluidSynthEngine : public MediaDevice {
     std::thread silentRender_;
     std::atomic<bool> rendering_{false};
 
-    fluid_player_t* player_ = nullptr;
-    std::optional<MidiFile> song_;
-    std::int64_t tick_ = 0;
-    std::optional<std::int64_t> seekTarget_;
+    // What the audio thread plays; the UI thread hands it songs and reads its clock under the lock.
+    std::mutex audio_;
+    std::unique_ptr<FluidSynthSong> playing_;
+    bool isPlaying_ = false;
+
+    std::shared_ptr<const MidiFile> song_;
+    std::int64_t tick_ = 0; // while stopped
     QTimer endCheck_;
     std::function<void()> ended_;
 };

@@ -147,7 +147,17 @@ void MpvEngine::ensureHandle() {
         {"input-vo-keyboard", "no"},
         {"input-cursor", "no"},
         {"osc", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
+        // Nothing is written over the picture: no on-screen display and no subtitles, so no font
+        // set-up either (a second fontconfig start, which held the first sound back), and no
+        // look through the file's folder for subtitle files.
         {"osd-level", "0"},
+        {"osd-font-provider", "none"},
+        {"sub-font-provider", "none"},
+        {"sid", "no"},
+        {"sub-auto", "no"},
         // Cover pictures of sound files are not video.
         {"audio-display", "no"},
         // At the end the file stays loaded, so that position and length stay readable; it is not

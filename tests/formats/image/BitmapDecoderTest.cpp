@@ -220,6 +220,38 @@ TEST(BitmapDecoder, ReadsBitFieldPixelsFromTheFileHeadersOffset) {
     }
 }
 
+// As office and paint programs write them: a 40-byte header, the masks, a colour table for palette
+// displays that the header counts (colours used), then the pixels, two rows of two. The file
+// header's offset points past the table, or is left 0 and the header's count alone places them.
+TEST(BitmapDecoder, ReadsBitFieldPixelsPastTheColourTableTheHeaderCounts) {
+    const std::vector<std::uint32_t> masks565 = {0xF800, 0x07E0, 0x001F}, masks888 = {0xFF0000, 0xFF00, 0xFF};
+    // Table entries that look like pixels: read as such, they would show grey.
+    const std::vector<QRgb> table(16, qRgb(0x55, 0x55, 0x55));
+    const struct {
+        const char* name;
+        int bitCount;
+        std::vector<std::uint32_t> masks;
+        bool fileOffset;
+    } rows[] = {
+        {"16-bit, with the file offset", 16, masks565, true},
+        {"32-bit, with the file offset", 32, masks888, true},
+        {"16-bit, file offset 0", 16, masks565, false},
+        {"32-bit, file offset 0", 32, masks888, false},
+    };
+    for (const auto& row : rows) {
+        const bool deep = row.bitCount == 32;
+        const std::vector<std::string> pixels = {deep ? words32({0xFF0000, 0xFF}) : words16({0xF800, 0x001F}),
+                                                 deep ? words32({0xFF00, 0xFFFFFF})
+                                                      : words16({0x07E0, 0xFFFF})};
+        std::string file = bmpFile(
+            {40, 2, -2, row.bitCount, 3, table, static_cast<std::uint32_t>(table.size()), row.masks, pixels});
+        if (!row.fileOffset) {
+            file = patched(file, 10, le32(0));
+        }
+        EXPECT_EQ(pixelsOf(BitmapDecoder::decodeFile(file)), (std::vector<QRgb>{R, B, G, W})) << row.name;
+    }
+}
+
 // Offsets in a file with a 40-byte header: size 14, width 18, height 22, bit count 28,
 // compression 30, colours used 46; the pixel offset is at 10.
 TEST(BitmapDecoder, RefusesBrokenAndHostileFilesCleanly) {

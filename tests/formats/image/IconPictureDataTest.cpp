@@ -144,25 +144,28 @@ TEST(IconPictureData, DrawsTheTrueColourImageOfTheSizeWhateverItsPlace) {
     }
 }
 
-// What the mask or alpha leaves out shows black, as the view's black background would.
-TEST(IconPictureData, DrawsTransparentPartsBlack) {
-    const QRgb kBlack = qRgb(0, 0, 0);
+// What the mask or alpha leaves out shows the white frame beneath the icon.
+TEST(IconPictureData, LetsTheFrameShowThroughTransparentParts) {
+    const QRgb kWhite = qRgb(255, 255, 255);
     const Picture masked(Picture::Kind::Icon,
                          IconPictureData::fromFileBytes(icoFile({dibImage(48, 24, kGreen, QPoint(0, 0))})));
     const QImage maskedCanvas = drawn(masked, 48);
-    EXPECT_EQ(maskedCanvas.pixel(0, 0), kBlack);
+    EXPECT_EQ(maskedCanvas.pixel(0, 0), kWhite);
     EXPECT_EQ(maskedCanvas.pixel(1, 0), kGreen);
 
     // With alpha present the mask is not used, even where it marks a pixel; half alpha is half
-    // the colour over black.
+    // the colour over white.
     const Picture alpha(Picture::Kind::Icon,
                         IconPictureData::fromFileBytes(icoFile({dibImage(16, 32, kRed, QPoint(5, 5), 0)})));
     const QImage alphaCanvas = drawn(alpha, 16);
-    EXPECT_EQ(alphaCanvas.pixel(0, 0), kBlack);
+    EXPECT_EQ(alphaCanvas.pixel(0, 0), kWhite);
     EXPECT_EQ(alphaCanvas.pixel(5, 5), kRed);
     const Picture half(Picture::Kind::Icon, IconPictureData::fromFileBytes(
                                                 icoFile({dibImage(16, 32, kRed, QPoint(-1, -1), 128)})));
-    EXPECT_EQ(drawn(half, 16).pixel(0, 0), qRgb(128, 0, 0));
+    const QRgb halfPixel = drawn(half, 16).pixel(0, 0);
+    EXPECT_EQ(qRed(halfPixel), 255);
+    EXPECT_NEAR(qGreen(halfPixel), 127, 1);
+    EXPECT_NEAR(qBlue(halfPixel), 127, 1);
 
     // A 32-bit image whose alpha is all zero falls back to the mask.
     const Picture noAlpha(Picture::Kind::Icon, IconPictureData::fromFileBytes(icoFile({[] {
@@ -173,7 +176,7 @@ TEST(IconPictureData, DrawsTransparentPartsBlack) {
                               return dib;
                           }()})));
     const QImage noAlphaCanvas = drawn(noAlpha, 16);
-    EXPECT_EQ(noAlphaCanvas.pixel(3, 3), kBlack);
+    EXPECT_EQ(noAlphaCanvas.pixel(3, 3), kWhite);
     EXPECT_EQ(noAlphaCanvas.pixel(4, 3), kRed);
 }
 

@@ -109,6 +109,10 @@ std::string jpegBytes(const QImage& source, const JpegOptions& o) {
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(o.app1.data()),
                           static_cast<unsigned>(o.app1.size()));
     }
+    if (!o.iccProfile.empty()) {
+        jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(o.iccProfile.data()),
+                               static_cast<unsigned>(o.iccProfile.size()));
+    }
     std::vector<unsigned char> row(static_cast<std::size_t>(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
         const uchar* src = image.constScanLine(static_cast<int>(cinfo.next_scanline));

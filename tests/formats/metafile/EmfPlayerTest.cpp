@@ -399,6 +399,17 @@ TEST(EmfPlayer, SurvivesHostileObjectsAndOffsets) {
                  w.rec(kSaveDc, {});
              }
          }},
+        {"a world transform composed past the largest number",
+         [](EmfWriter& w) {
+             const std::string scale = EmfWriter::f32(1e38f) + EmfWriter::f32(0) + EmfWriter::f32(0) +
+                                       EmfWriter::f32(1e38f) + EmfWriter::f32(1e38f) + EmfWriter::f32(1e38f);
+             for (int i = 0; i < 12; ++i) {
+                 w.raw(kModifyWorldTransform, scale + EmfWriter::u32(2)); // left multiply
+             }
+             w.raw(kPolyline16, std::string(16, '\0') + EmfWriter::u32(2) + EmfWriter::i16(1) +
+                                    EmfWriter::i16(1) + EmfWriter::i16(40) + EmfWriter::i16(40));
+             w.rec(kModifyWorldTransform, {0, 0, 0, 0, 0, 0, 1}); // identity
+         }},
         {"a path never ended",
          [](EmfWriter& w) {
              w.rec(kBeginPath, {}).rec(kLineTo, {5, 5}).rec(kEndPath, {}).rec(kFillPath, {0, 0, 0, 0});

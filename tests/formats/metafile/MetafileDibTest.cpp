@@ -50,6 +50,11 @@ TEST(MetafileDib, DecodesEachDepthWithRowsBottomFirst) {
          red, blue, blue},
         {"top-down rows", header(2, -2, 24) + std::string("\0\0\xFF\xFF\0\0\0\0\xFF\0\0\0\0\0\0\0", 16), red,
          blue, blue},
+        // A colour table for palette displays that the header counts lies before the pixels.
+        {"24 bits after the colour table the header counts",
+         header(2, 2, 24, 2) + palette({qRgb(0x55, 0x55, 0x55), qRgb(0x55, 0x55, 0x55)}) +
+             std::string("\xFF\0\0\0\0\0\0\0\0\0\xFF\xFF\0\0\0\0", 16),
+         red, blue, blue},
     };
     for (const auto& row : rows) {
         const QImage image = decodePackedMetafileDib(row.dib);

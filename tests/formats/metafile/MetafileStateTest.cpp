@@ -2,6 +2,7 @@
 #include "formats/metafile/MetafileMapping.h"
 #include "formats/metafile/MetafileObjects.h"
 
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -69,6 +70,16 @@ TEST(MetafileMapping, CombinesOriginsWorldTransformAndScaling) {
         mapping.modifyWorldTransform(shift, row.mode);
         EXPECT_EQ(mapping.world(), row.expected) << row.mode;
     }
+    // A composition that overflows is refused, as is a transform that is not finite: the last good
+    // one stays.
+    const QTransform huge = QTransform::fromScale(1e200, 1e200);
+    mapping.setWorldTransform(huge);
+    for (int mode : {2, 3}) {
+        mapping.modifyWorldTransform(huge, mode);
+        EXPECT_EQ(mapping.world(), huge) << mode;
+    }
+    mapping.setWorldTransform(QTransform(std::nan(""), 0, 0, 1, 0, 0));
+    EXPECT_EQ(mapping.world(), huge);
 }
 
 TEST(MetafileObjectTable, FillsTheLowestFreeSlotAndRefusesBadIndexes) {

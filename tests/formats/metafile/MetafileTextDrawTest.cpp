@@ -1,6 +1,9 @@
 #include "EmfWriter.h"
 #include "MetafileRendering.h"
+#include "WmfWriter.h"
 
+#include <QFont>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,7 +70,86 @@ EmfWriter& yUp(EmfWriter& w) {
         .rec(kSetViewportExt, {100, 100});
 }
 
+// The widest run of columns without ink between the first and the last inked column.
+int widestBlankRun(const QImage& image) {
+    std::vector<bool> inked;
+    for (int x = 0; x < image.width(); ++x) {
+        inked.push_back(darkPixels(image, QRect(x, 0, 1, image.height())) > 0);
+    }
+    const auto first = std::find(inked.begin(), inked.end(), true);
+    const auto last = std::find(inked.rbegin(), inked.rend(), true).base();
+    int widest = 0, run = 0;
+    for (auto it = first; it < last; ++it) {
+        run = *it ? 0 : run + 1;
+        widest = std::max(widest, run);
+    }
+    return widest;
+}
+
 } // namespace
+
+// Office suites lay text out with ligatures and write each character's advance, the ligature's
+// whole advance on its first letter: "Metafile" must not lose its i to the l.
+TEST(MetafileTextDrawing, KeepsLettersThatAWritersLigatureJoined) {
+    constexpr int kEm = 40;
+    const std::u16string word = u"Metafile";
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(kEm);
+    QTextLayout layout(QString::fromStdU16String(word), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    // Advances at the writer's cluster boundaries: "fi" (letters 4 and 5) is one.
+    std::vector<int> advances;
+    for (int i = 0; i < static_cast<int>(word.size()); ++i) {
+        const int end = i == 4 ? 6 : i + 1;
+        advances.push_back(i == 5 ? 0
+                                  : static_cast<int>(std::lround(line.cursorToX(end) - line.cursorToX(i))));
+    }
+
+    QImage reference(200, 100, QImage::Format_RGB32);
+    reference.fill(Qt::white);
+    {
+        QPainter painter(&reference);
+        painter.setFont(font);
+        painter.drawText(QPointF(5, 50), QString::fromStdU16String(word));
+    }
+
+    EmfWriter emf(19999, 9999, 200, 100, 200, 100);
+    std::string emfFont = EmfWriter::u32(1) + EmfWriter::i32(-kEm) + std::string(12, '\0') +
+                          EmfWriter::i32(400) + std::string(8, '\0');
+    for (char16_t c : std::u16string(u"DejaVu Sans")) {
+        emfFont += EmfWriter::i16(c);
+    }
+    emfFont.resize(4 + 92, '\0');
+    emf.raw(kExtCreateFont, emfFont).rec(kSelect, {1}).rec(kSetBkMode, {1}).rec(kSetTextAlign, {24});
+    text(emf, {5, 50}, word, 0, QRect(), advances);
+
+    constexpr int kCreateFont = 0x02FB, kSelectObject = 0x012D, kSetWmfTextAlign = 0x012E,
+                  kWmfExtTextOut = 0x0A32;
+    WmfWriter wmf(0, 0, 200, 100, 96);
+    std::string wmfFont = WmfWriter::word(-kEm) + std::string(6, '\0') + WmfWriter::word(400) +
+                          std::string(8, '\0') + "DejaVu Sans";
+    wmfFont.resize(50, '\0');
+    std::string wmfText = WmfWriter::word(50) + WmfWriter::word(5) +
+                          WmfWriter::word(static_cast<int>(word.size())) + WmfWriter::word(0) + "Metafile";
+    for (int a : advances) {
+        wmfText += WmfWriter::word(a);
+    }
+    wmf.raw(kCreateFont, wmfFont)
+        .rec(kSelectObject, {0})
+        .rec(kSetWmfTextAlign, {24})
+        .raw(kWmfExtTextOut, wmfText);
+
+    const int referenceGap = widestBlankRun(reference);
+    for (const auto& [name, image] :
+         {std::pair{"EMF", renderMetafile(emf.build(), true, QSize(200, 100))},
+          std::pair{"WMF", renderMetafile(wmf.build(), false, QSize(200, 100))}}) {
+        EXPECT_GT(darkPixels(image, image.rect()), darkPixels(reference, reference.rect()) / 2) << name;
+        // Drawn one by one, the i would stand on the l and leave a gap of its width behind the f.
+        EXPECT_LE(widestBlankRun(image), referenceGap + 2) << name;
+    }
+}
 
 TEST(MetafileTextDrawing, PlacesRotatedVerticalAndBoxedText) {
     const QRect upRight(30, 8, 40, 36), downRight(30, 58, 40, 36);

@@ -75,3 +75,39 @@ TEST(MetafileText, ShowsSymbolFontCodesAsTheirCharacters) {
         EXPECT_EQ(shown, row.shown) << row.face.toStdString() << " " << row.written.toStdString();
     }
 }
+
+TEST(MetafileText, GroupsCharactersOfNoAdvanceWithThePieceBefore) {
+    const QString pair = QString::fromUtf16(u"a\U0001F600b");
+    const struct {
+        const char* name;
+        QString text;
+        std::vector<double> dx, dy;
+        std::vector<std::pair<qsizetype, qsizetype>> pieces; // start, length
+    } rows[] = {
+        {"each character alone", QStringLiteral("abc"), {5, 6, 7}, {}, {{0, 1}, {1, 1}, {2, 1}}},
+        {"a ligature's second letter joins its first",
+         QStringLiteral("Metafile"),
+         {35, 25, 16, 25, 26, 0, 11, 25},
+         {},
+         {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 2}, {6, 1}, {7, 1}}},
+        {"marks join their letter",
+         QString::fromUtf16(u"e\u0301\u0323x"),
+         {10, 0, 0, 9},
+         {},
+         {{0, 3}, {3, 1}}},
+        {"a surrogate pair is one character", pair, {5, 9, 0, 6}, {}, {{0, 1}, {1, 2}, {3, 1}}},
+        {"a vertical advance counts", QStringLiteral("ab"), {0, 0}, {-25, 0}, {{0, 2}}},
+        {"nothing joins a piece of no advance",
+         QStringLiteral("abc"),
+         {0, 0, 0},
+         {},
+         {{0, 1}, {1, 1}, {2, 1}}},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::pair<qsizetype, qsizetype>> pieces;
+        for (const TextCluster& cluster : positionedClusters(row.text, row.dx, row.dy)) {
+            pieces.emplace_back(cluster.start, cluster.length);
+        }
+        EXPECT_EQ(pieces, row.pieces) << row.name;
+    }
+}

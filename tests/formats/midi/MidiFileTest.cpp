@@ -41,7 +41,6 @@ TEST(MidiFile, LengthFollowsTheTempoMapOfEveryTrack) {
             const MidiFile file = MidiFile::parse(bytes);
             EXPECT_EQ(file.totalTicks(), row.ticks) << row.label;
             EXPECT_NEAR(file.lengthMilliseconds(), row.milliseconds, 0.001) << row.label;
-            EXPECT_EQ(file.smf().substr(0, 4), "MThd") << row.label;
         } catch (const Failure& failure) {
             ADD_FAILURE() << row.label << ": " << failure.what();
         }
@@ -111,4 +110,103 @@ TEST(MidiFile, HostileInputGetsAMessageNeverACrash) {
             EXPECT_STREQ(failure.what(), row.message) << row.label;
         }
     }
+}
+
+namespace {
+
+struct Sent {
+    std::int64_t tick;
+    int status;
+    int data1;
+    int data2;
+    bool operator==(const Sent&) const = default;
+};
+
+std::vector<Sent> sentOf(const MidiFile& file) {
+    std::vector<Sent> out;
+    for (const MidiEvent& e : file.events()) {
+        out.push_back({e.tick, e.status, e.data1, e.data2});
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(MidiFile, HoldsTheMessagesOfEveryTrackInTheOrderTheySound) {
+    const std::string sysEx = std::string("\x00\xf0\x04\x7e\x7f\x09\x01", 7); // closing 0xF7 missing
+    const struct {
+        const char* label;
+        std::string bytes;
+        std::vector<Sent> expected;
+    } rows[] = {
+        {"running status",
+         smf(0, 480, {noteEvents(10, 20) + endOfTrack()}),
+         {{10, 0x90, 0x3c, 0x64}, {30, 0x90, 0x3c, 0}}},
+        {"tracks merged by tick, in track order on a tick",
+         smf(1, 480,
+             {std::string("\x00\xc0\x01\x0a\xc0\x02", 6) + endOfTrack(),
+              std::string("\x0a\xc1\x03", 3) + endOfTrack()}),
+         {{0, 0xc0, 1, 0}, {10, 0xc0, 2, 0}, {10, 0xc1, 3, 0}}},
+        {"a setting repeated on its tick kept once, a note struck twice kept twice",
+         smf(0, 480,
+             {std::string("\x00\xb0\x07\x64\x00\x07\x64\x00\x07\x50\x00\x90\x3c\x64\x00\x3c\x64", 17) +
+              endOfTrack()}),
+         {{0, 0xb0, 7, 100}, {0, 0xb0, 7, 80}, {0, 0x90, 0x3c, 100}, {0, 0x90, 0x3c, 100}}},
+        {"system exclusive kept, escaped bytes and meta events not",
+         smf(0, 480,
+             {sysEx + std::string("\x00\xf7\x02\x01\x02\x00\xff\x01\x01x", 10) + tempoEvent(5, 400000) +
+              endOfTrack()}),
+         {{0, 0xf0, 0, 0}}},
+    };
+    for (const auto& row : rows) {
+        try {
+            const MidiFile file = MidiFile::parse(row.bytes);
+            EXPECT_EQ(sentOf(file), row.expected) << row.label;
+            for (const MidiEvent& e : file.events()) {
+                if (e.status == 0xf0) {
+                    EXPECT_EQ(file.sysEx(e), std::string("\x7e\x7f\x09\x01", 4)) << row.label;
+                }
+            }
+        } catch (const Failure& failure) {
+            ADD_FAILURE() << row.label << ": " << failure.what();
+        }
+    }
+}
+
+// Songs of hostile shapes are held in bounded memory or refused, and refused without reading on.
+TEST(MidiFile, FloodsAreHeldSmallAndSongsPastTheLimitsRefused) {
+    const struct {
+        const char* label;
+        std::string bytes;
+        std::size_t mostEvents; // 0: refused as damaged
+    } rows[] = {
+        {"a million program changes on one tick", programChangeFlood(1'000'000), 3},
+        {"alternating program changes past the limit", programChangeFlood(MidiFile::kMaxEvents, true), 0},
+        {"100 000 notes on one tick", notesOnOneTick(100'000), 100'002},
+        {"GM and GS resets within the limit", resetFlood(MidiFile::kMaxSysExMessages - 1), 65'537},
+        {"GM and GS resets past the limit", resetFlood(MidiFile::kMaxSysExMessages + 1), 0},
+        {"one system exclusive message past the limit",
+         smf(0, 480,
+             {vlq(0) + "\xf0" + vlq(MidiFile::kMaxSysExBytes + 1) +
+              std::string(MidiFile::kMaxSysExBytes + 1, 1) + endOfTrack()}),
+         0},
+        {"a tempo change on every tick past the limit", tempoAtEveryTick(MidiFile::kMaxTempoChanges * 7 + 70),
+         0},
+        {"the largest delta times", largestDeltas(100'000), 100'000},
+    };
+    for (const auto& row : rows) {
+        try {
+            const MidiFile file = MidiFile::parse(row.bytes);
+            EXPECT_NE(row.mostEvents, 0u) << row.label << ": accepted";
+            EXPECT_LE(file.events().size(), row.mostEvents) << row.label;
+        } catch (const Failure& failure) {
+            EXPECT_EQ(row.mostEvents, 0u) << row.label << ": " << failure.what();
+            EXPECT_STREQ(failure.what(), MidiFile::kDamagedMessage) << row.label;
+        }
+    }
+    // Ticks far past what an int holds still convert both ways.
+    const MidiFile far = MidiFile::parse(largestDeltas(100'000));
+    EXPECT_GT(far.totalTicks(), std::int64_t{1} << 44);
+    EXPECT_EQ(far.tickAt(far.lengthMilliseconds()), far.totalTicks());
+    EXPECT_EQ(far.tickAt(1e300), far.totalTicks());
 }

@@ -129,3 +129,45 @@ TEST_F(FluidSynthEngineTest, ASoundFontThatDoesNotLoadLeavesNoSynthesizerBehind)
         }
     }
 }
+
+// Songs that crashed the synthesizer's renderer (a tick's flood), its file player (ticks past an
+// int, raced by seeks from this thread) or took seconds and hundreds of megabytes to read. Each is
+// played, sought while it plays, stopped and closed; the audio thread renders all along.
+TEST_F(FluidSynthEngineTest, HostileSongsPlaySeekAndCloseWithoutHarm) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } rows[] = {
+        {"programs.mid", programChangeFlood(1'000'000)},
+        {"alternating-programs.mid", programChangeFlood(200'000, true)},
+        {"resets.mid", resetFlood(20'000)},
+        {"notes.mid", notesOnOneTick(100'000)},
+        {"deltas.mid", largestDeltas(1'000'000)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NO_THROW(engine.open(write(row.name, row.bytes)));
+        engine.play();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine.position() > 0; }, kWaitMs));
+        const std::int32_t length = engine.length();
+        // Seeks in a burst, as a dragged position bar sends them, while the audio thread renders.
+        for (int seek = 0; seek < 200; ++seek) {
+            engine.setPosition(length / 200 * seek);
+            engine.position();
+        }
+        for (int seek = 0; seek < 5; ++seek) {
+            const std::int32_t target = length / 5 * seek;
+            engine.setPosition(target);
+            // The audio thread plays on from there before the next seek.
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return engine.position() > target || !engine.isPlaying(); }, kWaitMs));
+        }
+        engine.stop();
+        engine.play();
+        engine.close();
+        EXPECT_FALSE(engine.isOpen());
+    }
+    // A song that reads as many tempo changes as it has bytes is refused, not read on.
+    const std::string tempos = write("tempos.mid", tempoAtEveryTick(64 * 1024 * 1024 - 100));
+    EXPECT_EQ(failureOf([&] { engine.open(tempos); }), MidiFile::kDamagedMessage);
+}

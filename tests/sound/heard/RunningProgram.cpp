@@ -1,7 +1,10 @@
 #include "sound/heard/RunningProgram.h"
 
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <cstdio>
 
 namespace velmoa::testing {
 namespace {
@@ -9,6 +12,7 @@ namespace {
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kWindowTimeoutMs = 10000;
 constexpr int kExitTimeoutMs = 3000;
+constexpr int kDebuggerTimeoutMs = 60000;
 
 // The name as octal escapes for printf: any byte passes through the shell unchanged.
 QString printfEscapes(const std::string& bytes) {
@@ -17,6 +21,23 @@ QString printfEscapes(const std::string& bytes) {
         escaped += QStringLiteral("\\%1").arg(static_cast<unsigned char>(byte), 3, 8, QLatin1Char('0'));
     }
     return escaped;
+}
+
+// What each of the program's threads is doing, on standard error: a program that does not show
+// its window or does not end is a fault whose place the test's report should name.
+void printThreads(qint64 pid) {
+    if (QStandardPaths::findExecutable(QStringLiteral("gdb")).isEmpty()) {
+        return;
+    }
+    QProcess gdb;
+    gdb.start(QStringLiteral("gdb"), {QStringLiteral("-batch"), QStringLiteral("-p"), QString::number(pid),
+                                      QStringLiteral("-ex"), QStringLiteral("thread apply all bt")});
+    if (!gdb.waitForFinished(kDebuggerTimeoutMs)) {
+        gdb.kill();
+        gdb.waitForFinished();
+    }
+    std::fprintf(stderr, "[ THREADS  ] of the program, process %lld:\n%s\n", static_cast<long long>(pid),
+                 gdb.readAllStandardOutput().constData());
 }
 
 } // namespace
@@ -76,9 +97,12 @@ bool RunningProgram::close() {
     if (!windows.isEmpty()) {
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), windows.front(),
                  QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+F4")});
+    } else if (running()) {
+        std::fprintf(stderr, "[ NO WINDOW] the program shows no window\n");
     }
     const bool ended = process_.waitForFinished(kExitTimeoutMs);
     if (!ended) {
+        printThreads(process_.processId());
         process_.kill();
         process_.waitForFinished();
     }

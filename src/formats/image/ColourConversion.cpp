@@ -1,0 +1,116 @@
+#include "formats/image/ColourConversion.h"
+
+#include <QSysInfo>
+#include <algorithm>
+#include <deque>
+#include <lcms2.h>
+#include <mutex>
+#include <utility>
+
+namespace velmoa {
+namespace {
+
+// QImage's RGB32 pixel in memory order.
+constexpr cmsUInt32Number kRgb32Layout = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TYPE_BGRA_8 : TYPE_ARGB_8;
+constexpr QRgb kOpaque = 0xff000000u;
+// Profiles whose conversion is kept: the pictures of a folder mostly share one or two.
+constexpr std::size_t kKeptConversions = 4;
+
+struct Kept {
+    std::string profile;
+    ColourConversion::Source source;
+    std::shared_ptr<const ColourConversion> conversion;
+};
+
+struct Cache {
+    std::mutex lock;
+    std::string displayProfile;
+    std::deque<Kept> kept; // most recent first
+};
+
+Cache& cache() {
+    static Cache shared;
+    return shared;
+}
+
+struct ProfileCloser {
+    void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+using ProfileHandle = std::unique_ptr<void, ProfileCloser>;
+
+ProfileHandle openProfile(std::string_view bytes) {
+    return ProfileHandle(bytes.empty() ? cmsCreate_sRGBProfile()
+                                       : cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
+}
+
+} // namespace
+
+ColourConversion::~ColourConversion() {
+    cmsDeleteTransform(transform_);
+}
+
+void ColourConversion::setDisplayProfile(std::string iccProfile) {
+    Cache& shared = cache();
+    const std::lock_guard guard(shared.lock);
+    shared.displayProfile = std::move(iccProfile);
+    shared.kept.clear();
+}
+
+std::shared_ptr<const ColourConversion> ColourConversion::forProfile(std::string_view iccProfile, Source source) {
+    if (iccProfile.empty()) {
+        return nullptr;
+    }
+    Cache& shared = cache();
+    const std::lock_guard guard(shared.lock);
+    const auto found = std::find_if(shared.kept.begin(), shared.kept.end(), [&](const Kept& kept) {
+        return kept.source == source && kept.profile == iccProfile;
+    });
+    if (found != shared.kept.end()) {
+        Kept again = *found;
+        shared.kept.erase(found);
+        shared.kept.push_front(std::move(again));
+        return shared.kept.front().conversion;
+    }
+    // A profile that cannot be used is kept as such too: it is not read again for every picture.
+    shared.kept.push_front({std::string(iccProfile), source, make(iccProfile, source, shared.displayProfile)});
+    if (shared.kept.size() > kKeptConversions) {
+        shared.kept.pop_back();
+    }
+    return shared.kept.front().conversion;
+}
+
+std::shared_ptr<const ColourConversion> ColourConversion::make(std::string_view iccProfile, Source source,
+                                                               const std::string& displayProfile) {
+    const ProfileHandle embedded = openProfile(iccProfile);
+    ProfileHandle display = openProfile(displayProfile);
+    if (!display) {
+        display = openProfile({});
+    }
+    if (!embedded || !display) {
+        return nullptr;
+    }
+    const cmsColorSpaceSignature wanted = source == Source::Rgb32 ? cmsSigRgbData : cmsSigCmykData;
+    if (cmsGetColorSpace(embedded.get()) != wanted || cmsGetColorSpace(display.get()) != cmsSigRgbData) {
+        return nullptr;
+    }
+    const cmsUInt32Number inLayout = source == Source::Rgb32 ? kRgb32Layout : TYPE_CMYK_8_REV;
+    // No cache inside the transform: it is then safe to use from several threads at once.
+    cmsHTRANSFORM transform = cmsCreateTransform(embedded.get(), inLayout, display.get(), kRgb32Layout,
+                                                 INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    if (!transform) {
+        return nullptr;
+    }
+    return std::shared_ptr<const ColourConversion>(new ColourConversion(transform, source));
+}
+
+void ColourConversion::convertRow(const void* in, QRgb* out, int width) const {
+    cmsDoTransform(transform_, in, out, static_cast<cmsUInt32Number>(width));
+    if (source_ == Source::InvertedCmyk8) {
+        // Nothing was written to the alpha bytes.
+        for (int x = 0; x < width; ++x) {
+            out[x] |= kOpaque;
+        }
+    }
+}
+
+} // namespace velmoa
