@@ -163,7 +163,7 @@ TEST(ColourProfile, TheChunksOfAnEmbeddedProfileAreJoinedInTheirOrderOrNotAtAll)
         {"one chunk", {chunk(1, 1, "abc")}, "abc"},
         {"in their order", {chunk(1, 2, "ab"), chunk(2, 2, "cd")}, "abcd"},
         {"out of their order", {chunk(2, 2, "cd"), chunk(1, 2, "ab")}, "abcd"},
-        {"other APP2 data passed over", {"FPXR\0data", chunk(1, 1, "abc")}, "abc"},
+        {"other APP2 data passed over", {std::string("FPXR\0data", 9), chunk(1, 1, "abc")}, "abc"},
         {"a chunk missing", {chunk(1, 3, "ab"), chunk(3, 3, "ef")}, ""},
         {"a chunk twice", {chunk(1, 2, "ab"), chunk(1, 2, "ab")}, ""},
         {"counts that differ", {chunk(1, 2, "ab"), chunk(2, 3, "cd")}, ""},

@@ -113,7 +113,7 @@ TEST_F(MpvEngineTest, StopHoldsThePositionAndPlayGoesOnFromIt) {
 
 TEST_F(MpvEngineTest, FailuresAreToldInJapaneseAndLeaveNoDeviceOpen) {
     auto write = [&](const std::string& name, const QByteArray& bytes) {
-        const std::string path = fixtures->path(name);
+        std::string path = fixtures->path(name);
         QFile file(QString::fromStdString(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
