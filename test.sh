@@ -10,7 +10,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   exec "$here/scripts/sanitize.sh"
 fi
 "$here/scripts/build.sh"
-# clang-tidy over the sources the commits under test change (it needs the build's generated files).
+# clang-tidy over the sources changed since scripts/tidy-base (it needs the build's generated files).
 "$here/scripts/check-tidy.sh"
 cd "$here/build"
 ctest --timeout 60 --output-on-failure -j "$(nproc)"
