@@ -8,8 +8,8 @@
 # added to). After a clean --all run, record HEAD there (`git rev-parse HEAD > scripts/tidy-base`,
 # then commit) to keep the changed set, and the run, small.
 # VELMOA_TIDY_BASE=COMMIT checks against another base. When the recorded base is not in HEAD's
-# history (a rebased or squashed merge), or more than VELMOA_TIDY_MAX sources (40: some two and a
-# half minutes on two cores) changed since it, the base is the parent of HEAD: the commit being
+# history (a rebased or squashed merge), or more than VELMOA_TIDY_MAX sources (25: about a minute and a
+# half on two cores) changed since it, the base is the parent of HEAD: the commit being
 # tested, or for a merge, the branch it brings in.
 # A changed source is checked itself; a changed header through its own source, or when it has none,
 # through one source that includes it (its findings show the same from any includer).
@@ -66,7 +66,7 @@ else
     exec "$0" --all
   fi
   select_sources "$base"
-  max="${VELMOA_TIDY_MAX:-40}"
+  max="${VELMOA_TIDY_MAX:-25}"
   if [ -z "${VELMOA_TIDY_BASE:-}" ] && [ ${#chosen[@]} -gt "$max" ] &&
      parent=$(git rev-parse -q --verify HEAD~1); then
     echo "clang-tidy: ${#chosen[@]} sources changed since $(git rev-parse --short "$base"), more than $max:" \
