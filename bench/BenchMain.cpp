@@ -8,6 +8,7 @@
 
 // Widgets and painting need an application object; benchmarks run on Qt's offscreen platform.
 int main(int argc, char** argv) {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): the program's own start, before any thread
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (argc > 1 && std::string(argv[1]) == kStartUpChildFlag) {
         return runStartUpChild(argc, argv);

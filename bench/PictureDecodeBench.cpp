@@ -67,7 +67,8 @@ std::string displayP3Profile() {
     return bytes;
 }
 
-void writeJpeg(const QImage& image, const std::string& path, int quality, const std::string& iccProfile = {}) {
+void writeJpeg(const QImage& image, const std::string& path, int quality,
+               const std::string& iccProfile = {}) {
     FILE* out = std::fopen(path.c_str(), "wb");
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -280,8 +281,9 @@ struct Summary {
                 qt.ms, qt.cpuMs, qt.peakMb, qt.ms / ours.ms, qt.cpuMs / ours.cpuMs);
             if (f.count("velmoa p3 " + std::string(size))) {
                 const Figure p3 = f["velmoa p3 " + std::string(size)];
-                std::printf("             with a Display P3 profile %7.1f / %7.1f: %+.1f %% / %+.1f %% over none\n",
-                            p3.ms, p3.cpuMs, 100.0 * (p3.ms / ours.ms - 1), 100.0 * (p3.cpuMs / ours.cpuMs - 1));
+                std::printf(
+                    "             with a Display P3 profile %7.1f / %7.1f: %+.1f %% / %+.1f %% over none\n",
+                    p3.ms, p3.cpuMs, 100.0 * (p3.ms / ours.ms - 1), 100.0 * (p3.cpuMs / ours.cpuMs - 1));
             }
         }
         if (f.count("velmoa bmp 640")) {
@@ -297,6 +299,10 @@ struct Summary {
 
 BENCHMARK(libjpegEighth)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(velmoaJpeg)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(velmoaJpegDisplayP3)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(velmoaJpegDisplayP3)
+    ->Args({640, 480})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 BENCHMARK(qtReaderJpeg)->Args({640, 480})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(velmoaBitmap)->Unit(benchmark::kMillisecond)->MinTime(2.0);

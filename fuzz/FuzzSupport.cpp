@@ -16,6 +16,7 @@ void ensureFuzzApplication() {
     if (QCoreApplication::instance()) {
         return;
     }
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): the program's own start, before any thread
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
     static char name[] = "velmoa_fuzz";

@@ -191,6 +191,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
         return 2;
     }
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): the program's own start, before any thread
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication app(argc, argv);
     Seeds seeds;

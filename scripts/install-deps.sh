@@ -8,8 +8,8 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-aoyagi-kouzan-t
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox xdotool x11-utils strace
-  # the checking build and the fuzz targets
-  clang libclang-rt-dev
+  # the checking build and the fuzz targets; the style checks (scripts/check-style.sh, check-tidy.sh)
+  clang libclang-rt-dev clang-format clang-tidy
   # desktop integration: entry and metadata validators, the Debian package, printing through a
   # private CUPS server checked with poppler, and the Wayland check under a headless Weston
   desktop-file-utils appstream shared-mime-info dpkg-dev

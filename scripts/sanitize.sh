@@ -3,10 +3,10 @@
 # with the fuzz targets beside the tests. Runs the whole test suite in it unless --build-only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+options=(-DVELMOA_WERROR=ON)
+command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DVELMOA_FUZZ=ON "${launcher[@]}" >/dev/null
+  -DVELMOA_FUZZ=ON "${options[@]}" >/dev/null
 cmake --build build-asan -j "$(nproc)"
 [ "${1:-}" = "--build-only" ] && exit 0
 cd build-asan

@@ -7,6 +7,7 @@
 
 // Widgets need an application object; tests run on Qt's offscreen platform unless told otherwise.
 int main(int argc, char** argv) {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): the program's own start, before any thread
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);

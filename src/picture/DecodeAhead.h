@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/ReadyFlag.h"
 #include "picture/JpegPrepareJob.h"
 #include "platform/ReadOnlyFile.h"
-#include "base/ReadyFlag.h"
 #include "platform/WorkerThread.h"
 
 #include <QSize>

@@ -41,6 +41,7 @@ std::vector<std::string> listFolderPictures(const std::string& folderPath) {
     }
     const int folderFd = ::dirfd(folder);
     // An error part-way simply ends the list, as does the end of the folder.
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): glibc's readdir is safe on a stream no other thread reads
     while (const dirent* entry = ::readdir(folder)) {
         if (entry->d_name[0] == '.' || !hasPictureExtension(entry->d_name)) {
             continue;

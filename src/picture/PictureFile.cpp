@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 namespace velmoa {
 namespace {
@@ -62,7 +63,7 @@ Picture loadPictureFile(const std::string& path, FileIdentity* identity) {
         throw Failure(cannotOpenMessage(path, file.reasonText()));
     }
     if (file.size() > kMaxPictureFileBytes) {
-        throw Failure(cannotOpenMessage(path, std::strerror(EFBIG)));
+        throw Failure(cannotOpenMessage(path, std::generic_category().message(EFBIG)));
     }
     if (identity) {
         *identity = file.identity();

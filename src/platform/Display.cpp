@@ -48,6 +48,7 @@ std::string unreachableDisplayText(const DisplayEnvironment& environment) {
 
 DisplayEnvironment currentDisplayEnvironment() {
     const auto variable = [](const char* name) {
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): the environment is written at start-up alone
         const char* value = std::getenv(name);
         return std::string(value ? value : "");
     };
@@ -79,12 +80,14 @@ std::optional<DisplayEnvironment> chooseDisplayPlatform() {
         return std::nullopt;
     }
     if (!choice.platform.empty()) {
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): at start-up, before any thread
         setenv("QT_QPA_PLATFORM", choice.platform.c_str(), 1);
     }
     return environment;
 }
 
 void useCNumericLocale() {
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): at start-up, before any thread
     std::setlocale(LC_NUMERIC, "C");
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 
@@ -86,7 +87,7 @@ std::string ReadOnlyFile::reasonText() const {
     if (error_ == Error::NotRegularFile) {
         return "通常のファイルではありません";
     }
-    return std::strerror(errno_);
+    return std::generic_category().message(errno_);
 }
 
 std::string ReadOnlyFile::read(std::size_t maxBytes) {

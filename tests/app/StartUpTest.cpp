@@ -122,8 +122,10 @@ TEST_F(StartUp, DocumentViewShowsNoContextMenu) {
         EXPECT_EQ(widget->contextMenuPolicy(), Qt::NoContextMenu);
     }
     form->MojiPanel->show();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10));
-    QApplication::sendEvent(form->RichEdit1->viewport(), &event);
+    QWidget* viewport = form->RichEdit1->viewport();
+    const QPoint at(10, 10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &event);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 

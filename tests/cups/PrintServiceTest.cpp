@@ -80,6 +80,7 @@ class PrintService : public FormTest {
     static void SetUpTestSuite() {
         server = new PrivateCupsServer;
         if (server->error().isEmpty()) {
+            // NOLINTNEXTLINE(concurrency-mt-unsafe): before the suite's tests, on the one test thread
             setenv("CUPS_SERVER", server->socketPath().toLocal8Bit().constData(), 1);
             installFontSubstitutes();
         }
@@ -115,16 +116,16 @@ TEST_F(PrintService, PrintDialogListsTheServersQueue) {
     // The real dialog: its printer box offers the queue.
     QStringList offered;
     QTimer::singleShot(0, [&offered] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
             return;
         }
-        for (QComboBox* box : dialog->findChildren<QComboBox*>()) {
+        for (QComboBox* box : modal->findChildren<QComboBox*>()) {
             for (int i = 0; i < box->count(); ++i) {
                 offered << box->itemText(i);
             }
         }
-        static_cast<QDialog*>(dialog)->reject();
+        static_cast<QDialog*>(modal)->reject();
     });
     QPrinter printer;
     QtPrintDialog real;
@@ -139,7 +140,7 @@ TEST_F(PrintService, PictureFillsOneSideOfThePageFromTheTopLeftCorner) {
         double sheetWidth, sheetHeight;
         QRectF picture; // in points: 64 x 48 scaled to the printable width or height
     };
-    const double printableShort = kSheetShort - 2 * kMargin, printableLong = kSheetLong - 2 * kMargin;
+    const double printableShort = kSheetShort - 2 * kMargin;
     const Row rows[] = {
         {false, kSheetShort, kSheetLong, {kMargin, kMargin, printableShort, printableShort * 48 / 64}},
         {true, kSheetLong, kSheetShort, {kMargin, kMargin, printableShort * 64 / 48, printableShort}},

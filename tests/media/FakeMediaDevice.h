@@ -12,7 +12,7 @@ namespace velmoa::testing {
 // follows seeks, Rewind and Stop like a real device, and can be moved by the test (playback).
 class FakeMediaDevice : public MediaDevice {
   public:
-    void setDisplay(QWidget* display) override { this->display = display; }
+    void setDisplay(QWidget* widget) override { display = widget; }
     void setEndNotification(std::function<void()> notify) override { ended = std::move(notify); }
 
     void open(const std::string& path) override {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <system_error>
 
 using namespace velmoa;
 using namespace fixtures;
@@ -47,6 +48,7 @@ TEST(PictureFile, LoadsByExtensionInAnyCase) {
         EXPECT_EQ(picture.width(), row.width) << row.name;
         EXPECT_EQ(picture.height(), row.height) << row.name;
         EXPECT_FALSE(picture.isEmpty()) << row.name;
+        // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the copy is what is checked
         const Picture copy = picture;
         EXPECT_EQ(copy.data(), picture.data()) << row.name;
     }
@@ -62,8 +64,9 @@ TEST(PictureFile, RefusesWithTheMessageOfEachCause) {
         std::string path;
         std::string message;
     } rows[] = {
-        {missing, "ファイル \"" + missing + "\" は開けません。" + std::strerror(ENOENT)},
-        {root + "/folder.jpg", "ファイル \"" + root + "/folder.jpg\" は開けません。" + std::strerror(EISDIR)},
+        {missing, "ファイル \"" + missing + "\" は開けません。" + std::generic_category().message(ENOENT)},
+        {root + "/folder.jpg",
+         "ファイル \"" + root + "/folder.jpg\" は開けません。" + std::generic_category().message(EISDIR)},
         // The extension test comes first: a missing file of another kind names its extension.
         {root + "/missing.png", "拡張子 .png の画像形式は処理できません"},
         {writeFile(dir, "x.PnG", "png"), "拡張子 .PnG の画像形式は処理できません"},
@@ -90,6 +93,7 @@ TEST(PictureFile, ReadsLargeBitmapsInPieces) {
     Dib dib{40, width, height, 24};
     for (int row = 0; row < height; ++row) {
         std::vector<QRgb> pixels;
+        pixels.reserve(width);
         for (int x = 0; x < width; ++x) {
             pixels.push_back(qRgb(x & 0xFF, row & 0xFF, (x ^ row) & 0xFF));
         }

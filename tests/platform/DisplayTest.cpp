@@ -88,7 +88,7 @@ TEST(Display, ProgramWithoutADisplaySaysSoInOneLine) {
 
 TEST(Display, TheChoiceSetsThePlatformAndKeepsTheEnvironmentAsItWasForTheMessages) {
     const auto saved = [](const char* name) {
-        const char* value = std::getenv(name);
+        const char* value = std::getenv(name); // NOLINT(concurrency-mt-unsafe): tests run on one thread
         return value ? std::optional<std::string>(value) : std::nullopt;
     };
     const std::pair<const char*, std::optional<std::string>> variables[] = {
@@ -96,6 +96,7 @@ TEST(Display, TheChoiceSetsThePlatformAndKeepsTheEnvironmentAsItWasForTheMessage
         {"DISPLAY", saved("DISPLAY")},
         {"WAYLAND_DISPLAY", saved("WAYLAND_DISPLAY")},
     };
+    // NOLINTBEGIN(concurrency-mt-unsafe): the tests run on one thread, as the program's start does
     unsetenv("QT_QPA_PLATFORM");
     unsetenv("WAYLAND_DISPLAY");
     setenv("DISPLAY", ":7", 1);
@@ -104,6 +105,7 @@ TEST(Display, TheChoiceSetsThePlatformAndKeepsTheEnvironmentAsItWasForTheMessage
     for (const auto& [name, value] : variables) {
         value ? setenv(name, value->c_str(), 1) : unsetenv(name);
     }
+    // NOLINTEND(concurrency-mt-unsafe)
     ASSERT_TRUE(before);
     EXPECT_EQ(platform, "xcb");
     EXPECT_EQ(before->qpaPlatform, "");

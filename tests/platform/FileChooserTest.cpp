@@ -80,8 +80,8 @@ TEST(QtFileChooser, OneFilterNamedForEveryFileMatchesEveryFile) {
         dialog->setDirectory(dir.path());
         // The names the dialog lists once it has read the folder.
         auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
-        QTest::qWaitFor([&] { return list && list->model()->rowCount(list->rootIndex()) >= names.size(); },
-                        3000);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return list && list->model()->rowCount(list->rootIndex()) >= names.size(); }, 3000));
         for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row) {
             listed << list->model()->index(row, 0, list->rootIndex()).data().toString();
         }

@@ -16,7 +16,8 @@ constexpr char kProfileAtom[] = "_ICC_PROFILE";
 
 // Publishes bytes as the root window's profile, as colour managers do; empty takes it away.
 void publishRootProfile(const std::string& bytes) {
-    xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_connection_t* connection =
+        qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, sizeof kProfileAtom - 1, kProfileAtom), nullptr);

@@ -33,7 +33,7 @@ class BitmapDecoder {
     using ReadMore = std::function<std::string(std::size_t)>;
     static QImage decodeFile(std::string_view prefix, std::int64_t total, const ReadMore& readMore);
     // Reading more than this first covers any header and palette.
-    static constexpr std::size_t kPrefixBytes = 64 * 1024;
+    static constexpr std::size_t kPrefixBytes = std::size_t{64} * 1024;
 
     // A packed bitmap, as documents and the clipboard hold one: header, colour table and pixels,
     // without a file header. Opaque RGB32. Throws Failure like decodeFile, and the bitmap message

@@ -11,7 +11,8 @@ namespace velmoa {
 namespace {
 
 // QImage's RGB32 pixel in memory order.
-constexpr cmsUInt32Number kRgb32Layout = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TYPE_BGRA_8 : TYPE_ARGB_8;
+constexpr cmsUInt32Number kRgb32Layout =
+    QSysInfo::ByteOrder == QSysInfo::LittleEndian ? TYPE_BGRA_8 : TYPE_ARGB_8;
 constexpr QRgb kOpaque = 0xff000000u;
 // Profiles whose conversion is kept: the pictures of a folder mostly share one or two.
 constexpr std::size_t kKeptConversions = 4;
@@ -39,8 +40,9 @@ struct ProfileCloser {
 using ProfileHandle = std::unique_ptr<void, ProfileCloser>;
 
 ProfileHandle openProfile(std::string_view bytes) {
-    return ProfileHandle(bytes.empty() ? cmsCreate_sRGBProfile()
-                                       : cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
+    return ProfileHandle(
+        bytes.empty() ? cmsCreate_sRGBProfile()
+                      : cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
 }
 
 } // namespace
@@ -56,7 +58,8 @@ void ColourConversion::setDisplayProfile(std::string iccProfile) {
     shared.kept.clear();
 }
 
-std::shared_ptr<const ColourConversion> ColourConversion::forProfile(std::string_view iccProfile, Source source) {
+std::shared_ptr<const ColourConversion> ColourConversion::forProfile(std::string_view iccProfile,
+                                                                     Source source) {
     if (iccProfile.empty()) {
         return nullptr;
     }
@@ -72,7 +75,8 @@ std::shared_ptr<const ColourConversion> ColourConversion::forProfile(std::string
         return shared.kept.front().conversion;
     }
     // A profile that cannot be used is kept as such too: it is not read again for every picture.
-    shared.kept.push_front({std::string(iccProfile), source, make(iccProfile, source, shared.displayProfile)});
+    shared.kept.push_front(
+        {std::string(iccProfile), source, make(iccProfile, source, shared.displayProfile)});
     if (shared.kept.size() > kKeptConversions) {
         shared.kept.pop_back();
     }

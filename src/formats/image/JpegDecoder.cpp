@@ -196,8 +196,9 @@ std::shared_ptr<const ColourConversion> embeddedColours(const jpeg_decompress_st
     if (segments.empty()) {
         return nullptr;
     }
-    return ColourConversion::forProfile(joinIccProfileChunks(segments), cmyk ? ColourConversion::Source::InvertedCmyk8
-                                                                              : ColourConversion::Source::Rgb32);
+    return ColourConversion::forProfile(joinIccProfileChunks(segments),
+                                        cmyk ? ColourConversion::Source::InvertedCmyk8
+                                             : ColourConversion::Source::Rgb32);
 }
 
 // CMYK JPEGs store their inks inverted (255 is no ink): Adobe's way, which every writer in use

@@ -9,7 +9,7 @@ namespace velmoa {
 // outside the target, and refuses further work once a hostile file has asked for too much.
 class MetafileClipper {
   public:
-    explicit MetafileClipper(QPainterPath bounds) : bounds_(std::move(bounds)) {}
+    explicit MetafileClipper(const QPainterPath& bounds) : bounds_(bounds) {}
     // The whole drawable area: the clip when the file has set none.
     const QPainterPath& bounds() const { return bounds_; }
     // mode: RGN_AND 1, RGN_OR 2, RGN_XOR 3, RGN_DIFF 4, RGN_COPY 5; no clip stands for the

@@ -30,7 +30,7 @@ class MidiFile {
     static constexpr std::size_t kMaxEvents = 2'000'000;
     static constexpr std::size_t kMaxTempoChanges = 100'000;
     static constexpr std::size_t kMaxSysExMessages = 65'536;
-    static constexpr std::size_t kMaxSysExBytes = 4 * 1024 * 1024;
+    static constexpr std::size_t kMaxSysExBytes = std::size_t{4} * 1024 * 1024;
 
     // Throws Failure with one of the messages above.
     static MidiFile parse(std::string_view bytes);

@@ -30,6 +30,8 @@ class PictureData {
     virtual bool pixelsPending() const { return false; }
     // Calls onReady once pending pixels are ready, on the thread that made them; at once, here,
     // when none are pending. See ReadyFlag for what onReady may do.
+    // By value: the overrides keep the callback until the pixels are ready.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     virtual ReadyFlag::Watch whenPixelsReady(std::function<void()> onReady) const {
         onReady();
         return {};

@@ -370,8 +370,8 @@ void RtfReader::lineBreak() {
 
 QTextCharFormat RtfReader::charFormat(const CharProps& props) const {
     QTextCharFormat format;
-    const int index = props.font >= 0 ? props.font : defaultFont_;
-    const auto font = fonts_.find(index);
+    const int fontIndex = props.font >= 0 ? props.font : defaultFont_;
+    const auto font = fonts_.find(fontIndex);
     if (font != fonts_.end() && !font->second.name.isEmpty()) {
         format.setFontFamilies({font->second.name});
         static const QFont::StyleHint hints[] = {QFont::AnyStyle,   QFont::Serif,   QFont::SansSerif,

@@ -31,7 +31,7 @@ using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char
 } // namespace
 
 void quietSoundLibraries() {
-    if (std::getenv("VELMOA_DEBUG")) {
+    if (std::getenv("VELMOA_DEBUG")) { // NOLINT(concurrency-mt-unsafe): written at start-up alone
         return;
     }
     // Only a library already loaded (the player pulls it in): this loads nothing itself.
@@ -48,8 +48,9 @@ void quietSoundLibraries() {
 
 SoundEnvironment detectSoundEnvironment() {
     SoundEnvironment environment;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const char* pulseServer = std::getenv("PULSE_SERVER");
+    // The environment is written only at start-up, before any thread.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");  // NOLINT(concurrency-mt-unsafe)
+    const char* pulseServer = std::getenv("PULSE_SERVER"); // NOLINT(concurrency-mt-unsafe)
     if (runtime && *runtime) {
         const std::filesystem::path folder(runtime);
         environment.pipeWireServer = pathExists(folder / "pipewire-0");

@@ -23,9 +23,10 @@ struct Gamut {
     cmsCIExyYTRIPLE primaries;
     double gamma;
 };
-constexpr Gamut kRommRgb{{0.3457, 0.3585, 1.0}, {{0.7347, 0.2653, 1.0}, {0.1596, 0.8404, 1.0}, {0.0366, 0.0001, 1.0}},
-                         1.8};
-constexpr Gamut kDisplayP3{{0.3127, 0.3290, 1.0}, {{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}}, 2.2};
+constexpr Gamut kRommRgb{
+    {0.3457, 0.3585, 1.0}, {{0.7347, 0.2653, 1.0}, {0.1596, 0.8404, 1.0}, {0.0366, 0.0001, 1.0}}, 1.8};
+constexpr Gamut kDisplayP3{
+    {0.3127, 0.3290, 1.0}, {{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}}, 2.2};
 
 // An RGB profile of the gamut, as a profile writer saves it.
 std::string profileOf(const Gamut& gamut) {
@@ -44,9 +45,11 @@ std::string profileOf(const Gamut& gamut) {
 // The numbers that show the sRGB colour in the profile's space.
 QRgb inProfile(QRgb srgb, const std::string& profileBytes) {
     cmsHPROFILE from = cmsCreate_sRGBProfile();
-    cmsHPROFILE to = cmsOpenProfileFromMem(profileBytes.data(), static_cast<cmsUInt32Number>(profileBytes.size()));
+    cmsHPROFILE to =
+        cmsOpenProfileFromMem(profileBytes.data(), static_cast<cmsUInt32Number>(profileBytes.size()));
     cmsHTRANSFORM transform = cmsCreateTransform(from, TYPE_RGB_8, to, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
-    const unsigned char in[3] = {static_cast<unsigned char>(qRed(srgb)), static_cast<unsigned char>(qGreen(srgb)),
+    const unsigned char in[3] = {static_cast<unsigned char>(qRed(srgb)),
+                                 static_cast<unsigned char>(qGreen(srgb)),
                                  static_cast<unsigned char>(qBlue(srgb))};
     unsigned char out[3] = {};
     cmsDoTransform(transform, in, out, 1);
@@ -160,7 +163,7 @@ TEST(ColourProfile, TheChunksOfAnEmbeddedProfileAreJoinedInTheirOrderOrNotAtAll)
         {"one chunk", {chunk(1, 1, "abc")}, "abc"},
         {"in their order", {chunk(1, 2, "ab"), chunk(2, 2, "cd")}, "abcd"},
         {"out of their order", {chunk(2, 2, "cd"), chunk(1, 2, "ab")}, "abcd"},
-        {"other APP2 data passed over", {"FPXR\0data", chunk(1, 1, "abc")}, "abc"},
+        {"other APP2 data passed over", {std::string("FPXR\0data", 9), chunk(1, 1, "abc")}, "abc"},
         {"a chunk missing", {chunk(1, 3, "ab"), chunk(3, 3, "ef")}, ""},
         {"a chunk twice", {chunk(1, 2, "ab"), chunk(1, 2, "ab")}, ""},
         {"counts that differ", {chunk(1, 2, "ab"), chunk(2, 3, "cd")}, ""},

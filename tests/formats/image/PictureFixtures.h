@@ -45,7 +45,7 @@ struct JpegOptions {
     int restartInterval = 0; // in MCU rows
     int hSampling = 1;       // luma sampling factors: 1x1 = 4:4:4, 2x1 = 4:2:2, 2x2 = 4:2:0
     int vSampling = 1;
-    std::string app1; // written as an APP1 marker when not empty
+    std::string app1;       // written as an APP1 marker when not empty
     std::string iccProfile; // embedded in APP2 chunks, as libjpeg writes them, when not empty
 };
 std::string jpegBytes(const QImage& image, const JpegOptions& options = {});

@@ -149,11 +149,15 @@ TEST(MetafileObjectTable, TakesTheLowestFreeSlotThroughAFullTable) {
     EXPECT_EQ(table.find(40)->index(), 3u); // the font
 }
 
+namespace {
+
 QPainterPath band(double left, double right) {
     QPainterPath path;
     path.addRect(QRectF(QPointF(left, 0), QPointF(right, 100)));
     return path;
 }
+
+} // namespace
 
 TEST(MetafileClipper, CombinesByModeWithinTheBounds) {
     const QPainterPath operand = band(60, 120); // reaches past the bounds

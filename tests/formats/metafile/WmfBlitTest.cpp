@@ -74,8 +74,8 @@ TEST(WmfBlit, DrawsDeviceDependentBitmaps) {
          [](WmfWriter& w) {
              w.raw(kSetTextColor, colourRef(kRed)).raw(kSetBkColor, colourRef(kBlue));
              // Rows top first: 0 1 / 1 0.
-             const std::string rows = std::string("\x40\x00\x80\x00", 4);
-             w.raw(kStretchBlt, stretchParams(kSrcCopy, 2, 2, bitmap16(2, 2, 1, rows)));
+             const std::string bits = std::string("\x40\x00\x80\x00", 4);
+             w.raw(kStretchBlt, stretchParams(kSrcCopy, 2, 2, bitmap16(2, 2, 1, bits)));
          },
          {{{25, 25}, kRed}, {{75, 25}, kBlue}, {{25, 75}, kBlue}, {{75, 75}, kRed}}},
         {"stretched 4-bit bitmap in the sixteen device colours",

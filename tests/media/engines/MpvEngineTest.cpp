@@ -113,7 +113,7 @@ TEST_F(MpvEngineTest, StopHoldsThePositionAndPlayGoesOnFromIt) {
 
 TEST_F(MpvEngineTest, FailuresAreToldInJapaneseAndLeaveNoDeviceOpen) {
     auto write = [&](const std::string& name, const QByteArray& bytes) {
-        const std::string path = fixtures->path(name);
+        std::string path = fixtures->path(name);
         QFile file(QString::fromStdString(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -156,7 +156,7 @@ TEST_F(MpvEngineTest, PlaylistsNamedRelativelyPlayEveryEntryAndEndOnlyAfterTheLa
           R"(<asx><entry><ref href="..\tone.wav"/></entry><entry><ref href="../tone.mp3"/></entry></asx>)");
     write("list.wpl",
           R"(<smil><body><seq><media src="../tone.mp3"/><media src="../tone.wav"/></seq></body></smil>)");
-    const QString before = QDir::currentPath();
+    const QString startFolder = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(fixtures->folder)));
     for (const char* name : {"lists dir/\x83\x65\x83\x58\x83\x67.m3u", "./lists dir/list.asx",
                              "lists dir/../lists dir/list.wpl"}) {
@@ -178,7 +178,7 @@ TEST_F(MpvEngineTest, PlaylistsNamedRelativelyPlayEveryEntryAndEndOnlyAfterTheLa
         ASSERT_TRUE(playToEnd());
         EXPECT_EQ(ends, before + 2);
     }
-    QDir::setCurrent(before);
+    QDir::setCurrent(startFolder);
 }
 
 TEST_F(MpvEngineTest, OperationsWithoutAnOpenDeviceFail) {

@@ -26,7 +26,7 @@ struct WatchRow {
     const char* label;
     std::vector<Step> steps;
     std::optional<std::size_t> decidedAt; // the step whose event ends the wait; none: still waiting
-    int failure;                           // once decided
+    int failure;                          // once decided
 };
 
 // Feeds the steps one by one; returns the index of the one that ended the wait.
@@ -58,21 +58,28 @@ TEST(MpvLoadWatch, EndsOnTheFirstEntryLoadedOrOnceEveryEntryFailed) {
     const Step startSecond{MPV_EVENT_START_FILE, kSecond};
     const Step loaded{MPV_EVENT_FILE_LOADED};
     const Step firstFailed{MPV_EVENT_END_FILE, kFirst, MPV_END_FILE_REASON_ERROR, MPV_ERROR_LOADING_FAILED};
-    const Step secondFailed{MPV_EVENT_END_FILE, kSecond, MPV_END_FILE_REASON_ERROR,
-                            MPV_ERROR_UNKNOWN_FORMAT};
+    const Step secondFailed{MPV_EVENT_END_FILE, kSecond, MPV_END_FILE_REASON_ERROR, MPV_ERROR_UNKNOWN_FORMAT};
     const WatchRow rows[] = {
         {"loaded", {startFirst, loaded}, 1, 0},
         {"mpv's idle report of its start comes first", {idle, startFirst, loaded}, 2, 0},
-        {"the end of an earlier load, then idle", {{MPV_EVENT_END_FILE, kEarlier}, idle, startFirst, loaded},
-         3, 0},
+        {"the end of an earlier load, then idle",
+         {{MPV_EVENT_END_FILE, kEarlier}, idle, startFirst, loaded},
+         3,
+         0},
         {"an earlier load's entry loading is not ours", {{MPV_EVENT_START_FILE, kEarlier}, loaded}, {}, 0},
         {"first failed, second loaded", {startFirst, firstFailed, startSecond, loaded}, 3, 0},
         {"first failed: still waiting for the second", {startFirst, firstFailed}, {}, 0},
-        {"first failed, then idle: none is left", {startFirst, firstFailed, idle}, 2,
+        {"first failed, then idle: none is left",
+         {startFirst, firstFailed, idle},
+         2,
          MPV_ERROR_LOADING_FAILED},
-        {"both failed: the last one's error", {startFirst, firstFailed, startSecond, secondFailed}, 3,
+        {"both failed: the last one's error",
+         {startFirst, firstFailed, startSecond, secondFailed},
+         3,
          MPV_ERROR_UNKNOWN_FORMAT},
-        {"the last entry ended without an error", {startSecond, {MPV_EVENT_END_FILE, kSecond}}, 1,
+        {"the last entry ended without an error",
+         {startSecond, {MPV_EVENT_END_FILE, kSecond}},
+         1,
          MPV_ERROR_GENERIC},
     };
     for (const WatchRow& row : rows) {
