@@ -4,10 +4,12 @@
 #include "controls/PlainTextView.h"
 #include "formats/richtext/RtfBudget.h"
 #include "formats/richtext/RtfReader.h"
+#include "formats/text/LineCount.h"
 #include "formats/text/PlainTextDocument.h"
 #include "formats/text/TextEncoding.h"
 #include "formats/text/TextPieces.h"
 #include "platform/FailureReporter.h"
+#include "platform/FileCodedSource.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QApplication>
@@ -21,25 +23,10 @@
 
 namespace velmoa {
 namespace {
+constexpr const char* kReadFailedMessage = "ストリームからの読み込みに失敗しました";
+
 std::string displayPath(const std::string& path) {
     return bytesToDisplayText(path).toStdString();
-}
-
-// Line ends are counted exactly only when the bytes could hold more than limit lines: counting
-// line feeds and carriage returns apart is many times faster.
-bool moreLinesThan(std::string_view bytes, std::int64_t limit) {
-    const auto feeds = std::count(bytes.begin(), bytes.end(), '\n');
-    const auto returns = std::count(bytes.begin(), bytes.end(), '\r');
-    if (1 + feeds + returns <= limit) {
-        return false;
-    }
-    std::int64_t lines = 1;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
-            ++lines;
-        }
-    }
-    return lines > limit;
 }
 
 // The lines shown are handed to screen readers this long after they change.
@@ -119,7 +106,7 @@ void RichTextControl::setBackgroundColour(const QColor& colour) {
     plain_->setBackgroundColour(colour);
 }
 
-std::string RichTextControl::readWholeFile(const std::string& path) const {
+std::unique_ptr<const CodedSource> RichTextControl::openWholeFile(const std::string& path) const {
     ReadOnlyFile file(path);
     if (!file.isOpen()) {
         throw Failure("ファイル \"" + displayPath(path) + "\" は開けません。" + file.reasonText());
@@ -129,12 +116,17 @@ std::string RichTextControl::readWholeFile(const std::string& path) const {
                       std::to_string(file.size()) + " バイト、上限 " +
                       std::to_string(kMaxWholeFileBytes >> 20) + " MB）。");
     }
-    try {
-        return file.readAll();
-    } catch (const Failure&) {
+    return std::make_unique<FileCodedSource>(file);
+}
+
+std::string RichTextControl::readWholeFile(const std::string& path) const {
+    const auto source = openWholeFile(path);
+    std::string bytes(static_cast<std::size_t>(source->size()), '\0');
+    if (source->readAt(0, bytes.data(), bytes.size()) < bytes.size()) {
         // Opened but not read through (an I/O error, a file cut short while read).
-        throw Failure("ストリームからの読み込みに失敗しました");
+        throw Failure(kReadFailedMessage);
     }
+    return bytes;
 }
 
 QTextDocument* RichTextControl::newDocument() {
@@ -157,8 +149,12 @@ void RichTextControl::adoptDocument(QTextDocument* fresh) {
     setTextCursor(QTextCursor(fresh));
 }
 
-void RichTextControl::checkLineCount(const std::string& path, std::string_view bytes) const {
-    if (moreLinesThan(bytes, kMaxLines)) {
+void RichTextControl::checkLineCount(const std::string& path, const CodedSource& text) const {
+    const std::optional<bool> tooMany = moreLinesThan(text, kMaxLines);
+    if (!tooMany) {
+        throw Failure(kReadFailedMessage);
+    }
+    if (*tooMany) {
         throw Failure("ファイル \"" + displayPath(path) + "\" は行が多すぎて表示できません（上限 " +
                       std::to_string(kMaxLines) + " 行）。");
     }
@@ -194,11 +190,12 @@ void RichTextControl::hidePlainView() {
     }
 }
 
-void RichTextControl::fillPlainText(std::string bytes, const QColor& colour, const std::string& path) {
+void RichTextControl::fillPlainText(std::unique_ptr<const CodedSource> text, const QColor& colour,
+                                    const std::string& path) {
     adoptDocument(newDocument());
     showPlainView(colour);
     const std::string message = shownInPartMessage(displayPath(path));
-    plain_->fill(std::make_unique<TextPieces>(std::move(bytes), true), [message](bool whole) {
+    plain_->fill(std::make_unique<TextPieces>(std::move(text), true), [message](bool whole) {
         if (!whole) {
             postFailure(message);
         }
@@ -269,12 +266,14 @@ std::string RichTextControl::shownInPartMessage(const std::string& displayedPath
 }
 
 void RichTextControl::loadWholeFile(const std::string& path) {
-    std::string bytes = readWholeFile(path);
     if (plainTextMode_) {
-        checkLineCount(path, bytes);
-        fillPlainText(std::move(bytes), defaultFormat_.foreground().color(), path);
+        // Only what the first screen needs is read before it shows.
+        std::unique_ptr<const CodedSource> text = openWholeFile(path);
+        checkLineCount(path, *text);
+        fillPlainText(std::move(text), defaultFormat_.foreground().color(), path);
         return;
     }
+    std::string bytes = readWholeFile(path);
     if (RtfReader::looksLikeRtf(bytes)) {
         QTextDocument* fresh = newDocument();
         RtfReader reader(*fresh, defaultFormat_, pictureDecoder_);
@@ -288,13 +287,13 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     // Not rich text after all: read the file again as plain text, in black, since the rich-text
     // background is white and the default colour is not.
     bytes.clear();
-    std::string again;
+    std::unique_ptr<const CodedSource> again;
     try {
-        again = readWholeFile(path);
+        again = openWholeFile(path);
     } catch (const Failure&) {
-        throw Failure("ストリームからの読み込みに失敗しました");
+        throw Failure(kReadFailedMessage);
     }
-    checkLineCount(path, again);
+    checkLineCount(path, *again);
     fillPlainText(std::move(again), QColor(Qt::black), path);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CodedSource.h"
 #include "formats/richtext/RtfPicture.h"
 #include "formats/text/TextEncoding.h"
 
@@ -77,8 +78,10 @@ class RichTextControl : public QTextEdit {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The file opened for reading, once it proves neither missing nor too large.
+    std::unique_ptr<const CodedSource> openWholeFile(const std::string& path) const;
     std::string readWholeFile(const std::string& path) const;
-    void checkLineCount(const std::string& path, std::string_view bytes) const;
+    void checkLineCount(const std::string& path, const CodedSource& text) const;
     QTextDocument* newDocument();
     void adoptDocument(QTextDocument* fresh);
     // Shows the plain-text view, its text in colour; false when it was shown already.
@@ -86,7 +89,8 @@ class RichTextControl : public QTextEdit {
     void hidePlainView();
     // The file's text, its first screen at once; when only its beginning can be shown, the path's
     // message is posted once that is in.
-    void fillPlainText(std::string bytes, const QColor& colour, const std::string& path);
+    void fillPlainText(std::unique_ptr<const CodedSource> text, const QColor& colour,
+                       const std::string& path);
     void mirrorShownLines();
 
     bool plainTextMode_ = false;

@@ -12,6 +12,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // A piece runs on past its size to the next line end for at most this many times its size;
 // longer lines are cut inside.
 constexpr std::size_t kLineRunFactor = 4;
+// Bytes are read from the source at least this many at a time.
+constexpr std::size_t kReadBytes = std::size_t{64} * 1024;
 
 bool isUtf8Continuation(char c) {
     constexpr unsigned char kContinuationMask = 0xC0;
@@ -20,31 +22,65 @@ bool isUtf8Continuation(char c) {
 }
 } // namespace
 
-TextPieces::TextPieces(std::string bytes, bool cutLongLines)
-    : bytes_(std::move(bytes)), at_(textStart()), cutLongLines_(cutLongLines) {}
+TextPieces::TextPieces(std::unique_ptr<const CodedSource> source, bool cutLongLines)
+    : source_(std::move(source)), cutLongLines_(cutLongLines) {
+    // Held whole in the end: reserved once, its pages touched only as they are read.
+    bytes_.reserve(static_cast<std::size_t>(source_->size()));
+    holdUpTo(kByteOrderMark.size());
+    at_ = textStart();
+}
+
+TextPieces::TextPieces(std::string_view bytes, bool cutLongLines)
+    : TextPieces(std::make_unique<MemoryCodedSource>(bytes), cutLongLines) {}
+
+std::size_t TextPieces::holdUpTo(std::size_t upTo) {
+    while (bytes_.size() < upTo && !allRead_) {
+        const std::size_t held = bytes_.size();
+        const std::size_t wanted = std::max(upTo - held, kReadBytes);
+        bytes_.resize(held + wanted);
+        const std::size_t got = source_->readAt(held, bytes_.data() + held, wanted);
+        bytes_.resize(held + got);
+        allRead_ = got < wanted;
+    }
+    return bytes_.size();
+}
+
+std::size_t TextPieces::lineEndFrom(std::size_t from) {
+    for (;;) {
+        const std::size_t found = bytes_.find_first_of("\r\n", from);
+        if (found != std::string::npos || allRead_) {
+            return found;
+        }
+        from = bytes_.size();
+        holdUpTo(from + kReadBytes);
+    }
+}
 
 std::size_t TextPieces::textStart() const {
     // A byte-order mark is a marker, not text to show.
     return std::string_view(bytes_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
 }
 
-std::size_t TextPieces::pieceEnd(std::size_t size) const {
-    const std::size_t wanted = std::min(bytes_.size(), at_ + size);
-    if (wanted == bytes_.size()) {
+std::size_t TextPieces::pieceEnd(std::size_t size) {
+    // One byte past the run-on limit: the LF of a CR LF that ends there.
+    const std::size_t held = holdUpTo(at_ + size * kLineRunFactor + 1);
+    const std::size_t wanted = std::min(held, at_ + size);
+    if (wanted == held) {
         return wanted;
     }
     // After a line end: LF and CR are never part of a CP932 or UTF-8 character.
-    const std::size_t limit = std::min(bytes_.size(), at_ + size * kLineRunFactor);
-    const std::size_t lineEnd = bytes_.find_first_of("\r\n", wanted);
-    if (lineEnd != std::string::npos && lineEnd < limit) {
-        std::size_t end = lineEnd + 1;
-        if (bytes_[lineEnd] == '\r' && end < bytes_.size() && bytes_[end] == '\n') {
+    const std::size_t limit = std::min(held, at_ + size * kLineRunFactor);
+    const std::size_t nearLineEnd = bytes_.find_first_of("\r\n", wanted);
+    if (nearLineEnd != std::string::npos && nearLineEnd < limit) {
+        std::size_t end = nearLineEnd + 1;
+        if (bytes_[nearLineEnd] == '\r' && end < held && bytes_[end] == '\n') {
             ++end;
         }
         return end;
     }
     if (encoding_ == Encoding::Cp932) {
         // A CP932 character cannot be found from inside a line: the line goes whole.
+        const std::size_t lineEnd = lineEndFrom(limit);
         return lineEnd == std::string::npos ? bytes_.size() : lineEnd + 1;
     }
     std::size_t end = limit;
@@ -94,6 +130,7 @@ QString TextPieces::next(std::size_t size) {
         break;
     }
     at_ = end;
+    holdUpTo(at_ + 1); // so that atEnd() knows whether more follows
     if (shownChars_ + text.size() > PlainTextDocument::kMaxShownChars) {
         qsizetype keep = PlainTextDocument::kMaxShownChars - shownChars_;
         if (keep > 0 && text.at(keep - 1).isHighSurrogate()) {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "base/CodedSource.h"
+
 #include <QString>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace velmoa {
 
@@ -11,9 +15,12 @@ namespace velmoa {
 // byte-order mark, then PlainTextDocument::shownText), except that a line too long for one piece
 // is also cut where a piece ends inside it when long lines are cut. The encoding is judged on the
 // pieces read so far; when a later piece proves it wrong, the pieces start over (startedOver()).
+// The bytes are read from their source only as far as the pieces handed out need them, so that
+// the first piece of a large file comes without reading the rest.
 class TextPieces {
   public:
-    TextPieces(std::string bytes, bool cutLongLines);
+    TextPieces(std::unique_ptr<const CodedSource> source, bool cutLongLines);
+    TextPieces(std::string_view bytes, bool cutLongLines);
 
     bool atEnd() const { return at_ >= bytes_.size() || capped_; }
     // The next piece, of about `size` bytes (more when a line or a character runs on).
@@ -27,11 +34,17 @@ class TextPieces {
   private:
     enum class Encoding { Utf8, Cp932, Latin1 };
 
+    // Reads on until at least upTo bytes are held or the source ends; gives how many are held.
+    std::size_t holdUpTo(std::size_t upTo);
+    // The first CR or LF from `from`, reading on as far as it takes; npos when there is none.
+    std::size_t lineEndFrom(std::size_t from);
     std::size_t textStart() const;
-    std::size_t pieceEnd(std::size_t size) const;
+    std::size_t pieceEnd(std::size_t size);
     void beginAgain(Encoding encoding);
 
-    std::string bytes_;
+    std::unique_ptr<const CodedSource> source_;
+    std::string bytes_; // the source's bytes read so far
+    bool allRead_ = false;
     std::size_t at_ = 0;
     bool cutLongLines_;
     Encoding encoding_ = Encoding::Utf8;

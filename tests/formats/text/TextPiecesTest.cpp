@@ -4,9 +4,12 @@
 #include "formats/text/TextEncoding.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 
 using velmoa::bytesToDisplayText;
+using velmoa::CodedSource;
+using velmoa::MemoryCodedSource;
 using velmoa::PlainTextDocument;
 using velmoa::TextPieces;
 
@@ -42,6 +45,21 @@ std::string repeated(const std::string& piece, std::size_t times) {
     }
     return out;
 }
+// Bytes in memory that count how many of them were read.
+class CountingSource final : public CodedSource {
+  public:
+    explicit CountingSource(std::string_view bytes, std::size_t& read) : bytes_(bytes), read_(read) {}
+    std::uint64_t size() const override { return bytes_.size(); }
+    std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t length) const override {
+        const std::size_t got = bytes_.readAt(offset, buffer, length);
+        read_ += got;
+        return got;
+    }
+
+  private:
+    MemoryCodedSource bytes_;
+    std::size_t& read_;
+};
 } // namespace
 
 // Whatever the piece size, the pieces add up to the text decoding the whole gives.
@@ -109,4 +127,35 @@ TEST(TextPieces, EndAfterALineEndNearTheirSize) {
     TextPieces pieces(repeated("0123456789\n", 1000), false);
     EXPECT_EQ(pieces.next(100), QStringLiteral("0123456789\n").repeated(10));
     EXPECT_FALSE(pieces.atEnd());
+}
+
+// Bytes come from the source as the pieces need them: lines, CR LF pairs and characters that run
+// across the places where one read ends and the next begins come out as decoding the whole gives,
+// and the first piece of a large file reads little of it.
+TEST(TextPieces, ReadTheirSourceOnlyAsFarAsNeeded) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } rows[] = {
+        {"CR LF pairs across reads", repeated("abcdefg\r\n", 60'000)},
+        {"UTF-8 characters across reads", repeated("日本語のテキスト\n", 30'000)},
+        {"CP932 lines across reads", repeated("\x93\xFA\x96\x7B\x8C\xEA\r\n", 70'000)},
+        {"CP932 lines longer than a read", repeated(repeated("\x93\xFA", 50'000) + "\n", 3)},
+    };
+    for (const auto& row : rows) {
+        bool whole = true;
+        const QString expected = PlainTextDocument::shownText(bytesToDisplayText(row.bytes), false, whole);
+        for (const std::size_t size : {std::size_t{1000}, std::size_t{1} << 16}) {
+            std::size_t read = 0;
+            TextPieces pieces(std::make_unique<CountingSource>(row.bytes, read), false);
+            int startsOver = 0;
+            EXPECT_EQ(joined(pieces, size, startsOver), expected) << row.name << " by " << size;
+            EXPECT_EQ(read, row.bytes.size()) << row.name << " by " << size;
+        }
+    }
+    const std::string large = repeated("0123456789\n", 1'000'000);
+    std::size_t read = 0;
+    TextPieces pieces(std::make_unique<CountingSource>(large, read), false);
+    EXPECT_EQ(pieces.next(4096).left(11), QStringLiteral("0123456789\n"));
+    EXPECT_LT(read, large.size() / 10);
 }
