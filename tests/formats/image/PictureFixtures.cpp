@@ -36,6 +36,11 @@ std::string dibBytes(const Dib& d) {
             for (std::uint32_t m : d.masks) {
                 extra += le32(m);
             }
+            if (!d.colourSpace.empty()) {
+                constexpr std::size_t kMaskBytes = 16;
+                extra.resize(kMaskBytes, '\0');
+                extra += d.colourSpace;
+            }
             extra.resize(static_cast<std::size_t>(d.headerSize - 40), '\0');
             out += extra;
         } else {
@@ -53,13 +58,13 @@ std::string dibBytes(const Dib& d) {
         }
     }
     if (!d.raw.empty()) {
-        return out + d.raw;
+        return out + d.raw + d.trailer;
     }
     for (std::string row : d.rows) {
         row.resize((row.size() + 3) / 4 * 4, '\0');
         out += row;
     }
-    return out;
+    return out + d.trailer;
 }
 
 std::string bmpFile(const Dib& dib) {
