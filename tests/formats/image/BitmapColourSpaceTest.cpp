@@ -69,7 +69,7 @@ QImage streamed(const std::string& file) {
     const std::string prefix = file.substr(0, BitmapDecoder::kPrefixBytes);
     std::size_t at = prefix.size();
     return BitmapDecoder::decodeFile(prefix, static_cast<std::int64_t>(file.size()), [&](std::size_t n) {
-        const std::string more = file.substr(std::min(at, file.size()), n);
+        std::string more = file.substr(std::min(at, file.size()), n);
         at += more.size();
         return more;
     });

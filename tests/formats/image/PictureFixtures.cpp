@@ -121,7 +121,7 @@ std::string jpegBytes(const QImage& source, const JpegOptions& o) {
     std::vector<unsigned char> row(static_cast<std::size_t>(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
         const uchar* src = image.constScanLine(static_cast<int>(cinfo.next_scanline));
-        for (int x = 0; x < image.width(); ++x) {
+        for (std::size_t x = 0; x < static_cast<std::size_t>(image.width()); ++x) {
             const int r = src[3 * x], g = src[3 * x + 1], b = src[3 * x + 2];
             if (o.cmyk) {
                 // Inverted inks, as Adobe writes them: no black, the colour channels carry the picture.
@@ -204,7 +204,7 @@ QImage drawn(const velmoa::Picture& picture, QSize size) {
 }
 
 std::string writeFile(const QTemporaryDir& dir, const std::string& name, const std::string& bytes) {
-    const std::string path = dir.path().toStdString() + "/" + name;
+    std::string path = dir.path().toStdString() + "/" + name;
     QFile file(QString::fromStdString(path));
     if (file.open(QIODevice::WriteOnly)) {
         file.write(bytes.data(), static_cast<qint64>(bytes.size()));
