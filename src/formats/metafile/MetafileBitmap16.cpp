@@ -49,7 +49,8 @@ QRgb pixelAt(const unsigned char* row, int x, int bits, QRgb text, QRgb backgrou
         return index < palette.size() ? palette[index] : qRgb(index, index, index);
     }
     case 16: {
-        const unsigned v = row[x * 2] | row[x * 2 + 1] << 8;
+        const std::size_t at = static_cast<std::size_t>(x) * 2;
+        const unsigned v = row[at] | row[at + 1] << 8;
         return qRgb(((v >> 10) & 0x1F) * 255 / 31, ((v >> 5) & 0x1F) * 255 / 31, (v & 0x1F) * 255 / 31);
     }
     case 24: {

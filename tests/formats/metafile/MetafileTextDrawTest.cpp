@@ -73,9 +73,9 @@ EmfWriter& yUp(EmfWriter& w) {
 
 // The widest run of columns without ink between the first and the last inked column.
 int widestBlankRun(const QImage& image) {
-    std::vector<bool> inked;
+    std::vector<bool> inked(static_cast<std::size_t>(image.width()));
     for (int x = 0; x < image.width(); ++x) {
-        inked.push_back(darkPixels(image, QRect(x, 0, 1, image.height())) > 0);
+        inked[static_cast<std::size_t>(x)] = darkPixels(image, QRect(x, 0, 1, image.height())) > 0;
     }
     const auto first = std::find(inked.begin(), inked.end(), true);
     const auto last = std::find(inked.rbegin(), inked.rend(), true).base();
