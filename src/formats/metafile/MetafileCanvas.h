@@ -101,6 +101,9 @@ class MetafileCanvas {
     void setStretchBltMode(int mode) { state_.stretchMode = mode; }
     void setArcDirection(int direction) { state_.arcClockwise = direction == gdi::AD_CLOCKWISE; }
     void setMiterLimit(double limit) { state_.miterLimit = limit; }
+    // The size of a pattern brush's pixel in device units (one unless the device units are
+    // finer than a screen's pixels).
+    void setPatternPixel(double deviceUnits) { patternPixel_ = deviceUnits > 0 ? deviceUnits : 1; }
     bool saveDc();
     bool restoreDc(int which);
 
@@ -149,10 +152,6 @@ class MetafileCanvas {
     // True once the drawing has covered so much area that playing on would freeze the
     // program (a file of countless full-size shapes); players stop there.
     bool exhausted() const { return work_ > kMaxWork; }
-
-    // The size of a pattern brush's pixel in device units (one unless the device units are
-    // finer than a screen's pixels).
-    void setPatternPixel(double deviceUnits) { patternPixel_ = deviceUnits > 0 ? deviceUnits : 1; }
 
     // Paths (EMF).
     void beginPath();
