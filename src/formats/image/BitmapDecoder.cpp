@@ -1,6 +1,7 @@
 #include "formats/image/BitmapDecoder.h"
 
 #include "base/Failure.h"
+#include "formats/image/BitmapColourSpace.h"
 
 #include <algorithm>
 #include <array>
@@ -73,6 +74,7 @@ struct Layout {
     std::vector<QRgb> palette;
     std::size_t pixelOffset = 0;
     std::size_t pixelEnd = 0; // end of the pixel data within the bytes
+    BitmapColourSpace colours;
 };
 
 void needTotal(std::int64_t total, std::int64_t end) {
@@ -175,6 +177,8 @@ Layout parseHeader(std::string_view b, std::int64_t total, std::size_t at, std::
     }
     if (!icon) {
         l.masks[3] = 0; // bitmaps are drawn opaque, whatever alpha they carry
+        // Icons are drawn as stored: their headers are the small ones anyway.
+        l.colours = BitmapColourSpace::read(b, at, headerSize, total);
     }
 
     if (l.bitCount <= 8) {
@@ -356,6 +360,30 @@ void decodeRunLength(std::string_view b, const Layout& l, QImage& image) {
     }
 }
 
+// Converts the decoded pixels to the display's colours when the header names a space that needs
+// it. profile holds an embedded profile's bytes.
+void convertColours(QImage& image, const BitmapColourSpace& space, std::string_view profile) {
+    if (!space.named()) {
+        return;
+    }
+    const std::shared_ptr<const ColourConversion> conversion = space.conversion(profile);
+    if (!conversion) {
+        return;
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        conversion->convertRow(line, line, image.width());
+    }
+}
+
+// The embedded profile when b holds it (b starting where the header's offsets count from).
+std::string_view profileIn(std::string_view b, const BitmapColourSpace& space) {
+    if (space.profileSize() == 0 || space.profileAt() + space.profileSize() > b.size()) {
+        return {};
+    }
+    return b.substr(space.profileAt(), space.profileSize());
+}
+
 QImage decodeLayout(std::string_view b, const Layout& l, QImage::Format format,
                     const std::string& badMessage) {
     QImage image = allocate(l, format, badMessage);
@@ -364,6 +392,7 @@ QImage decodeLayout(std::string_view b, const Layout& l, QImage::Format format,
     } else {
         decodeRows(reinterpret_cast<const unsigned char*>(b.data()) + l.pixelOffset, 0, l.height, l, image);
     }
+    convertColours(image, l.colours, profileIn(b, l.colours));
     return image;
 }
 
@@ -418,6 +447,24 @@ QImage BitmapDecoder::decodeFile(std::string_view prefix, std::int64_t total, co
         decodeRows(reinterpret_cast<const unsigned char*>(pending.data()), row, count, l, image);
         pending.erase(0, bytes);
     }
+    // pending now begins where the pixels end: a profile after them (where writers put it) is read
+    // on to; one anywhere else beyond the first bytes is not looked for.
+    std::string_view profile = profileIn(prefix, l.colours);
+    if (profile.empty() && l.colours.profileSize() != 0 && l.colours.profileAt() >= l.pixelEnd) {
+        const std::size_t end = l.colours.profileAt() + l.colours.profileSize() - l.pixelEnd;
+        while (pending.size() < end) {
+            const std::string more = readMore(end - pending.size());
+            if (more.empty()) {
+                break;
+            }
+            pending += more;
+        }
+        if (pending.size() >= end) {
+            profile =
+                std::string_view(pending).substr(l.colours.profileAt() - l.pixelEnd, l.colours.profileSize());
+        }
+    }
+    convertColours(image, l.colours, profile);
     return image;
 }
 

@@ -45,6 +45,53 @@ ProfileHandle openProfile(std::string_view bytes) {
                       : cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
 }
 
+// The profile's bytes: conversions are kept by them.
+std::string savedProfile(const ProfileHandle& profile) {
+    cmsUInt32Number size = 0;
+    if (!profile || !cmsSaveProfileToMem(profile.get(), nullptr, &size)) {
+        return {};
+    }
+    std::string bytes(size, '\0');
+    if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size)) {
+        return {};
+    }
+    return bytes;
+}
+
+struct CurveFreer {
+    void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
+};
+using CurveHandle = std::unique_ptr<cmsToneCurve, CurveFreer>;
+
+// A matrix-shaper profile of the calibrated space; empty when the space cannot be one.
+std::string calibratedProfile(const ColourConversion::CalibratedRgb& space) {
+    cmsCIEXYZ white{0, 0, 0};
+    std::array<cmsCIExyY, 3> primaries{};
+    for (std::size_t i = 0; i < primaries.size(); ++i) {
+        const cmsCIEXYZ xyz{space.primaries[i][0], space.primaries[i][1], space.primaries[i][2]};
+        // A primary adapted to another white may go a little below zero in X or Z, never in Y.
+        if (!(xyz.Y > 0 && xyz.X + xyz.Y + xyz.Z > 0) || !(space.gamma[i] > 0)) {
+            return {};
+        }
+        cmsXYZ2xyY(&primaries[i], &xyz);
+        white.X += xyz.X;
+        white.Y += xyz.Y;
+        white.Z += xyz.Z;
+    }
+    cmsCIExyY whitePoint{};
+    cmsXYZ2xyY(&whitePoint, &white);
+    const cmsCIExyYTRIPLE triple{primaries[0], primaries[1], primaries[2]};
+    const std::array<CurveHandle, 3> curves{CurveHandle(cmsBuildGamma(nullptr, space.gamma[0])),
+                                            CurveHandle(cmsBuildGamma(nullptr, space.gamma[1])),
+                                            CurveHandle(cmsBuildGamma(nullptr, space.gamma[2]))};
+    if (!curves[0] || !curves[1] || !curves[2]) {
+        return {};
+    }
+    cmsToneCurve* const transfer[3] = {curves[0].get(), curves[1].get(), curves[2].get()};
+    // Primaries on one line give no profile.
+    return savedProfile(ProfileHandle(cmsCreateRGBProfile(&whitePoint, &triple, transfer)));
+}
+
 } // namespace
 
 ColourConversion::~ColourConversion() {
@@ -81,6 +128,23 @@ std::shared_ptr<const ColourConversion> ColourConversion::forProfile(std::string
         shared.kept.pop_back();
     }
     return shared.kept.front().conversion;
+}
+
+std::shared_ptr<const ColourConversion> ColourConversion::forCalibratedRgb(const CalibratedRgb& space) {
+    const std::string profile = calibratedProfile(space);
+    return profile.empty() ? nullptr : forProfile(profile, Source::Rgb32);
+}
+
+std::shared_ptr<const ColourConversion> ColourConversion::forSrgb() {
+    {
+        Cache& shared = cache();
+        const std::lock_guard guard(shared.lock);
+        if (shared.displayProfile.empty()) {
+            return nullptr;
+        }
+    }
+    static const std::string srgb = savedProfile(openProfile({}));
+    return forProfile(srgb, Source::Rgb32);
 }
 
 std::shared_ptr<const ColourConversion> ColourConversion::make(std::string_view iccProfile, Source source,

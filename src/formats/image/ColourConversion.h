@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRgb>
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,19 @@ class ColourConversion {
     // missing, cannot be read, or does not fit the pixels (a CMYK profile for RGB pixels...).
     // Conversions are kept for the profiles last asked for, as a folder's pictures share theirs.
     static std::shared_ptr<const ColourConversion> forProfile(std::string_view iccProfile, Source source);
+
+    // An RGB space given by the CIE XYZ of its primaries at full strength (their sum being its
+    // white) and each channel's gamma, as a calibrated bitmap header describes it.
+    struct CalibratedRgb {
+        std::array<std::array<double, 3>, 3> primaries{}; // red, green, blue; X, Y, Z each
+        std::array<double, 3> gamma{};                    // red, green, blue
+    };
+    // The conversion of Rgb32 pixels in that space to the display's; null when the space cannot
+    // be one (zero primaries, as some writers leave them, or no gamma).
+    static std::shared_ptr<const ColourConversion> forCalibratedRgb(const CalibratedRgb& space);
+
+    // The conversion of Rgb32 pixels said to be sRGB; null when the display is sRGB too.
+    static std::shared_ptr<const ColourConversion> forSrgb();
 
     // Converts one row of width pixels; for Rgb32, in and out may be the same row.
     void convertRow(const void* in, QRgb* out, int width) const;

@@ -316,6 +316,21 @@ QPen MetafileCanvas::makePen(double widthFactor) const {
     return pen;
 }
 
+QBrush MetafileCanvas::patternBrush(const QImage& pattern) const {
+    // The pattern's pixels are the device's, tiled from its origin however the logical units
+    // are mapped: a brush's texture is placed in the painter's coordinates, so the painter's
+    // transform is taken back out. A layer painted for a raster operation draws in the canvas
+    // painter's coordinates too, so its transform is the one taken out.
+    QBrush brush(pattern);
+    bool invertible = false;
+    const QTransform fromPainter = painter_.worldTransform().inverted(&invertible);
+    if (invertible) {
+        brush.setTransform(QTransform::fromScale(patternPixel_, patternPixel_) * deviceToTarget_ * origin_ *
+                           fromPainter);
+    }
+    return brush;
+}
+
 void MetafileCanvas::fillWithBrush(const QPainterPath& path, const Brush& brush) {
     fillWithBrush(painter_, path, brush, state_.bkMode == gdi::OPAQUE);
 }
@@ -335,7 +350,7 @@ void MetafileCanvas::fillWithBrush(QPainter& painter, const QPainterPath& path, 
         painter.fillPath(path, QBrush(brush.color, hatchStyle(brush.hatch)));
         break;
     case Brush::Kind::Pattern:
-        painter.fillPath(path, brush.pattern.isNull() ? QBrush(Qt::gray) : QBrush(brush.pattern));
+        painter.fillPath(path, brush.pattern.isNull() ? QBrush(Qt::gray) : patternBrush(brush.pattern));
         break;
     }
 }

@@ -101,6 +101,9 @@ class MetafileCanvas {
     void setStretchBltMode(int mode) { state_.stretchMode = mode; }
     void setArcDirection(int direction) { state_.arcClockwise = direction == gdi::AD_CLOCKWISE; }
     void setMiterLimit(double limit) { state_.miterLimit = limit; }
+    // The size of a pattern brush's pixel in device units (one unless the device units are
+    // finer than a screen's pixels).
+    void setPatternPixel(double deviceUnits) { patternPixel_ = deviceUnits > 0 ? deviceUnits : 1; }
     bool saveDc();
     bool restoreDc(int which);
 
@@ -199,6 +202,7 @@ class MetafileCanvas {
     void fillWithBrush(const QPainterPath& path, const Brush& brush);
     void fillWithBrush(QPainter& painter, const QPainterPath& path, const Brush& brush,
                        bool opaqueHatch) const;
+    QBrush patternBrush(const QImage& pattern) const;
     // A bit-block operation (ternary raster operation index) over dest in logical units, with
     // the source drawn by paintSource in logical units; see MetafileCanvasRaster.cpp.
     void rasterOp(const QRectF& dest, std::uint8_t index, const std::function<void(QPainter&)>& paintSource);
@@ -222,6 +226,7 @@ class MetafileCanvas {
     QPainterPath path_; // target coordinates
     bool clipApplied_ = false;
     std::vector<QRgb> palette_;
+    double patternPixel_ = 1;
     double work_ = 0;
     QPainterPath culled_;
     // Pixels touched, about two hundred full 4K screens.

@@ -72,19 +72,21 @@ void MetafileCanvas::stretchImage(const QRectF& dest, const QImage& image, const
     if (drawn.isEmpty()) {
         return;
     }
+    if (rop::usesDestination(index)) {
+        // Combined bit by bit with the destination, pixels are taken whole: a blend of a mask's
+        // edge would let the picture show through where the mask keeps the background.
+        rasterOp(dest, index, [&](QPainter& p) {
+            p.setTransform(imageToLogical * p.transform());
+            p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            p.drawImage(drawn, image, drawn);
+        });
+        return;
+    }
     // Smooth when shrinking (photos) or when the file asks for halftone; enlarged pixel
     // art stays crisp.
     const QTransform toTarget = imageToLogical * logicalToTarget();
     const bool smooth =
         (std::abs(toTarget.m11()) < 1 && std::abs(toTarget.m22()) < 1) || state_.stretchMode == gdi::HALFTONE;
-    if (rop::usesDestination(index)) {
-        rasterOp(dest, index, [&](QPainter& p) {
-            p.setTransform(imageToLogical * p.transform());
-            p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-            p.drawImage(drawn, image, drawn);
-        });
-        return;
-    }
     if (!prepare(true)) {
         return;
     }

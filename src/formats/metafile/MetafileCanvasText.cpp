@@ -76,9 +76,11 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
     const QFontMetricsF metrics(font);
 
     double width = 0;
+    double rise = 0; // the vertical advances of ETO_PDY, upwards
     if (!dx.empty()) {
         for (std::size_t i = 0; i < dx.size() && i < static_cast<std::size_t>(text.size()); ++i) {
             width += dx[i] * sx;
+            rise += i < dy.size() ? dy[i] * sy : 0;
         }
     } else {
         width = metrics.horizontalAdvance(text);
@@ -135,8 +137,12 @@ void MetafileCanvas::textOut(QPointF reference, const QString& written, const st
         bool invertible = false;
         const QTransform back = t.inverted(&invertible);
         if (invertible) {
-            state_.position = back.map(placed.map(QPointF(x + width, 0)));
-            state_.position.setY(ref.y());
+            // Along the baseline by the advances, and up or down by the vertical ones; text
+            // without vertical advances stays on its line.
+            state_.position = back.map(placed.map(QPointF(x + width, -rise)));
+            if (rise == 0) {
+                state_.position.setY(ref.y());
+            }
         }
     }
 }

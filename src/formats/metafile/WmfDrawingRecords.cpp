@@ -4,6 +4,7 @@
 #include "formats/metafile/MetafileText.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace velmoa::wmf {
@@ -192,9 +193,18 @@ const MetafileCanvas::Brush* brushAt(const MetafileCanvas& canvas, MetafileReade
     return object ? std::get_if<MetafileCanvas::Brush>(object) : nullptr;
 }
 
+// The region and the brush of a fill or frame record: the region's index first as documented, or
+// the brush's first as some writers put them; the objects the two indexes hold tell which.
+std::pair<const MetafileCanvas::Region*, const MetafileCanvas::Brush*>
+regionAndBrush(const MetafileCanvas& canvas, MetafileReader& r) {
+    if (const auto* region = regionAt(canvas, r, 0)) {
+        return {region, brushAt(canvas, r, 2)};
+    }
+    return {regionAt(canvas, r, 2), brushAt(canvas, r, 0)};
+}
+
 bool fillRegion(MetafileCanvas& canvas, MetafileReader& r) {
-    const auto* region = regionAt(canvas, r, 0);
-    const auto* brush = brushAt(canvas, r, 2);
+    const auto [region, brush] = regionAndBrush(canvas, r);
     if (region && brush) {
         canvas.fillRegion(*region, *brush);
     }
@@ -202,8 +212,7 @@ bool fillRegion(MetafileCanvas& canvas, MetafileReader& r) {
 }
 
 bool frameRegion(MetafileCanvas& canvas, MetafileReader& r) {
-    const auto* region = regionAt(canvas, r, 0);
-    const auto* brush = brushAt(canvas, r, 2);
+    const auto [region, brush] = regionAndBrush(canvas, r);
     if (region && brush) {
         canvas.frameRegion(*region, *brush, QSizeF(r.i16(6), r.i16(4)));
     }

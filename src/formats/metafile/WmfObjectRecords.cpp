@@ -5,6 +5,7 @@
 #include "formats/metafile/MetafileText.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace velmoa::wmf {
@@ -20,27 +21,45 @@ MetafileCanvas::Brush::Kind brushKind(std::uint16_t style) {
                                       : MetafileCanvas::Brush::Kind::Solid;
 }
 
+// The region object: a header (its scan count at 10, its bounding box at 14) and the scans from
+// 22, each a count of x coordinates, its top and bottom, the left and right of each of its
+// rectangles, and the count again. The region is the union of the scans' rectangles: a region of
+// no scans is empty, whatever box the header gives (one writer leaves the scans out and gives
+// only the box). A scan that does not add up (an odd count, the count not repeated, rows or
+// columns reversed, bytes missing) ends the reading there.
 MetafileCanvas::Region readRegion(MetafileReader& r) {
+    constexpr std::size_t kScanCountAt = 10;
+    constexpr std::size_t kScansAt = 22;
+    constexpr std::size_t kScanHeader = 6; // count, top, bottom
     MetafileCanvas::Region region;
     region.logical = true;
-    const int scans = r.i16(10);
-    std::size_t at = 22;
+    const std::size_t scans = r.u16(kScanCountAt);
+    std::size_t at = kScansAt;
     std::size_t rects = 0;
-    for (int s = 0; s < scans && r.has(at, 6) && rects < kMaxRegionRects; ++s) {
+    for (std::size_t s = 0; s < scans && r.has(at, kScanHeader); ++s) {
         const std::size_t count = r.u16(at);
-        const double top = r.i16(at + 2);
-        const double bottom = r.i16(at + 4);
-        std::size_t x = at + 6;
-        for (std::size_t k = 0; k + 1 < count && r.has(x, 4) && rects < kMaxRegionRects;
-             k += 2, x += 4, ++rects) {
-            region.path.addRect(QRectF(QPointF(r.i16(x), top), QPointF(r.i16(x + 2), bottom)).normalized());
+        const int top = r.i16(at + 2);
+        const int bottom = r.i16(at + 4);
+        const std::size_t end = at + kScanHeader + 2 * count; // where the count is repeated
+        if (count % 2 != 0 || top > bottom || !r.has(end, 2) || r.u16(end) != count ||
+            rects + count / 2 > kMaxRegionRects) {
+            break;
         }
-        at += 6 + (count / 2) * 4 + 2;
-    }
-    if (region.path.isEmpty() && r.has(14, 8)) {
-        // No scans: the bounding box stands for the region.
-        region.path.addRect(
-            QRectF(QPointF(r.i16(14), r.i16(16)), QPointF(r.i16(18), r.i16(20))).normalized());
+        int lastRight = INT_MIN;
+        bool ordered = true;
+        for (std::size_t x = at + kScanHeader; x < end; x += 4) {
+            const int left = r.i16(x);
+            const int right = r.i16(x + 2);
+            ordered = ordered && left >= lastRight && left <= right;
+            lastRight = right;
+        }
+        if (!ordered) {
+            break;
+        }
+        for (std::size_t x = at + kScanHeader; x < end; x += 4, ++rects) {
+            region.path.addRect(QRectF(QPointF(r.i16(x), top), QPointF(r.i16(x + 2), bottom)));
+        }
+        at = end + 2;
     }
     region.path.setFillRule(Qt::WindingFill);
     return region;

@@ -19,6 +19,8 @@ constexpr std::size_t kMaxRecords = 1'000'000;
 constexpr std::size_t kChecksumWords = 10;
 constexpr double kDefaultUnitsPerInch = 96;
 constexpr double kMillimetresPerInch = 25.4;
+// The pixels of the screens the pictures were made on, which pattern brushes tile.
+constexpr double kScreenPixelsPerInch = 96;
 // The standard header: a memory or disk metafile, nine words long, of Windows 2 or 3.
 constexpr std::uint16_t kMemoryMetafile = 1;
 constexpr std::uint16_t kDiskMetafile = 2;
@@ -110,6 +112,7 @@ bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
     MetafileCanvas canvas(painter, target, deviceToTarget,
                           QSizeF(unitsPerInch / kMillimetresPerInch, unitsPerInch / kMillimetresPerInch));
     canvas.setObjectTableSize(header_.objects);
+    canvas.setPatternPixel(unitsPerInch / kScreenPixelsPerInch);
     // Played as a picture placed with its bounding box: the window is the box until the
     // file sets its own, and it always fills the viewport.
     canvas.setMapMode(gdi::MM_ANISOTROPIC);

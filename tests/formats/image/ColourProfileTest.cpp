@@ -1,6 +1,7 @@
 // Pictures that carry a colour profile are shown in the display's colours; pictures without one,
 // or with one that cannot be read, keep their numbers.
 #include "formats/image/ColourConversion.h"
+#include "formats/image/ColourFixtures.h"
 #include "formats/image/IccProfile.h"
 #include "formats/image/JpegDecoder.h"
 #include "formats/image/PictureFixtures.h"
@@ -16,48 +17,6 @@ using namespace velmoa;
 using namespace fixtures;
 
 namespace {
-
-// Primaries and white points as the colour standards give them (xy chromaticities).
-struct Gamut {
-    cmsCIExyY white;
-    cmsCIExyYTRIPLE primaries;
-    double gamma;
-};
-constexpr Gamut kRommRgb{
-    {0.3457, 0.3585, 1.0}, {{0.7347, 0.2653, 1.0}, {0.1596, 0.8404, 1.0}, {0.0366, 0.0001, 1.0}}, 1.8};
-constexpr Gamut kDisplayP3{
-    {0.3127, 0.3290, 1.0}, {{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}}, 2.2};
-
-// An RGB profile of the gamut, as a profile writer saves it.
-std::string profileOf(const Gamut& gamut) {
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, gamut.gamma);
-    cmsToneCurve* curves[3] = {curve, curve, curve};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&gamut.white, &gamut.primaries, curves);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::string bytes(size, '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    cmsFreeToneCurve(curve);
-    return bytes;
-}
-
-// The numbers that show the sRGB colour in the profile's space.
-QRgb inProfile(QRgb srgb, const std::string& profileBytes) {
-    cmsHPROFILE from = cmsCreate_sRGBProfile();
-    cmsHPROFILE to =
-        cmsOpenProfileFromMem(profileBytes.data(), static_cast<cmsUInt32Number>(profileBytes.size()));
-    cmsHTRANSFORM transform = cmsCreateTransform(from, TYPE_RGB_8, to, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
-    const unsigned char in[3] = {static_cast<unsigned char>(qRed(srgb)),
-                                 static_cast<unsigned char>(qGreen(srgb)),
-                                 static_cast<unsigned char>(qBlue(srgb))};
-    unsigned char out[3] = {};
-    cmsDoTransform(transform, in, out, 1);
-    cmsDeleteTransform(transform);
-    cmsCloseProfile(to);
-    cmsCloseProfile(from);
-    return qRgb(out[0], out[1], out[2]);
-}
 
 // A CMYK profile under which every ink mix shows as the one colour (a Lab colour): whatever
 // the stored inks, a picture converted through it shows that colour.
@@ -103,8 +62,6 @@ std::string solidWithProfile(QRgb colour, const std::string& profile, bool cmyk 
     return jpegBytes(image, options);
 }
 
-constexpr int kLevels = 4;
-
 } // namespace
 
 TEST(ColourProfile, APictureIsShownInTheDisplaysColoursWhenItCarriesAProfile) {
@@ -131,7 +88,7 @@ TEST(ColourProfile, APictureIsShownInTheDisplaysColoursWhenItCarriesAProfile) {
     for (const Row& row : rows) {
         ColourConversion::setDisplayProfile(row.display);
         const QRgb shown = decodedCentre(solidWithProfile(row.stored, row.profile));
-        EXPECT_TRUE(near(shown, row.shown, kLevels))
+        EXPECT_TRUE(near(shown, row.shown, kProfileLevels))
             << row.label << ": shown " << std::hex << shown << ", expected " << row.shown;
     }
     ColourConversion::setDisplayProfile({});
@@ -143,11 +100,12 @@ TEST(ColourProfile, ACmykPictureIsShownThroughItsOwnProfile) {
     // The fixture stores the colour as inverted inks with no black, which shows as the colour itself
     // without a profile.
     const QRgb stored = qRgb(200, 180, 40);
-    EXPECT_TRUE(near(decodedCentre(solidWithProfile(stored, {}, true)), stored, kLevels));
+    EXPECT_TRUE(near(decodedCentre(solidWithProfile(stored, {}, true)), stored, kProfileLevels));
     const QRgb shown = decodedCentre(solidWithProfile(stored, profile, true));
     EXPECT_TRUE(near(shown, qRgb(0, 0, 255), 8)) << std::hex << shown;
     // An RGB profile does not fit CMYK inks: the inks are shown as without one.
-    EXPECT_TRUE(near(decodedCentre(solidWithProfile(stored, profileOf(kDisplayP3), true)), stored, kLevels));
+    EXPECT_TRUE(
+        near(decodedCentre(solidWithProfile(stored, profileOf(kDisplayP3), true)), stored, kProfileLevels));
 }
 
 TEST(ColourProfile, TheChunksOfAnEmbeddedProfileAreJoinedInTheirOrderOrNotAtAll) {

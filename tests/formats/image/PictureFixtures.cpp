@@ -36,6 +36,11 @@ std::string dibBytes(const Dib& d) {
             for (std::uint32_t m : d.masks) {
                 extra += le32(m);
             }
+            if (!d.colourSpace.empty()) {
+                constexpr std::size_t kMaskBytes = 16;
+                extra.resize(kMaskBytes, '\0');
+                extra += d.colourSpace;
+            }
             extra.resize(static_cast<std::size_t>(d.headerSize - 40), '\0');
             out += extra;
         } else {
@@ -53,13 +58,13 @@ std::string dibBytes(const Dib& d) {
         }
     }
     if (!d.raw.empty()) {
-        return out + d.raw;
+        return out + d.raw + d.trailer;
     }
     for (std::string row : d.rows) {
         row.resize((row.size() + 3) / 4 * 4, '\0');
         out += row;
     }
-    return out;
+    return out + d.trailer;
 }
 
 std::string bmpFile(const Dib& dib) {
@@ -116,7 +121,7 @@ std::string jpegBytes(const QImage& source, const JpegOptions& o) {
     std::vector<unsigned char> row(static_cast<std::size_t>(image.width()) * 4);
     while (cinfo.next_scanline < cinfo.image_height) {
         const uchar* src = image.constScanLine(static_cast<int>(cinfo.next_scanline));
-        for (int x = 0; x < image.width(); ++x) {
+        for (std::size_t x = 0; x < static_cast<std::size_t>(image.width()); ++x) {
             const int r = src[3 * x], g = src[3 * x + 1], b = src[3 * x + 2];
             if (o.cmyk) {
                 // Inverted inks, as Adobe writes them: no black, the colour channels carry the picture.
@@ -199,7 +204,7 @@ QImage drawn(const velmoa::Picture& picture, QSize size) {
 }
 
 std::string writeFile(const QTemporaryDir& dir, const std::string& name, const std::string& bytes) {
-    const std::string path = dir.path().toStdString() + "/" + name;
+    std::string path = dir.path().toStdString() + "/" + name;
     QFile file(QString::fromStdString(path));
     if (file.open(QIODevice::WriteOnly)) {
         file.write(bytes.data(), static_cast<qint64>(bytes.size()));

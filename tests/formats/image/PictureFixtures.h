@@ -27,6 +27,8 @@ struct Dib {
     std::vector<std::uint32_t> masks; // written after a 40-byte header, inside a larger one
     std::vector<std::string> rows;    // stored order, unpadded (padded to 4 bytes here)
     std::string raw;                  // used instead of rows when not empty (run-length data)
+    std::string colourSpace;          // a V4/V5 header's fields from the colour space type on
+    std::string trailer;              // after the pixels (an embedded colour profile)
 };
 
 // The header, palette and pixels; bmpFile puts the 14-byte file header in front.

@@ -1,29 +1,14 @@
 #include "formats/metafile/MetafileDib.h"
 
 #include "EmfWriter.h"
+#include "TestDib.h"
 
 #include <gtest/gtest.h>
 
 using namespace velmoa;
 
-namespace {
-
-std::string header(int width, int height, int bits, int colours = 0, std::uint32_t compression = 0) {
-    return EmfWriter::u32(40) + EmfWriter::i32(width) + EmfWriter::i32(height) + EmfWriter::i16(1) +
-           EmfWriter::i16(bits) + EmfWriter::u32(compression) + std::string(12, '\0') +
-           EmfWriter::u32(colours) + EmfWriter::u32(0);
-}
-
-std::string palette(std::initializer_list<QRgb> colours) {
-    std::string s;
-    for (QRgb c : colours) {
-        s += std::string{static_cast<char>(qBlue(c)), static_cast<char>(qGreen(c)),
-                         static_cast<char>(qRed(c)), 0};
-    }
-    return s;
-}
-
-} // namespace
+using testdib::header;
+using testdib::palette;
 
 TEST(MetafileDib, DecodesEachDepthWithRowsBottomFirst) {
     const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);

@@ -2,6 +2,7 @@
 
 #include "EmfWriter.h"
 #include "MetafileRendering.h"
+#include "TestDib.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -118,51 +119,24 @@ EmfWriter& fillWith(EmfWriter& w, std::uint32_t rgb) {
     return w.rec(39, {1, 0, colourRef(rgb), 0}).rec(37, {1}).rec(38, {2, 5, 0, 0, 0}).rec(37, {2});
 }
 
-// A bit-block transfer record onto (x, y, w, h) with a bitmap of the given 32-bit rows (top row
+// A bit-block transfer record onto the rectangle with a bitmap of the given 32-bit rows (top row
 // first) or none.
 EmfWriter& bitBlt(EmfWriter& w, QRect dest, std::uint32_t rop,
-                  const std::vector<std::vector<std::uint32_t>>& rows = {}) {
-    std::string bits;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        for (std::uint32_t pixel : *row) {
-            bits += EmfWriter::u32(pixel);
-        }
-    }
-    const int width = rows.empty() ? 0 : static_cast<int>(rows.front().size());
-    const int height = static_cast<int>(rows.size());
-    const std::string info = rows.empty()
-                                 ? std::string()
-                                 : EmfWriter::u32(40) + EmfWriter::i32(width) + EmfWriter::i32(height) +
-                                       EmfWriter::i16(1) + EmfWriter::i16(32) + std::string(24, '\0');
-    const std::uint32_t fixed = 100;
-    std::string p = std::string(16, '\0') + EmfWriter::i32(dest.x()) + EmfWriter::i32(dest.y()) +
-                    EmfWriter::i32(dest.width()) + EmfWriter::i32(dest.height()) + EmfWriter::u32(rop) +
-                    EmfWriter::i32(0) + EmfWriter::i32(0) + std::string(24, '\0') + EmfWriter::u32(0) +
-                    EmfWriter::u32(0) + EmfWriter::u32(rows.empty() ? 0 : fixed) +
-                    EmfWriter::u32(static_cast<std::uint32_t>(info.size())) +
-                    EmfWriter::u32(rows.empty() ? 0 : static_cast<std::uint32_t>(fixed + info.size())) +
-                    EmfWriter::u32(static_cast<std::uint32_t>(bits.size()));
-    return w.raw(76, p + info + bits);
+                  const std::vector<std::vector<QRgb>>& rows = {}) {
+    const testdib::Dib source = testdib::rgb32(rows);
+    return testdib::bitBlock(w, testdib::kBitBlt, dest, rop, rows.empty() ? nullptr : &source);
 }
 
 // A stretched bitmap of one pixel over the rectangle.
 EmfWriter& stretchBlt(EmfWriter& w, QRect dest, std::uint32_t rop, std::uint32_t pixel) {
-    std::vector<std::vector<std::uint32_t>> rows(
-        static_cast<std::size_t>(dest.height()),
-        std::vector<std::uint32_t>(static_cast<std::size_t>(dest.width()), pixel));
+    std::vector<std::vector<QRgb>> rows(static_cast<std::size_t>(dest.height()),
+                                        std::vector<QRgb>(static_cast<std::size_t>(dest.width()), pixel));
     return bitBlt(w, dest, rop, rows);
 }
 
 // StretchDIBits of a one-pixel 32-bit bitmap over the whole picture.
 EmfWriter& stretchDibits(EmfWriter& w, std::uint32_t rop, std::uint32_t pixel) {
-    const std::string info = EmfWriter::u32(40) + EmfWriter::i32(1) + EmfWriter::i32(1) + EmfWriter::i16(1) +
-                             EmfWriter::i16(32) + std::string(24, '\0');
-    const std::uint32_t fixed = 80;
-    const std::string p = std::string(16, '\0') + EmfWriter::i32(0) + EmfWriter::i32(0) + EmfWriter::i32(0) +
-                          EmfWriter::i32(0) + EmfWriter::i32(1) + EmfWriter::i32(1) + EmfWriter::u32(fixed) +
-                          EmfWriter::u32(40) + EmfWriter::u32(fixed + 40) + EmfWriter::u32(4) +
-                          EmfWriter::u32(0) + EmfWriter::u32(rop) + EmfWriter::i32(100) + EmfWriter::i32(100);
-    return w.raw(81, p + info + EmfWriter::u32(pixel));
+    return testdib::stretchDibits(w, QRect(0, 0, 100, 100), rop, testdib::rgb32({{pixel}}));
 }
 
 } // namespace
@@ -198,7 +172,7 @@ TEST(MetafileRasterOp, NoOpAndMaskPairsKeepThePicture) {
         {"transparency by SRCINVERT, SRCAND, SRCINVERT",
          [=](EmfWriter& w) {
              fillWith(w, blue).rec(43, {0, 0, 100, 100});
-             const std::vector<std::vector<std::uint32_t>> image = {{red, black}}, mask = {{black, white}};
+             const std::vector<std::vector<QRgb>> image = {{red, black}}, mask = {{black, white}};
              bitBlt(w, QRect(0, 0, 2, 1), 0x00660046, image);
              bitBlt(w, QRect(0, 0, 2, 1), 0x008800C6, mask);
              bitBlt(w, QRect(0, 0, 2, 1), 0x00660046, image);
@@ -211,6 +185,26 @@ TEST(MetafileRasterOp, NoOpAndMaskPairsKeepThePicture) {
              bitBlt(w, QRect(0, 0, 2, 1), 0x008800C6, {{red, white}});
          },
          {{{0, 0}, QColor(255, 0, 0)}, {{1, 0}, QColor(0, 0, 255)}}},
+        {"transparency by a stretched monochrome mask with SRCPAINT, then the bits with SRCAND",
+         [=](EmfWriter& w) {
+             fillWith(w, blue).rec(43, {0, 0, 100, 100});
+             w.rec(21, {4}); // HALFTONE, as the writers of such pairs set it
+             // White over the picture's shape, black where the background shows.
+             const testdib::Dib mask = testdib::mono({"0110", "1111", "0110", "0000"});
+             testdib::bitBlock(w, testdib::kStretchBlt, QRect(0, 0, 100, 100), 0x00EE0086, &mask);
+             const testdib::Dib bits = testdib::rgb32({{white, red, red, white},
+                                                       {red, red, red, red},
+                                                       {white, red, red, white},
+                                                       {white, white, white, white}});
+             testdib::stretchDibits(w, QRect(0, 0, 100, 100), 0x008800C6, bits);
+         },
+         // Near the mask's edges, where a blend would show.
+         {{{28, 12}, QColor(255, 0, 0)},
+          {{22, 12}, QColor(0, 0, 255)},
+          {{50, 72}, QColor(255, 0, 0)},
+          {{50, 78}, QColor(0, 0, 255)},
+          {{3, 37}, QColor(255, 0, 0)},
+          {{77, 62}, QColor(0, 0, 255)}}},
         {"a grey mask pair of stretched bitmaps blends, as its writer means",
          [=](EmfWriter& w) {
              fillWith(w, blue).rec(43, {0, 0, 100, 100});

@@ -16,11 +16,12 @@ enum : std::uint32_t {
     kSetBkMode = 18,
     kSetTextAlign = 22,
     kSetBkColor = 25,
+    kMoveTo = 27,
     kSelect = 37,
     kExtCreateFont = 82,
     kExtTextOutW = 84,
 };
-constexpr std::uint32_t kOpaque = 0x2, kNoRect = 0x100, kPdy = 0x2000;
+constexpr std::uint32_t kOpaque = 0x2, kNoRect = 0x100, kPdy = 0x2000, kUpdateCp = 0x1;
 
 EmfWriter picture() {
     return EmfWriter(9999, 9999, 100, 100, 100, 100);
@@ -72,9 +73,9 @@ EmfWriter& yUp(EmfWriter& w) {
 
 // The widest run of columns without ink between the first and the last inked column.
 int widestBlankRun(const QImage& image) {
-    std::vector<bool> inked;
+    std::vector<bool> inked(static_cast<std::size_t>(image.width()));
     for (int x = 0; x < image.width(); ++x) {
-        inked.push_back(darkPixels(image, QRect(x, 0, 1, image.height())) > 0);
+        inked[static_cast<std::size_t>(x)] = darkPixels(image, QRect(x, 0, 1, image.height())) > 0;
     }
     const auto first = std::find(inked.begin(), inked.end(), true);
     const auto last = std::find(inked.rbegin(), inked.rend(), true).base();
@@ -176,6 +177,13 @@ TEST(MetafileTextDrawing, PlacesRotatedVerticalAndBoxedText) {
              text(w, {40, 5}, u"HHH", kPdy, QRect(), {0, -25, 0, -25, 0, -25});
          },
          QRect(40, 58, 20, 20), QRect(64, 0, 36, 100)},
+        {"vertical advances of ETO_PDY move the current position on",
+         [](EmfWriter& w) {
+             font(w.rec(kSetBkMode, {1}).rec(kSetTextAlign, {kUpdateCp}).rec(kMoveTo, {40, 5}), 20);
+             text(w, {0, 0}, u"H", kPdy, QRect(), {0, -60});
+             text(w, {0, 0}, u"H");
+         },
+         QRect(40, 65, 20, 25), QRect(0, 30, 100, 30)},
         {"a terminating NUL is not drawn",
          [](EmfWriter& w) {
              font(w.rec(kSetBkMode, {1}), 60);

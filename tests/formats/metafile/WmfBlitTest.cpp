@@ -40,6 +40,16 @@ std::string bitmap16(int width, int height, int bitsPixel, const std::string& ro
            (withPointer ? std::string(4, '\0') : std::string()) + rows;
 }
 
+// The same bitmap as the older records lay it out: no type word; planes and bits a pixel as words,
+// or as bytes.
+std::string oldBitmap(int width, int height, int bitsPixel, const std::string& rows,
+                      bool byteCounts = false) {
+    const int widthBytes = (width * bitsPixel + 15) / 16 * 2;
+    const std::string counts = byteCounts ? std::string{1, static_cast<char>(bitsPixel)}
+                                          : WmfWriter::word(1) + WmfWriter::word(bitsPixel);
+    return WmfWriter::word(width) + WmfWriter::word(height) + WmfWriter::word(widthBytes) + counts + rows;
+}
+
 std::string rop(std::uint32_t code) {
     return WmfWriter::dword(code);
 }
@@ -89,6 +99,35 @@ TEST(WmfBlit, DrawsDeviceDependentBitmaps) {
              w.raw(kStretchBlt, stretchParams(kSrcAnd, 2, 1, bitmap16(2, 1, 24, kRedGreen)));
          },
          {{{25, 50}, kBlack}, {{75, 50}, kGreen}}},
+        {"stretched 24-bit bitmap of the older records",
+         [](WmfWriter& w) {
+             w.raw(kStretchBlt, stretchParams(kSrcCopy, 2, 1, oldBitmap(2, 1, 24, kRedGreen)));
+         },
+         {{{25, 50}, kRed}, {{75, 50}, kGreen}}},
+        {"stretched 24-bit bitmap of the older records, counts as bytes",
+         [](WmfWriter& w) {
+             w.raw(kStretchBlt, stretchParams(kSrcCopy, 2, 1, oldBitmap(2, 1, 24, kRedGreen, true)));
+         },
+         {{{25, 50}, kRed}, {{75, 50}, kGreen}}},
+        {"stretched 8-bit bitmap of the older records in the device's grey ramp",
+         [](WmfWriter& w) {
+             w.raw(kStretchBlt,
+                   stretchParams(kSrcCopy, 2, 1, oldBitmap(2, 1, 8, std::string("\x40\xC0", 2))));
+         },
+         {{{25, 50}, QColor(64, 64, 64)}, {{75, 50}, QColor(192, 192, 192)}}},
+        {"stretched 4-bit bitmap of the older records",
+         [](WmfWriter& w) {
+             w.raw(kStretchBlt,
+                   stretchParams(kSrcCopy, 2, 1, oldBitmap(2, 1, 4, std::string("\x9C\x00", 2))));
+         },
+         {{{25, 50}, kRed}, {{75, 50}, kBlue}}},
+        {"stretched monochrome bitmap of the older records",
+         [](WmfWriter& w) {
+             w.raw(kSetTextColor, colourRef(kRed)).raw(kSetBkColor, colourRef(kBlue));
+             const std::string bits = std::string("\x40\x00\x80\x00", 4);
+             w.raw(kStretchBlt, stretchParams(kSrcCopy, 2, 2, oldBitmap(2, 2, 1, bits)));
+         },
+         {{{25, 25}, kRed}, {{75, 25}, kBlue}, {{25, 75}, kBlue}, {{75, 75}, kRed}}},
         {"bit block without a bitmap inverts the destination",
          [](WmfWriter& w) {
              background(w, kRed);
@@ -121,6 +160,8 @@ TEST(WmfBlit, PassesOverBitmapsItCannotRead) {
     } rows[] = {
         {"rows missing", bitmap16(64, 64, 24, std::string(10, '\0'))},
         {"a giant size", bitmap16(30000, 30000, 8, std::string(16, '\0'))},
+        {"older layout, rows missing", oldBitmap(64, 64, 24, std::string(10, '\0'))},
+        {"older layout, a giant size", oldBitmap(30000, 30000, 1, std::string(16, '\0'))},
         {"two planes", WmfWriter::word(0) + WmfWriter::word(2) + WmfWriter::word(1) + WmfWriter::word(2) +
                            std::string{2, 1} + std::string(4, '\0')},
         {"no header", std::string(3, '\0')},
