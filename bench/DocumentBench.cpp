@@ -33,8 +33,7 @@ struct TemporaryFile {
 // A comma-separated table with Japanese and Latin columns, about 10 MB.
 const std::string& csvPath() {
     static const TemporaryFile file{[] {
-        const std::string p =
-            QDir::tempPath().toStdString() + "/velmoa-bench-" + std::to_string(getpid()) + ".csv";
+        std::string p = QDir::tempPath().toStdString() + "/velmoa-bench-" + std::to_string(getpid()) + ".csv";
         std::ofstream out(p, std::ios::binary);
         std::string row;
         std::size_t written = 0;
@@ -52,8 +51,7 @@ const std::string& csvPath() {
 // A long report in rich text: formatted paragraphs in two fonts and a colour, about 6 MB.
 const std::string& rtfPath() {
     static const TemporaryFile file{[] {
-        const std::string p =
-            QDir::tempPath().toStdString() + "/velmoa-bench-" + std::to_string(getpid()) + ".rtf";
+        std::string p = QDir::tempPath().toStdString() + "/velmoa-bench-" + std::to_string(getpid()) + ".rtf";
         std::ofstream out(p, std::ios::binary);
         out << "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times;}{\\f1\\fswiss Arial;}}"
                "{\\colortbl;\\red255\\green0\\blue0;}\n";

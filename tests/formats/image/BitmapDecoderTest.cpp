@@ -39,7 +39,7 @@ std::vector<QRgb> pixelsOf(const QImage& image) {
     return out;
 }
 
-std::string words16(std::vector<std::uint32_t> v) {
+std::string words16(const std::vector<std::uint32_t>& v) {
     std::string s;
     for (auto p : v) {
         s += le16(p);
@@ -47,7 +47,7 @@ std::string words16(std::vector<std::uint32_t> v) {
     return s;
 }
 
-std::string words32(std::vector<std::uint32_t> v, std::uint32_t junk = 0) {
+std::string words32(const std::vector<std::uint32_t>& v, std::uint32_t junk = 0) {
     std::string s;
     for (auto p : v) {
         s += le32(p | junk);
@@ -212,7 +212,7 @@ TEST(BitmapDecoder, ReadsBitFieldPixelsFromTheFileHeadersOffset) {
         const QImage streamed =
             BitmapDecoder::decodeFile(std::string_view(file).substr(0, next),
                                       static_cast<std::int64_t>(file.size()), [&](std::size_t n) {
-                                          const std::string piece = file.substr(next, n);
+                                          std::string piece = file.substr(next, n);
                                           next += piece.size();
                                           return piece;
                                       });

@@ -102,6 +102,7 @@ TEST(MetafileTextDrawing, KeepsLettersThatAWritersLigatureJoined) {
     layout.endLayout();
     // Advances at the writer's cluster boundaries: "fi" (letters 4 and 5) is one.
     std::vector<int> advances;
+    advances.reserve(word.size());
     for (int i = 0; i < static_cast<int>(word.size()); ++i) {
         const int end = i == 4 ? 6 : i + 1;
         advances.push_back(i == 5 ? 0

@@ -75,7 +75,7 @@ TEST(MidiFile, HostileInputGetsAMessageNeverACrash) {
     const Row rows[] = {
         {"empty", "", MidiFile::kNotMidiMessage},
         {"text", "hello, this is not a song", MidiFile::kNotMidiMessage},
-        {"RIFF but WAVE", "RIFF\x04\x00\x00\x00WAVE", MidiFile::kNotMidiMessage},
+        {"RIFF but WAVE", std::string("RIFF\x04\x00\x00\x00WAVE", 12), MidiFile::kNotMidiMessage},
         {"RIFF without data", rmid("").substr(0, 12), MidiFile::kNotMidiMessage},
         {"RIFF data longer than file", rmid(good).substr(0, 30), MidiFile::kDamagedMessage},
         {"header cut", good.substr(0, 13), MidiFile::kNotMidiMessage},
