@@ -39,10 +39,11 @@ QPainterPath MetafileWorkBudget::pathWithinBudget(const QPainterPath& path, cons
     const double pen = cost.penPixels;
     const double perElement = kElementWork * (1 + pen / 2) + pen * pen * kPenAreaWork;
     const Extent extent = extentOf(path, std::abs(cost.scale), std::max(cost.targetHeight, 1.0));
-    double pieces = path.elementCount();
+    const double pieces = path.elementCount();
+    double dashes = 0;
     if (cost.dashPixels > 0 && pieces > 0) {
         // Every dash is a piece of its own for the stroker.
-        pieces += extent.length * std::abs(cost.scale) / cost.dashPixels;
+        dashes = extent.length * std::abs(cost.scale) / cost.dashPixels;
     }
     // A fill goes over every edge on every row it crosses, sorting the edges of each row: a polygon
     // of countless long spikes costs by their length and their crowding as well as their number.
@@ -50,7 +51,8 @@ QPainterPath MetafileWorkBudget::pathWithinBudget(const QPainterPath& path, cons
     const double crowding = std::log2(2 + extent.rows / rowsAcross);
     const double rowWork = cost.filled ? extent.rows * crowding * kEdgeRowWork : 0;
     const QRectF covered = cost.covered.normalized();
-    const double total = kCallWork + covered.width() * covered.height() + perElement * pieces + rowWork;
+    const double total =
+        kCallWork + covered.width() * covered.height() + perElement * pieces + dashes * kDashWork + rowWork;
     if (!std::isfinite(total)) {
         // Mapped out of every range a number holds: nothing of it could be drawn.
         spend(kCallWork);
@@ -86,9 +88,10 @@ double MetafileWorkBudget::dashPeriod(const QPen& pen, double scale) {
     for (const qreal length : pen.dashPattern()) {
         period += std::abs(length);
     }
-    // Dash lengths are in pen widths, and a hairline is a pixel wide.
-    const double width = pen.isCosmetic() ? pen.widthF() : pen.widthF() * std::abs(scale);
-    const double pixels = period * std::max(width, 1.0);
+    // Dash lengths are in pen widths: a hairline's are pixels, a pen thinner than a pixel's less.
+    const double width =
+        pen.isCosmetic() || pen.widthF() == 0 ? std::max(pen.widthF(), 1.0) : pen.widthF() * std::abs(scale);
+    const double pixels = period * width;
     return std::isfinite(pixels) && pixels > 0 ? pixels : 0;
 }
 

@@ -61,6 +61,8 @@ class MetafileWorkBudget {
     // of a wide pen are flattened into many edges, each over rows as many as the pen is wide.
     static constexpr double kElementWork = 500;
     static constexpr double kPenAreaWork = 128; // a square pixel of the pen's width
+    // A dash, which the stroker makes a path of its own.
+    static constexpr double kDashWork = 5000;
     // A row of pixels that an edge of a filled path crosses, times the rows' crowding.
     static constexpr double kEdgeRowWork = 100;
     // A pair of elements of two combined shapes (an exclusive or of two shapes of two thousand

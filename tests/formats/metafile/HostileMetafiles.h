@@ -114,6 +114,19 @@ inline std::string wideRoundJoinPath(int count) {
     });
 }
 
+// A scribble of count points drawn with a hairline pen whose dashes and gaps are a twentieth of a
+// pixel each.
+inline std::string denseDashes(int count) {
+    return plusPicture([&](EmfPlusWriter& p, EmfWriter&) {
+        constexpr std::uint32_t kDashLengthsFlag = 0x100;
+        p.object(1, kPathObject, scribblePath(count));
+        p.object(2, kPenObject,
+                 EmfPlusWriter::pen(1, 0xFF000000, kDashLengthsFlag,
+                                    u32(2) + EmfPlusWriter::floats({0.05f, 0.05f})));
+        p.rec(kDrawPath, 1, u32(2));
+    });
+}
+
 // A star polygon of count points whose tips reach thirty times past the picture, filled.
 inline std::string polygonFarOutside(int count) {
     return plusPicture([&](EmfPlusWriter& p, EmfWriter&) {
@@ -136,7 +149,7 @@ inline std::string pathGradientBoundary(int count) {
         const std::string path = scribblePath(count);
         p.object(0, kBrushObject,
                  u32(kVersion) + u32(kPathGradient) + u32(kBoundaryIsPath) + u32(0) + u32(0xFFFF0000) +
-                     EmfPlusWriter::floats({kSide / 2, kSide / 2}) + u32(1) + u32(0xFF0000FF) +
+                     EmfPlusWriter::floats({kSide / 2.0f, kSide / 2.0f}) + u32(1) + u32(0xFF0000FF) +
                      u32(static_cast<std::uint32_t>(path.size())) + path);
         for (int i = 0; i < 4; ++i) {
             p.rec(kFillRects, 0, u32(0) + u32(1) + rect(0, 0, kSide, kSide));
@@ -178,7 +191,7 @@ inline std::string clipCombines(int count) {
         std::vector<std::pair<float, float>> star;
         for (int i = 0; i < 64; ++i) {
             const double angle = 6.283185307179586 * i / 64, radius = i % 2 ? 450 : 150;
-            star.emplace_back(kSide / 2 + radius * std::cos(angle), kSide / 2 + radius * std::sin(angle));
+            star.emplace_back(kSide / 2.0 + radius * std::cos(angle), kSide / 2.0 + radius * std::sin(angle));
         }
         p.object(3, kPathObject, EmfPlusWriter::path(star, std::string(1, '\0') + std::string(63, '\x01')));
         p.object(4, kRegionObject, region(100, kXor, kXor));
@@ -275,7 +288,7 @@ inline std::string pngImages(int count, int side) {
         }
         constexpr std::uint32_t kPixelUnit = 2;
         for (int i = 0; i < count; ++i) {
-            const float at = static_cast<float>(i * kSide / count);
+            const float at = static_cast<float>(i * kSide) / static_cast<float>(count);
             p.rec(kDrawImage, static_cast<std::uint16_t>(i),
                   u32(0xFFFFFFFF) + u32(kPixelUnit) + rect(0, 0, side, side) + rect(at, at, 200, 200));
         }
@@ -312,6 +325,7 @@ struct Shape {
 inline const std::vector<Shape>& shapes() {
     static const std::vector<Shape> all = {
         {"wide-round-join-path", [](bool full) { return wideRoundJoinPath(full ? 1'000'000 : 20'000); }},
+        {"dense-dashes", [](bool full) { return denseDashes(full ? 20'000 : 2'000); }},
         {"polygon-filled-far-outside",
          [](bool full) { return polygonFarOutside(full ? 1'000'000 : 12'000); }},
         {"path-gradient-boundary", [](bool full) { return pathGradientBoundary(full ? 1'000'000 : 20'000); }},
