@@ -3,6 +3,7 @@
 // writers make them, so seeds and tests agree on the formats.
 #include "formats/image/PictureFixtures.h"
 #include "formats/metafile/EmfWriter.h"
+#include "formats/metafile/HostileMetafiles.h"
 #include "formats/metafile/WmfWriter.h"
 #include "formats/midi/MidiWriter.h"
 
@@ -142,6 +143,10 @@ void metafiles(Seeds& s, const QString& fixtureDir) {
     e.rec(54, {10, 90}).rec(61, {}).rec(60, {}).rec(62, {0, 0, 100, 100}).rec(33, {}).rec(30, {0, 0, 50, 50});
     e.rec(34, {-1}).rec(40, {1});
     s["emf"].push_back(e.build());
+    // Files that once ran away with time or memory, small enough for a seed.
+    for (const hostile::Shape& shape : hostile::shapes()) {
+        s["emf"].push_back(shape.make(false));
+    }
 }
 
 void documents(Seeds& s) {

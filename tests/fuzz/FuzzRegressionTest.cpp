@@ -2,6 +2,7 @@
 // then draw). A fault shows as a crash or a sanitizer report here, or as an exception other than
 // the reader's own failure.
 #include "FuzzDrivers.h"
+#include "formats/metafile/HostileMetafiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,18 @@ TEST(FuzzRegression, PastFindingsLoadAndDrawCleanly) {
         }
     }
     RecordProperty("inputs", inputs);
+}
+
+// The metafiles that once ran away with time or memory, as the fuzz target's seeds hold them.
+TEST(FuzzRegression, HostileMetafileSeedsLoadAndDrawCleanly) {
+    const auto emf = std::find_if(fuzzDrivers().begin(), fuzzDrivers().end(),
+                                  [](const NamedFuzzDriver& d) { return d.name == "emf"; });
+    ASSERT_NE(emf, fuzzDrivers().end());
+    for (const hostile::Shape& shape : hostile::shapes()) {
+        const std::string seed = shape.make(false);
+        EXPECT_LE(seed.size(), std::size_t{65536}) << shape.name << ": a seed the fuzz target reads whole";
+        EXPECT_NO_THROW(emf->drive(seed)) << shape.name;
+    }
 }
 
 } // namespace

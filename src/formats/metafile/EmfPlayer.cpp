@@ -63,14 +63,13 @@ bool EmfPlayer::play(QPainter& painter, const QRectF& target) const {
     const double sx = target.width() / frame.width();
     const double sy = target.height() / frame.height();
     const QTransform deviceToTarget(sx, 0, 0, sy, target.x() - frame.x() * sx, target.y() - frame.y() * sy);
-    MetafileCanvas canvas(painter, target, deviceToTarget, perMm);
+    MetafileCanvas canvas(painter, target, deviceToTarget, perMm, budget());
     canvas.setObjectTableSize(header_.handles);
-    EmfPlusPlayer plus(painter, target, deviceToTarget, perMm);
+    EmfPlusPlayer plus(painter, target, deviceToTarget, perMm, budget());
 
     std::size_t at = 0;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
-        if (canvas.exhausted() || plus.exhausted()) {
-            exhausted_ = true;
+        if (budget().exhausted()) {
             return false;
         }
         MetafileReader head(bytes_.substr(at));

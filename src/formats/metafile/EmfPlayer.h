@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/metafile/MetafileCanvas.h"
+#include "formats/metafile/MetafileWorkBudget.h"
 
 #include <QRect>
 #include <optional>
@@ -24,20 +25,24 @@ class EmfPlayer {
     // usable frame and device size; nullopt otherwise.
     static std::optional<Header> readHeader(std::string_view bytes);
 
-    EmfPlayer(std::string_view bytes, const Header& header) : bytes_(bytes), header_(header) {}
+    // A metafile drawn inside another (as an image) pays its work from the other's budget.
+    EmfPlayer(std::string_view bytes, const Header& header, MetafileWorkBudget* sharedBudget = nullptr)
+        : bytes_(bytes), header_(header), shared_(sharedBudget) {}
 
     // Draws the picture scaled into target. False when a malformed record stopped the
     // drawing (what came before it stays drawn).
     bool play(QPainter& painter, const QRectF& target) const;
     // After play: the drawing stopped because it had done all the work one drawing may do.
-    bool exhausted() const { return exhausted_; }
+    bool exhausted() const { return budget().exhausted(); }
+    MetafileWorkBudget& budget() const { return shared_ ? *shared_ : own_; }
 
   private:
     bool playRecord(MetafileCanvas& canvas, std::uint32_t type, MetafileReader& r) const;
 
     std::string_view bytes_;
     Header header_;
-    mutable bool exhausted_ = false;
+    MetafileWorkBudget* shared_;
+    mutable MetafileWorkBudget own_;
 };
 
 } // namespace velmoa

@@ -2,6 +2,7 @@
 #include "formats/metafile/EmfPlusPlayer.h"
 #include "formats/metafile/EmfPlusRecordTypes.h"
 #include "formats/metafile/MetafileGlyphs.h"
+#include "formats/metafile/MetafilePathCulling.h"
 #include "formats/metafile/WmfPlayer.h"
 
 #include <QLineF>
@@ -10,8 +11,9 @@
 namespace velmoa {
 namespace {
 
-// Metafiles drawn as images inside metafiles, at most this deep.
-constexpr int kMaxNesting = 3;
+// Metafiles drawn as images inside metafiles, at most this deep below the picture: each level
+// multiplies the draws of the one inside it.
+constexpr int kMaxNesting = 2;
 thread_local int nesting = 0;
 
 // A cardinal spline through the points as Bezier segments.
@@ -83,14 +85,39 @@ QPen EmfPlusPlayer::penFor(std::size_t id) const {
     return q;
 }
 
+QPainterPath EmfPlusPlayer::drawable(const QPainterPath& path, const QPen& pen) {
+    const QTransform t = worldToTarget();
+    const double scale = std::sqrt(std::abs(t.determinant()));
+    const bool stroked = pen.style() != Qt::NoPen;
+    const double penPixels = !stroked ? 0 : pen.isCosmetic() ? pen.widthF() : pen.widthF() * scale;
+    const QPainterPath* within = &path;
+    QPainterPath culled;
+    // The target grown by more than the pen (with its joins) can reach, in world units.
+    const double margin = penPixels / 2 * std::max(2.0, pen.miterLimit()) + 8;
+    const QRectF area = t.inverted().mapRect(target_.adjusted(-margin, -margin, margin, margin));
+    if (t.isInvertible() && MetafilePathCulling::worthCulling(path, area)) {
+        culled = MetafilePathCulling::culled(path, area, !stroked);
+        within = &culled;
+    }
+    // The area was charged as the drawing began.
+    return budget_.pathWithinBudget(*within, {QRectF(), penPixels,
+                                              stroked ? MetafileWorkBudget::dashPeriod(pen, scale) : 0, scale,
+                                              target_.height(), !stroked});
+}
+
 void EmfPlusPlayer::fill(const QPainterPath& path, const emfplus::Brush& brush) {
     if (!begin(path.controlPointRect())) {
         return;
     }
+    const QPainterPath drawn = drawable(path, Qt::NoPen);
     if (brush.boundary) {
+        if (!budget_.combine(state_.clip ? state_.clip->elementCount() : 0, brush.boundary->elementCount())) {
+            end();
+            return;
+        }
         painter_.setClipPath(*brush.boundary, Qt::IntersectClip);
     }
-    painter_.fillPath(path, brush.brush);
+    painter_.fillPath(drawn, brush.brush);
     end();
 }
 
@@ -99,7 +126,7 @@ void EmfPlusPlayer::stroke(const QPainterPath& path, std::size_t penId) {
     if (pen.style() == Qt::NoPen || !begin(path.controlPointRect())) {
         return;
     }
-    painter_.strokePath(path, pen);
+    painter_.strokePath(drawable(path, pen), pen);
     end();
 }
 
@@ -258,22 +285,40 @@ bool EmfPlusPlayer::playImageRecord(std::uint16_t type, std::uint16_t flags, Rec
         return r.ok();
     }
     painter_.setTransform(placed * painter_.transform());
-    if (!image->bitmap.isNull()) {
-        painter_.drawImage(source, image->bitmap, source);
+    if (image->kind != emfplus::Image::Kind::Metafile) {
+        drawBitmap(*image, source);
     } else if (nesting < kMaxNesting) {
         ++nesting;
-        const std::string_view bytes = image->metafile;
+        const std::string_view bytes = image->bytes;
         if (image->enhanced) {
             if (const auto header = EmfPlayer::readHeader(bytes)) {
-                EmfPlayer(bytes, *header).play(painter_, source);
+                EmfPlayer(bytes, *header, &budget_).play(painter_, source);
             }
         } else if (const auto header = WmfPlayer::readHeader(bytes)) {
-            WmfPlayer(bytes, *header).play(painter_, source);
+            WmfPlayer(bytes, *header, &budget_).play(painter_, source);
         }
         --nesting;
     }
     end();
     return true;
+}
+
+void EmfPlusPlayer::drawBitmap(const emfplus::Image& image, const QRectF& source) {
+    // Decoded at the size the painter draws it, each way.
+    const QTransform t = painter_.transform();
+    const QSizeF scale(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    const emfplus::DecodedImage decoded = images_.image(image, emfplus::decodedSize(image, scale), budget_);
+    if (decoded.refused) {
+        // Shown as a picture past the budget: what came before it, and the message.
+        budget_.spendAll();
+    }
+    if (decoded.pixels.isNull()) {
+        return;
+    }
+    const double kx = double(decoded.pixels.width()) / image.pixels.width();
+    const double ky = double(decoded.pixels.height()) / image.pixels.height();
+    painter_.drawImage(source, decoded.pixels,
+                       QRectF(source.x() * kx, source.y() * ky, source.width() * kx, source.height() * ky));
 }
 
 bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r) {

@@ -1,11 +1,17 @@
 #include "formats/metafile/EmfPlusObjects.h"
 
+#include "formats/metafile/EmfPlusImages.h"
+#include "formats/metafile/MetafileWorkBudget.h"
+
+#include <QBuffer>
 #include <QGradient>
+#include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QRadialGradient>
 #include <QTransform>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace velmoa::emfplus {
@@ -15,6 +21,9 @@ constexpr std::size_t kMaxPoints = 1'000'000;
 constexpr int kMaxRegionDepth = 64;
 constexpr double kInfinite = 1e7;
 constexpr std::int64_t kMaxPixels = 32LL * 1024 * 1024;
+// A texture brush's image is decoded at no more than this each way: it is tiled, and larger tiles
+// would only hold memory.
+constexpr int kMaxTextureSide = 1024;
 
 bool finite(double v) {
     return std::isfinite(v) && std::abs(v) < 1e9;
@@ -74,7 +83,8 @@ std::optional<QPainterPath> readPath(MetafileReader& r, std::size_t at) {
     return path;
 }
 
-std::optional<QPainterPath> readRegionNode(MetafileReader& r, std::size_t& at, int depth) {
+std::optional<QPainterPath> readRegionNode(MetafileReader& r, std::size_t& at, int depth,
+                                           MetafileWorkBudget& budget) {
     if (depth > kMaxRegionDepth) {
         return std::nullopt;
     }
@@ -107,9 +117,9 @@ std::optional<QPainterPath> readRegionNode(MetafileReader& r, std::size_t& at, i
     if (type < 1 || type > 6) {
         return std::nullopt;
     }
-    const auto left = readRegionNode(r, at, depth + 1);
-    const auto right = left ? readRegionNode(r, at, depth + 1) : std::nullopt;
-    if (!right) {
+    const auto left = readRegionNode(r, at, depth + 1, budget);
+    const auto right = left ? readRegionNode(r, at, depth + 1, budget) : std::nullopt;
+    if (!right || !budget.combine(left->elementCount(), right->elementCount())) {
         return std::nullopt;
     }
     switch (type) {
@@ -195,11 +205,20 @@ std::optional<Brush> readBrush(MetafileReader& r, std::size_t at) {
             imageAt += 24;
         }
         const auto image = r.has(imageAt, 1) ? readImage(r.all().substr(imageAt)) : std::nullopt;
-        if (!image || image->bitmap.isNull()) {
+        if (!image || image->kind == Image::Kind::Metafile) {
             return std::nullopt;
         }
-        brush.brush = QBrush(image->bitmap);
-        brush.brush.setTransform(transform);
+        const QSizeF fit(double(kMaxTextureSide) / std::max(image->pixels.width(), 1),
+                         double(kMaxTextureSide) / std::max(image->pixels.height(), 1));
+        const QImage tile = decodeImage(*image, decodedSize(*image, fit)).pixels;
+        if (tile.isNull()) {
+            return std::nullopt;
+        }
+        // A tile decoded smaller is drawn at the size of the image's.
+        brush.brush = QBrush(tile);
+        brush.brush.setTransform(QTransform::fromScale(double(image->pixels.width()) / tile.width(),
+                                                       double(image->pixels.height()) / tile.height()) *
+                                 transform);
         break;
     }
     case 3: { // path gradient: centre colour and point, surround colours, boundary
@@ -389,16 +408,18 @@ std::optional<Font> readFont(MetafileReader& r, std::size_t at) {
 }
 
 std::optional<Image> readImage(std::string_view bytes) {
+    static std::atomic<std::uint64_t> nextId{1};
     MetafileReader in(bytes);
     const std::uint32_t type = in.u32(4);
     Image image;
+    image.id = nextId++;
     if (type == 2) { // a metafile: its type, size, bytes
         const std::uint32_t kind = in.u32(8);
         const std::uint32_t size = in.u32(12);
         if (!in.ok() || !in.has(16, size)) {
             return std::nullopt;
         }
-        image.metafile = std::string(bytes.substr(16, size));
+        image.bytes = std::string(bytes.substr(16, size));
         image.enhanced = kind >= 3;
         return image;
     }
@@ -408,32 +429,35 @@ std::optional<Image> readImage(std::string_view bytes) {
     if (!in.ok() || type != 1) {
         return std::nullopt;
     }
-    if (kind == 1) { // PNG, JPEG, GIF, … as a file
-        image.bitmap =
-            QImage::fromData(reinterpret_cast<const uchar*>(bytes.data() + 28),
-                             static_cast<int>(std::min<std::size_t>(bytes.size() - 28, INT32_MAX)));
-    } else {
-        const int bits = static_cast<int>((format >> 8) & 0xFF);
-        if (width <= 0 || height <= 0 || std::int64_t{width} * height > kMaxPixels ||
-            (bits != 24 && bits != 32) || stride < width * bits / 8 ||
-            !in.has(28, std::size_t(stride) * std::size_t(height))) {
+    if (kind == 1) { // PNG, JPEG, GIF, … as a file, whose own header gives its size
+        image.kind = Image::Kind::File;
+        image.bytes = std::string(bytes.substr(28));
+        QByteArray data =
+            QByteArray::fromRawData(image.bytes.data(), static_cast<qsizetype>(image.bytes.size()));
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        image.pixels = QImageReader(&buffer).size();
+        if (image.pixels.isEmpty()) {
             return std::nullopt;
         }
-        const bool alpha = format == 0x0026200A || format == 0x000E200B;
-        QImage::Format qt = bits == 24             ? QImage::Format_BGR888
-                            : !alpha               ? QImage::Format_RGB32
-                            : format == 0x0026200A ? QImage::Format_ARGB32
-                                                   : QImage::Format_ARGB32_Premultiplied;
-        image.bitmap =
-            QImage(reinterpret_cast<const uchar*>(bytes.data() + 28), width, height, stride, qt).copy();
-        if (bits == 24) {
-            image.bitmap = image.bitmap.rgbSwapped().convertToFormat(QImage::Format_RGB32);
-        }
+        return image;
     }
-    if (image.bitmap.isNull()) {
+    const int bits = static_cast<int>((format >> 8) & 0xFF);
+    if (width <= 0 || height <= 0 || std::int64_t{width} * height > kMaxPixels ||
+        (bits != 24 && bits != 32) || stride < width * bits / 8 ||
+        !in.has(28, std::size_t(stride) * std::size_t(height))) {
         return std::nullopt;
     }
-    image.size = image.bitmap.size();
+    const bool alpha = format == 0x0026200A || format == 0x000E200B;
+    image.kind = Image::Kind::Pixels;
+    image.bytes = std::string(bytes.substr(28, std::size_t(stride) * std::size_t(height)));
+    image.pixels = QSize(width, height);
+    image.stride = stride;
+    image.format = bits == 24             ? QImage::Format_BGR888
+                   : !alpha               ? QImage::Format_RGB32
+                   : format == 0x0026200A ? QImage::Format_ARGB32
+                                          : QImage::Format_ARGB32_Premultiplied;
+    image.swapRedBlue = bits == 24;
     return image;
 }
 
@@ -488,7 +512,7 @@ bool readPoints(MetafileReader& r, std::size_t& at, std::size_t count, bool comp
     return true;
 }
 
-std::optional<Object> readObject(int type, std::string_view bytes) {
+std::optional<Object> readObject(int type, std::string_view bytes, MetafileWorkBudget& budget) {
     MetafileReader r(bytes);
     switch (type) {
     case ObjectTypeBrush:
@@ -508,7 +532,7 @@ std::optional<Object> readObject(int type, std::string_view bytes) {
         break;
     case ObjectTypeRegion: {
         std::size_t at = 8;
-        if (auto region = readRegionNode(r, at, 0)) {
+        if (auto region = readRegionNode(r, at, 0, budget)) {
             return *region;
         }
         break;

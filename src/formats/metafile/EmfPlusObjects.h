@@ -12,6 +12,10 @@
 #include <string_view>
 #include <variant>
 
+namespace velmoa {
+class MetafileWorkBudget;
+}
+
 namespace velmoa::emfplus {
 
 // The objects an EMF+ picture keeps in its table of 64, in world units.
@@ -32,12 +36,18 @@ struct StringFormat {
     int alignment = 0; // 0 near, 1 centre, 2 far
     int lineAlignment = 0;
 };
-// An image: a bitmap, or the bytes of a metafile drawn in its place.
+// An image: a bitmap (an image file, or rows of pixels) or a metafile drawn in its place. A
+// bitmap is kept as its bytes and decoded when drawn, at the size it is drawn (EmfPlusImages.h).
 struct Image {
-    QImage bitmap;
-    std::string metafile;
-    bool enhanced = true;
-    QSizeF size;
+    enum class Kind { Metafile, File, Pixels };
+    Kind kind = Kind::Metafile;
+    std::string bytes;
+    bool enhanced = true; // a metafile's kind
+    QSize pixels;         // a bitmap's size; a file's as its own header gives it
+    int stride = 0;       // rows of pixels: bytes from one to the next, and their format
+    QImage::Format format = QImage::Format_Invalid;
+    bool swapRedBlue = false;
+    std::uint64_t id = 0; // tells the decoded images of a drawing apart
 };
 using Region = QPainterPath; // an infinite region is a very large rectangle
 // Region and path objects both read into the QPainterPath alternative.
@@ -50,7 +60,8 @@ bool readPoints(MetafileReader& r, std::size_t& at, std::size_t count, bool comp
                 std::vector<QPointF>& out);
 QRectF readRect(MetafileReader& r, std::size_t at, bool compressed); // x, y, width, height
 
-// Reads one object of the type from its bytes; nullopt when they are malformed.
-std::optional<Object> readObject(int type, std::string_view bytes);
+// Reads one object of the type from its bytes; nullopt when they are malformed, or when the region
+// combinations they ask for are more than the budget can pay for.
+std::optional<Object> readObject(int type, std::string_view bytes, MetafileWorkBudget& budget);
 
 } // namespace velmoa::emfplus

@@ -9,8 +9,6 @@ namespace {
 
 constexpr std::uint32_t kMaxObjectSize = 64u * 1024 * 1024;
 constexpr std::size_t kMaxSaved = 1024;
-// Pixels touched, as the plain player counts them.
-constexpr double kMaxWork = 2e9;
 
 bool finite(const QTransform& t) {
     for (const double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()}) {
@@ -24,13 +22,15 @@ bool finite(const QTransform& t) {
 } // namespace
 
 EmfPlusPlayer::EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
-                             QSizeF devicePerMm)
+                             QSizeF devicePerMm, MetafileWorkBudget& budget)
     : painter_(painter), origin_(painter.transform()), target_(target), deviceToTarget_(deviceToTarget),
-      devicePerMm_(devicePerMm), clipper_([&] {
-          QPainterPath bounds;
-          bounds.addRect(target);
-          return bounds;
-      }()) {}
+      devicePerMm_(devicePerMm), budget_(budget), clipper_(
+                                                      [&] {
+                                                          QPainterPath bounds;
+                                                          bounds.addRect(target);
+                                                          return bounds;
+                                                      }(),
+                                                      budget) {}
 
 bool EmfPlusPlayer::playComment(std::string_view records) {
     std::size_t at = 0;
@@ -45,16 +45,12 @@ bool EmfPlusPlayer::playComment(std::string_view records) {
         }
         Record r(records.substr(at + 12, dataSize));
         getDc_ = type == emfplus::EmfPlusGetDC;
-        if (work_ > kMaxWork || !playRecord(type, flags, r)) {
+        if (budget_.exhausted() || !playRecord(type, flags, r)) {
             return false;
         }
         at += size;
     }
     return true;
-}
-
-bool EmfPlusPlayer::exhausted() const {
-    return work_ > kMaxWork;
 }
 
 bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
@@ -107,7 +103,7 @@ bool EmfPlusPlayer::playObject(std::uint16_t flags, std::string_view data) {
         data = whole;
     }
     pendingSize_ = 0;
-    auto read = emfplus::readObject(type, data);
+    auto read = emfplus::readObject(type, data, budget_);
     objects_[id] = read ? std::move(*read) : emfplus::Object{};
     return true;
 }
@@ -142,8 +138,10 @@ void EmfPlusPlayer::combineClip(const QPainterPath& targetPath, int mode) {
     if (mode >= 0 && mode < 5) {
         clipper_.combine(state_.clip, targetPath, kRegionModes[mode]);
     } else if (mode == 5) {
-        clipper_.combine(state_.clip, targetPath.subtracted(state_.clip ? *state_.clip : clipper_.bounds()),
-                         5);
+        const QPainterPath& current = state_.clip ? *state_.clip : clipper_.bounds();
+        if (budget_.combine(targetPath.elementCount(), current.elementCount())) {
+            clipper_.combine(state_.clip, targetPath.subtracted(current), 5);
+        }
     }
 }
 
@@ -258,13 +256,16 @@ bool EmfPlusPlayer::playStateRecord(std::uint16_t type, std::uint16_t flags, Rec
 
 bool EmfPlusPlayer::begin(const QRectF& worldBounds) {
     const QRectF covered = worldToTarget().mapRect(worldBounds).intersected(target_);
-    work_ += 256 + covered.width() * covered.height();
-    if (work_ > kMaxWork) {
+    const double area = covered.width() * covered.height();
+    const QPainterPath& clip = state_.clip ? *state_.clip : clipper_.bounds();
+    // The clip is laid over the target as a combination would be.
+    if (!budget_.spend(MetafileWorkBudget::kCallWork + (std::isfinite(area) ? area : 0)) ||
+        (state_.clip && !budget_.combine(clipper_.bounds().elementCount(), clip.elementCount()))) {
         return false;
     }
     painter_.save();
     painter_.setTransform(origin_);
-    painter_.setClipPath(state_.clip ? *state_.clip : clipper_.bounds(), Qt::ReplaceClip);
+    painter_.setClipPath(clip, Qt::ReplaceClip);
     painter_.setTransform(worldToTarget() * origin_);
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);

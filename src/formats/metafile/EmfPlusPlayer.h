@@ -1,7 +1,9 @@
 #pragma once
 
+#include "formats/metafile/EmfPlusImages.h"
 #include "formats/metafile/EmfPlusObjects.h"
 #include "formats/metafile/MetafileClipper.h"
+#include "formats/metafile/MetafileWorkBudget.h"
 
 #include <QPainter>
 #include <QTransform>
@@ -18,9 +20,10 @@ namespace velmoa {
 // through the enhanced metafile's device-to-target mapping.
 class EmfPlusPlayer {
   public:
-    // deviceToTarget and devicePerMm: those of the enhanced metafile around the records.
+    // deviceToTarget and devicePerMm: those of the enhanced metafile around the records, and its
+    // drawing's budget, which the work of these records is paid from too.
     EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
-                  QSizeF devicePerMm);
+                  QSizeF devicePerMm, MetafileWorkBudget& budget);
 
     // Plays the records of one comment's data (after the "EMF+" signature). False when a
     // malformed record or too much work stopped the drawing.
@@ -30,8 +33,8 @@ class EmfPlusPlayer {
     // are passed over, except those drawn through a device context GDI+ handed out.
     bool active() const { return active_; }
     bool plainRecordsDrawn() const { return !active_ || getDc_; }
-    // True once the drawing has covered so much area that playing on would freeze the program.
-    bool exhausted() const;
+    // True once the drawing has done so much work that playing on would freeze the program.
+    bool exhausted() const { return budget_.exhausted(); }
 
   private:
     struct State {
@@ -62,6 +65,10 @@ class EmfPlusPlayer {
     QPen penFor(std::size_t id) const;
     void fill(const QPainterPath& path, const emfplus::Brush& brush);
     void stroke(const QPainterPath& path, std::size_t penId);
+    // The part of a path in world units that may be drawn with the pen (none for a fill): within
+    // reach of the target when it runs far outside, and as much as the budget pays for.
+    QPainterPath drawable(const QPainterPath& path, const QPen& pen);
+    void drawBitmap(const emfplus::Image& image, const QRectF& source);
 
     QPainter& painter_;
     QTransform origin_;
@@ -69,6 +76,7 @@ class EmfPlusPlayer {
     QTransform deviceToTarget_;
     QSizeF devicePerMm_;
     QSizeF dpi_{96, 96};
+    MetafileWorkBudget& budget_;
     MetafileClipper clipper_;
     State state_;
     std::vector<std::pair<std::uint32_t, State>> saved_;
@@ -77,8 +85,7 @@ class EmfPlusPlayer {
     std::uint32_t pendingSize_ = 0;
     bool active_ = false;
     bool getDc_ = false;
-    double work_ = 0;
-    int depth_ = 0;
+    emfplus::ImageCache images_;
 };
 
 } // namespace velmoa

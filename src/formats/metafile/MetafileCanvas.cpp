@@ -44,9 +44,9 @@ QPainterPath targetBounds(QPainter& painter, const QRectF& target) {
 } // namespace
 
 MetafileCanvas::MetafileCanvas(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
-                               QSizeF devicePerMillimetre)
+                               QSizeF devicePerMillimetre, MetafileWorkBudget& budget)
     : painter_(painter), origin_(painter.transform()), target_(target), deviceToTarget_(deviceToTarget),
-      devicePerMm_(devicePerMillimetre), clipper_(targetBounds(painter, target)) {
+      devicePerMm_(devicePerMillimetre), clipper_(targetBounds(painter, target), budget), budget_(budget) {
     painter_.save();
     rasterOps_ = painter_.paintEngine() && painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
     painter_.setRenderHint(QPainter::Antialiasing, true);
@@ -200,8 +200,11 @@ void MetafileCanvas::applyClip() {
     if (clipApplied_) {
         return;
     }
+    const QPainterPath& clip = state_.clip ? *state_.clip : clipper_.bounds();
+    // The clip is laid over the target as a combination would be.
+    budget_.combine(clipper_.bounds().elementCount(), clip.elementCount());
     painter_.setTransform(origin_);
-    painter_.setClipPath(state_.clip ? *state_.clip : clipper_.bounds(), Qt::ReplaceClip);
+    painter_.setClipPath(clip, Qt::ReplaceClip);
     clipApplied_ = true;
 }
 
@@ -224,42 +227,15 @@ bool MetafileCanvas::prepare(bool forText) {
 void MetafileCanvas::charge(const QRectF& targetBounds) {
     // Every call costs something even when it covers nothing.
     const QRectF covered = targetBounds.normalized().intersected(target_);
-    const double cost = 256 + covered.width() * covered.height();
-    work_ += std::isfinite(cost) ? cost : 256;
+    const double area = covered.width() * covered.height();
+    budget_.spend(MetafileWorkBudget::kCallWork + (std::isfinite(area) ? area : 0));
 }
 
 QPainterPath MetafileCanvas::withinBudget(const QPainterPath& path, const QRectF& targetBounds,
-                                          double penPixels) {
-    const QRectF covered = targetBounds.normalized().intersected(target_);
-    // A wide pen's joins are flattened into many edges each, over an area that grows with the
-    // square of the width.
-    const double perElement = kElementWork * (1 + penPixels / 2) + penPixels * penPixels / 8;
-    const double cost = 256 + covered.width() * covered.height() + perElement * path.elementCount();
-    if (!std::isfinite(cost)) {
-        // Mapped out of every range a number holds: nothing of it could be drawn.
-        return {};
-    }
-    if (work_ + cost <= kMaxWork || path.elementCount() == 0) {
-        work_ += cost;
-        return path;
-    }
-    // Only what the budget has left: the first elements, ending at a whole segment or curve.
-    const auto keep = static_cast<int>((kMaxWork - work_) / cost * path.elementCount());
-    work_ = kMaxWork + 1;
-    QPainterPath part;
-    part.setFillRule(path.fillRule());
-    for (int i = 0; i < keep && i < path.elementCount(); ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        if (e.isMoveTo()) {
-            part.moveTo(e);
-        } else if (e.isLineTo()) {
-            part.lineTo(e);
-        } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
-            part.cubicTo(e, path.elementAt(i + 1), path.elementAt(i + 2));
-            i += 2;
-        }
-    }
-    return part;
+                                          double penPixels, const QPen& pen, double scale, bool filled) {
+    return budget_.pathWithinBudget(path, {targetBounds.normalized().intersected(target_), penPixels,
+                                           MetafileWorkBudget::dashPeriod(pen, scale), scale,
+                                           target_.height(), filled});
 }
 
 QPen MetafileCanvas::makePen(double widthFactor) const {

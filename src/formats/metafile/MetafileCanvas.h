@@ -4,6 +4,7 @@
 #include "formats/metafile/MetafileGdi.h"
 #include "formats/metafile/MetafileMapping.h"
 #include "formats/metafile/MetafileObjects.h"
+#include "formats/metafile/MetafileWorkBudget.h"
 
 #include <QColor>
 #include <QImage>
@@ -35,9 +36,9 @@ class MetafileCanvas {
     enum class ArcKind { Arc, Chord, Pie, ArcTo };
 
     // deviceToTarget maps the metafile's device units onto the target; devicePerMillimetre is
-    // the device resolution the metric mapping modes use.
+    // the device resolution the metric mapping modes use. The drawing's work is paid from budget.
     MetafileCanvas(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
-                   QSizeF devicePerMillimetre);
+                   QSizeF devicePerMillimetre, MetafileWorkBudget& budget);
     ~MetafileCanvas();
     MetafileCanvas(const MetafileCanvas&) = delete;
     MetafileCanvas& operator=(const MetafileCanvas&) = delete;
@@ -149,9 +150,9 @@ class MetafileCanvas {
     const Brush& currentBrush() const { return state_.brush; }
     const Font& currentFont() const { return state_.font; }
 
-    // True once the drawing has covered so much area that playing on would freeze the
-    // program (a file of countless full-size shapes); players stop there.
-    bool exhausted() const { return work_ > kMaxWork; }
+    // True once the drawing has done so much work that playing on would freeze the program (a
+    // file of countless full-size shapes); players stop there.
+    bool exhausted() const { return budget_.exhausted(); }
 
     // Paths (EMF).
     void beginPath();
@@ -191,10 +192,11 @@ class MetafileCanvas {
     // culled_ until the next call).
     const QPainterPath& culledToTarget(const QPainterPath& logicalPath, const QTransform& t, double penPixels,
                                        bool fill);
-    // Charges drawing a path: the area it covers and its elements, each weighed by the pen's width
-    // (the stroke of a wide pen covers much for every element). Past the budget, only the elements
-    // that fit are drawn (and the drawing is then exhausted).
-    QPainterPath withinBudget(const QPainterPath& path, const QRectF& targetBounds, double penPixels);
+    // Charges drawing a path, filled or not, with the pen (whose width scale takes to target pixels)
+    // to the budget: past it, only the elements that fit are drawn (and the drawing is then
+    // exhausted).
+    QPainterPath withinBudget(const QPainterPath& path, const QRectF& targetBounds, double penPixels,
+                              const QPen& pen, double scale, bool filled);
     void drawPath(const QPainterPath& logicalPath, bool fill, bool stroke);
     void drawTargetPath(const QPainterPath& targetPath, bool fill, bool stroke);
     void appendToPath(const QPainterPath& logicalPath);
@@ -227,12 +229,8 @@ class MetafileCanvas {
     bool clipApplied_ = false;
     std::vector<QRgb> palette_;
     double patternPixel_ = 1;
-    double work_ = 0;
+    MetafileWorkBudget& budget_;
     QPainterPath culled_;
-    // Pixels touched, about two hundred full 4K screens.
-    static constexpr double kMaxWork = 1e9;
-    // An element of a drawn path counts as this many pixels, and more with a wide pen.
-    static constexpr double kElementWork = 500;
 };
 
 } // namespace velmoa

@@ -25,7 +25,8 @@ void MetafileCanvas::drawPath(const QPainterPath& logicalPath, bool fill, bool s
     const double penPixels =
         pen.style() == Qt::NoPen ? 0 : pen.widthF() * std::sqrt(std::abs(t.determinant()));
     const QPainterPath drawn = withinBudget(culledToTarget(logicalPath, t, penPixels, fill),
-                                            t.mapRect(logicalPath.controlPointRect()), penPixels);
+                                            t.mapRect(logicalPath.controlPointRect()), penPixels, pen,
+                                            std::sqrt(std::abs(t.determinant())), fill);
     painter_.setTransform(t * origin_);
     if (fill) {
         fillWithBrush(drawn, state_.brush);
@@ -58,8 +59,8 @@ void MetafileCanvas::drawTargetPath(const QPainterPath& targetPath, bool fill, b
         return;
     }
     const QPen pen = stroke ? makePen(averageScale()) : QPen(Qt::NoPen);
-    const QPainterPath drawn =
-        withinBudget(targetPath, targetPath.controlPointRect(), pen.style() == Qt::NoPen ? 0 : pen.widthF());
+    const QPainterPath drawn = withinBudget(targetPath, targetPath.controlPointRect(),
+                                            pen.style() == Qt::NoPen ? 0 : pen.widthF(), pen, 1, fill);
     painter_.setTransform(origin_);
     if (fill) {
         QPainterPath filled = drawn;

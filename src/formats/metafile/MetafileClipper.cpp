@@ -1,25 +1,17 @@
 #include "formats/metafile/MetafileClipper.h"
 
 #include "formats/metafile/MetafileGdi.h"
+#include "formats/metafile/MetafileWorkBudget.h"
+
 namespace velmoa {
-namespace {
-
-// A clip built from many pieces makes every later clip operation slower; past this size
-// further clip changes are ignored rather than letting a hostile file stall the draw.
-constexpr int kMaxClipElements = 4000;
-// Clip combinations cost time by the size of their operands; a file that keeps asking for
-// large ones gets its later clip changes ignored once this much work has been done.
-constexpr long long kMaxClipWork = 5'000'000;
-
-} // namespace
 
 bool MetafileClipper::combine(std::optional<QPainterPath>& clip, const QPainterPath& path, int mode) {
     const QPainterPath current = clip ? *clip : bounds_;
-    if (current.elementCount() > kMaxClipElements || path.elementCount() > kMaxClipElements ||
-        work_ > kMaxClipWork) {
+    if (mode < gdi::RGN_AND || mode > gdi::RGN_COPY ||
+        !budget_.combine(mode == gdi::RGN_COPY ? bounds_.elementCount() : current.elementCount(),
+                         path.elementCount())) {
         return false;
     }
-    work_ += current.elementCount() + path.elementCount();
     QPainterPath result;
     switch (mode) {
     case gdi::RGN_AND:

@@ -99,7 +99,7 @@ bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
     // finer of the two (transparency, gradients, exact text).
     if (const auto embedded = embeddedEnhancedMetafile(bytes_.substr(header_.firstRecord))) {
         if (const auto header = EmfPlayer::readHeader(*embedded)) {
-            return EmfPlayer(*embedded, *header).play(painter, target);
+            return EmfPlayer(*embedded, *header, &budget()).play(painter, target);
         }
     }
     const double width = header_.right - header_.left;
@@ -110,7 +110,8 @@ bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
                                     target.height() / std::abs(height), target.x(), target.y());
     const double unitsPerInch = header_.unitsPerInch == 0 ? kDefaultUnitsPerInch : header_.unitsPerInch;
     MetafileCanvas canvas(painter, target, deviceToTarget,
-                          QSizeF(unitsPerInch / kMillimetresPerInch, unitsPerInch / kMillimetresPerInch));
+                          QSizeF(unitsPerInch / kMillimetresPerInch, unitsPerInch / kMillimetresPerInch),
+                          budget());
     canvas.setObjectTableSize(header_.objects);
     canvas.setPatternPixel(unitsPerInch / kScreenPixelsPerInch);
     // Played as a picture placed with its bounding box: the window is the box until the
@@ -124,7 +125,6 @@ bool WmfPlayer::play(QPainter& painter, const QRectF& target) const {
     std::size_t at = header_.firstRecord;
     for (std::size_t count = 0; at < bytes_.size() && count < kMaxRecords; ++count) {
         if (canvas.exhausted()) {
-            exhausted_ = true;
             return false;
         }
         MetafileReader head(bytes_.substr(at));

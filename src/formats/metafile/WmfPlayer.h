@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/metafile/MetafileCanvas.h"
+#include "formats/metafile/MetafileWorkBudget.h"
 
 #include <QRect>
 #include <optional>
@@ -28,20 +29,24 @@ class WmfPlayer {
     static std::optional<Header> readBareHeader(std::string_view bytes, int width, int height,
                                                 int unitsPerInch);
 
-    WmfPlayer(std::string_view bytes, const Header& header) : bytes_(bytes), header_(header) {}
+    // A metafile drawn inside another (as an image) pays its work from the other's budget.
+    WmfPlayer(std::string_view bytes, const Header& header, MetafileWorkBudget* sharedBudget = nullptr)
+        : bytes_(bytes), header_(header), shared_(sharedBudget) {}
 
     // Draws the picture scaled into target. False when a malformed record stopped the
     // drawing (what came before it stays drawn).
     bool play(QPainter& painter, const QRectF& target) const;
     // After play: the drawing stopped because it had done all the work one drawing may do.
-    bool exhausted() const { return exhausted_; }
+    bool exhausted() const { return budget().exhausted(); }
+    MetafileWorkBudget& budget() const { return shared_ ? *shared_ : own_; }
 
   private:
     static bool readStandardHeader(MetafileReader& r, std::size_t at, Header& h);
 
     std::string_view bytes_;
     Header header_;
-    mutable bool exhausted_ = false;
+    MetafileWorkBudget* shared_;
+    mutable MetafileWorkBudget own_;
 };
 
 } // namespace velmoa

@@ -58,7 +58,7 @@ class EmfPlusWriter {
 
     // One comment holding the records written so far; the writer starts afresh.
     std::string comment() {
-        const std::string data = u32(static_cast<std::uint32_t>(4 + records_.size())) + "EMF+" + records_;
+        std::string data = u32(static_cast<std::uint32_t>(4 + records_.size())) + "EMF+" + records_;
         records_.clear();
         return data;
     }

@@ -42,7 +42,8 @@ void expectTable(const MetafileRecordTable<Type>& table, std::initializer_list<H
     for (const auto& h : handled) {
         const MetafileRecordHandler handler = table.find(h.type);
         ASSERT_NE(handler, nullptr) << h.type;
-        MetafileCanvas canvas(painter, QRectF(0, 0, 50, 50), QTransform(), QSizeF(4, 4));
+        MetafileWorkBudget budget;
+        MetafileCanvas canvas(painter, QRectF(0, 0, 50, 50), QTransform(), QSizeF(4, 4), budget);
         canvas.setObjectTableSize(4);
         MetafileReader r(emptyRecord);
         EXPECT_EQ(handler(canvas, r), !h.emptyIsMalformed) << "record type " << h.type;

@@ -1,6 +1,7 @@
 #include "formats/metafile/MetafileClipper.h"
 #include "formats/metafile/MetafileMapping.h"
 #include "formats/metafile/MetafileObjects.h"
+#include "formats/metafile/MetafileWorkBudget.h"
 
 #include <cmath>
 #include <functional>
@@ -173,7 +174,8 @@ TEST(MetafileClipper, CombinesByModeWithinTheBounds) {
         {5, {70, 90}, {30, 110}}, // COPY, cut to the bounds
     };
     for (const auto& row : rows) {
-        MetafileClipper clipper(band(0, 100));
+        MetafileWorkBudget budget;
+        MetafileClipper clipper(band(0, 100), budget);
         std::optional<QPainterPath> clip = band(0, 80);
         ASSERT_TRUE(clipper.combine(clip, operand, row.mode)) << row.mode;
         for (const double x : row.inside) {
@@ -185,21 +187,29 @@ TEST(MetafileClipper, CombinesByModeWithinTheBounds) {
     }
 }
 
-TEST(MetafileClipper, StartsFromTheBoundsAndRefusesBadModesAndHugeClips) {
-    MetafileClipper clipper(band(0, 100));
+TEST(MetafileClipper, StartsFromTheBoundsAndRefusesBadModesAndWhatTheBudgetCannotPay) {
+    MetafileWorkBudget budget;
+    MetafileClipper clipper(band(0, 100), budget);
     std::optional<QPainterPath> clip;
     ASSERT_TRUE(clipper.combine(clip, band(60, 120), 1)); // no clip yet: the bounds
     EXPECT_TRUE(clip->contains(QPointF(90, 50)));
     EXPECT_FALSE(clip->contains(QPointF(30, 50)));
 
-    QPainterPath huge;
+    QPainterPath many;
     for (int i = 0; i < 1000; ++i) {
-        huge.addRect(i * 0.1, 0, 0.05, 100);
+        many.addRect(i * 0.1, 0, 0.05, 100);
     }
-    const std::pair<QPainterPath, int> refused[] = {{band(0, 10), 0}, {band(0, 10), 6}, {huge, 5}};
-    for (const auto& [path, mode] : refused) {
+    // Nearly all spent: a small combination is still paid for, one with a thousand rectangles not.
+    budget.spend(MetafileWorkBudget::kMaxWork - 1e6);
+    const struct {
+        QPainterPath path;
+        int mode;
+        bool made;
+    } rows[] = {{band(0, 10), 0, false}, {band(0, 10), 6, false}, {band(70, 80), 1, true}, {many, 5, false}};
+    for (const auto& row : rows) {
         const QRectF before = clip->boundingRect();
-        EXPECT_FALSE(clipper.combine(clip, path, mode)) << mode;
-        EXPECT_EQ(clip->boundingRect(), before) << mode;
+        EXPECT_EQ(clipper.combine(clip, row.path, row.mode), row.made) << row.mode;
+        EXPECT_EQ(clip->boundingRect() == before, !row.made) << row.mode;
     }
+    EXPECT_TRUE(budget.exhausted());
 }
