@@ -27,7 +27,7 @@ double secondsSince(Clock::time_point start) {
 }
 
 std::string writeBytes(const QTemporaryDir& dir, const std::string& name, const std::string& bytes) {
-    const std::string path = dir.path().toStdString() + "/" + name;
+    std::string path = dir.path().toStdString() + "/" + name;
     QFile file(QString::fromStdString(path));
     file.open(QIODevice::WriteOnly);
     file.write(bytes.data(), static_cast<qint64>(bytes.size()));

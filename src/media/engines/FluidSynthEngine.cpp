@@ -16,7 +16,7 @@ namespace velmoa {
 namespace {
 
 // MIDI files are small; anything larger is not one worth reading whole.
-constexpr std::int64_t kMaxFileBytes = 64 * 1024 * 1024;
+constexpr std::int64_t kMaxFileBytes = std::int64_t{64} * 1024 * 1024;
 constexpr int kSampleRate = 44100;
 
 // Called only once the synthesizer exists, which the library's presence allows.

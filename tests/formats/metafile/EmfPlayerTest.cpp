@@ -204,7 +204,7 @@ TEST(EmfPlayer, DrawsShapesAndPaths) {
 }
 
 TEST(EmfPlayer, MapsThroughWorldTransformAndMappingMode) {
-    const auto rect = [](std::function<void(EmfWriter&)> mapping) {
+    const auto rect = [](const std::function<void(EmfWriter&)>& mapping) {
         return [mapping](EmfWriter& w) {
             fillWith(w, kBlue);
             mapping(w);

@@ -117,7 +117,9 @@ TEST(RtfPicture, KeepsEveryPictureWithinTheDocumentsBudget) {
     const std::int64_t budget = RtfReader::kMaxPictureBytes / 4;
     for (int i = 0; i < pictures; ++i) {
         // Each picture is offered what the ones before it left.
-        EXPECT_EQ(recorder.requests[static_cast<std::size_t>(i)].maxPixels, budget - i * 1'000'000) << i;
+        EXPECT_EQ(recorder.requests[static_cast<std::size_t>(i)].maxPixels,
+                  budget - std::int64_t{i} * 1'000'000)
+            << i;
     }
 
     // Without a decoder such pictures are left out.

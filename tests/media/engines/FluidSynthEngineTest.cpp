@@ -19,7 +19,7 @@ class FluidSynthEngineTest : public ::testing::Test {
         engine.setEndNotification([this] { ++ends; });
     }
     std::string write(const std::string& name, const std::string& bytes) {
-        const std::string path = dir.path().toStdString() + "/" + name;
+        std::string path = dir.path().toStdString() + "/" + name;
         QFile file(QString::fromStdString(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes.data(), static_cast<qint64>(bytes.size()));
