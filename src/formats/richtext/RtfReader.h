@@ -42,6 +42,13 @@ class RtfReader {
     // Replaces the document's content. False, leaving the document alone, when the bytes do not
     // begin as rich text. A reader reads one file.
     bool read(std::string_view bytes);
+    // The same in steps, so that a long document can be shown while it is read: start empties the
+    // document (false, leaving it alone, when the bytes are not rich text), then each readStep adds
+    // `units` paragraphs and table cells, and on to the end of the paragraph or table row it is in,
+    // in one edit, until it returns false at the end. The bytes must outlive the steps; nothing but
+    // the reader may change the document meanwhile.
+    bool start(std::string_view bytes);
+    bool readStep(int units);
     // After read: text or formats were left out to keep the layout within its budget (RtfBudget).
     bool leftOut() const { return budget_.leftOut(); }
 
@@ -58,6 +65,8 @@ class RtfReader {
     // True when the token just read is dropped: inside a skipped destination, or as one of the
     // fallback characters that follow a Unicode escape.
     bool dropsThisToken();
+    void readToken();
+    void finish();
     enum class Destination {
         Text,
         Skip,
@@ -157,6 +166,9 @@ class RtfReader {
     bool applyTableWord(const std::string& word, int param);
     QTextTableCellFormat cellFormat(int cell) const;
     void enterTableIfNeeded();
+    void startTable(int columns, const QTextTableFormat& format);
+    void splitTable();
+    void joinSeam(QTextTableCellFormat& format, int column) const;
     void leaveTable();
     void applyBlockFormat();
     void pictureWord(const std::string& word, int param);
@@ -227,6 +239,7 @@ class RtfReader {
     Border* borderTarget_ = nullptr; // the border that \brdr… words describe
     Border paragraphBorder_;         // read, not shown
     QTextTable* table_ = nullptr;
+    std::vector<QTextTableCellFormat> seam_; // the last row of the table that table_ goes on from
     int tableRow_ = 0;
     int tableCell_ = 0;
     bool rowEnded_ = false;
@@ -255,6 +268,11 @@ class RtfReader {
     bool paragraphStarted_ = false;                  // the paragraph has shown something
     bool listTextSeen_ = false;                      // the writer gave the paragraph's number as text
     int paragraphs_ = 0;
+    std::string_view bytes_; // being read
+    std::size_t at_ = 0;     // the next byte to read
+    int units_ = 0;          // paragraphs and cells read in this step
+    int stepUnits_ = 0;      // the step ends at the first paragraph or row end past this many ...
+    bool stepEnded_ = false; // ... and has
     bool finished_ =
         false; // the document's group has closed (or the budget is spent); what follows is not read
     RtfBudget budget_;

@@ -337,6 +337,7 @@ void RtfReader::paragraphBreak() {
 }
 
 void RtfReader::startParagraph() {
+    ++units_;
     budget_.setSpacing(lineSpacing(state_.para));
     if (!budget_.takeParagraph(state_.chars.halfPoints)) {
         flushRun();
@@ -352,6 +353,7 @@ void RtfReader::startParagraph() {
     cursor_.insertBlock(blockFormat(state_.para), charFormat(state_.chars));
     paragraphStarted_ = false;
     listTextSeen_ = false;
+    stepEnded_ = stepEnded_ || (units_ >= stepUnits_ && !table_ && !readingTextBox_);
 }
 
 void RtfReader::lineBreak() {

@@ -64,13 +64,13 @@ TEST(TextPieces, AddUpToTheWholeTextAtAnyPieceSize) {
         {"a long CP932 line", repeated("\x93\xFA", 3000), 1},
     };
     for (const auto& row : rows) {
-        std::string_view text = row.bytes;
-        if (text.starts_with("\xEF\xBB\xBF")) {
-            text.remove_prefix(3);
+        std::string_view body = row.bytes;
+        if (body.starts_with("\xEF\xBB\xBF")) {
+            body.remove_prefix(3);
         }
         for (const bool cut : {true, false}) {
             bool whole = true;
-            const QString expected = PlainTextDocument::shownText(bytesToDisplayText(text), cut, whole);
+            const QString expected = PlainTextDocument::shownText(bytesToDisplayText(body), cut, whole);
             for (const std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{1} << 16}) {
                 TextPieces pieces(row.bytes, cut);
                 int startsOver = 0;
