@@ -229,9 +229,6 @@ void RtfReader::closeGroup() {
     if (closingTextBox && !state_.inTextBox) {
         endTextBox();
     }
-    if (closing == Destination::LevelText) {
-        flushLevelText();
-    }
     if (closing == Destination::FontTable) {
         finishFontEntry();
     } else if (closing == Destination::Picture && state_.destination != Destination::Picture) {
@@ -389,8 +386,8 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         int code = param < 0 ? param + 65536 : param;
         if (code < 0 || code > 0xFFFF) {
             code = 0xFFFD;
-        } else if (code >= 0xF020 && code <= 0xF0FF) {
-            code = symbolCharacter(static_cast<unsigned char>(code & 0xFF)); // a symbol font's private codes
+        } else if (isSymbolPrivate(code)) {
+            code = symbolCharacter(currentSymbolFont(), static_cast<unsigned char>(code & 0xFF));
         }
         if (code != 0) {
             outputChar(static_cast<char16_t>(code));

@@ -2,6 +2,7 @@
 
 #include "formats/richtext/RtfBudget.h"
 #include "formats/richtext/RtfPicture.h"
+#include "formats/richtext/RtfSymbolFonts.h"
 #include "formats/text/CodePageDecoder.h"
 
 #include <QColor>
@@ -178,12 +179,16 @@ class RtfReader {
     struct ListLevel {
         int format = 0; // \levelnfc
         int start = 1;
-        int follow = 0;      // \levelfollow: 0 tab, 1 space, 2 nothing
-        std::u16string text; // \leveltext: its length, then characters; codes 0..8 stand for levels' numbers
+        int follow = 0; // \levelfollow: 0 tab, 1 space, 2 nothing
+        int font = -1;  // \f: the font of the number, whose code page or symbols its text is in
+        // \leveltext: its length, then characters; codes 0..8 stand for levels' numbers, and
+        // kRawByte + b for a byte b of the font, read once the font is known.
+        std::u16string text;
     };
     bool listWord(const std::string& word, int param);
     void levelTextByte(unsigned char byte);
-    void flushLevelText();
+    // Part of a level's text as its font shows it.
+    QString levelText(const ListLevel& level, std::u16string_view text);
     QString listNumber();
     static QString formatNumber(int number, int format);
     void beginTextBox();
@@ -193,7 +198,10 @@ class RtfReader {
     void finishColourEntry();
     CodePageDecoder& decoderFor(int codePage);
     int currentCodePage() const;
-    int currentCharset() const;
+    int fontCodePage(int index) const; // of a font index (-1: the default font)
+    // The symbol font that a font index (-1: the default font) names, or the current font.
+    rtf::SymbolFont symbolFont(int index) const;
+    rtf::SymbolFont currentSymbolFont() const { return symbolFont(state_.chars.font); }
     QTextCharFormat charFormat(const CharProps& props) const;
     QTextBlockFormat blockFormat(const ParaProps& props) const;
     // The spacing blockFormat gives the paragraph, for the budget's estimates.
@@ -263,7 +271,6 @@ class RtfReader {
     std::map<int, std::vector<ListLevel>> lists_; // by \listid
     std::map<int, int> listOverrides_;            // \ls → \listid
     int overrideListId_ = 0;
-    std::string levelTextBytes_;                     // code page bytes of \leveltext not yet decoded
     std::map<int, std::array<int, 9>> listCounters_; // by \ls; 0 where a level has not counted yet
     bool paragraphStarted_ = false;                  // the paragraph has shown something
     bool listTextSeen_ = false;                      // the writer gave the paragraph's number as text

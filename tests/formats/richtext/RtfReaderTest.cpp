@@ -351,6 +351,9 @@ TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
         {listDocument(19, 12), QStringLiteral("１２.\tItem\n")},
         {listDocument(22, 7), QStringLiteral("07.\tItem\n")},
         {listDocument(30, 2), QStringLiteral("乙.\tItem\n")},
+        {listDocument(30, 1, "\\'02\\'00\\'81\\'44;",
+                      "\\pard\\ls1 A\\par\\pard\\ls1 B\\par\\pard\\ls1 C\\par\\pard\\ls1 D\\par"),
+         QStringLiteral("甲．\tA\n乙．\tB\n丙．\tC\n丁．\tD\n")},
         {listDocument(255, 1), QStringLiteral(".\tItem\n")},
         // Text of the level in the document's code page, and as Unicode.
         {listDocument(35, 1, "\\'02\\'00\\'81\\'41;"), QStringLiteral("一、\tItem\n")},
@@ -365,6 +368,51 @@ TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
          QStringLiteral("1)\tA\n2.\tB\n")},
         // An unknown list, or none, gets no number.
         {listDocument(0, 1, "\\'02\\'00.;", "\\pard\\ls9 A\\par"), QStringLiteral("A\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+}
+
+namespace {
+// A bullet list whose one level shows `levelText` in font 3 (\f3 follows the text, as writers put it).
+std::string bulletList(const std::string& fontTable, const std::string& levelText, const std::string& items) {
+    return "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0 Century;}" + fontTable +
+           "}{\\*\\listtable{\\list{\\listlevel\\levelnfc23\\levelnfcn23\\levelfollow0{\\leveltext"
+           "\\leveltemplateid67698689" +
+           levelText +
+           ";}{\\levelnumbers;}\\f3\\fbias0 \\fi-420\\li420}{\\listname ;}\\listid7}}"
+           "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls1}}" +
+           items + "}";
+}
+} // namespace
+
+// Bullets in symbol fonts show as the characters they look like, by the font's name or its
+// symbol character set; Symbol and Wingdings differ for the same byte.
+TEST(RtfReader, ShowsSymbolFontBulletsAsTheCharactersTheyLookLike) {
+    const std::string wingdings = "{\\f3\\fnil\\fcharset2 Wingdings;}";
+    const std::string symbol = "{\\f3\\froman\\fcharset2 Symbol;}";
+    const std::string item = "\\pard\\ls1 Item\\par";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1{\\fonttbl" + wingdings + "}{\\f3\\'a7\\'6c\\'d8\\'fc\\'71\\'76\\'6e}}",
+         QStringLiteral("▪●➢✓❑❖■")},
+        // Named Wingdings without the symbol character set; as private codes.
+        {"{\\rtf1{\\fonttbl{\\f3\\fnil\\fcharset0 Wingdings;}}{\\f3\\'a7l}}", QStringLiteral("▪●")},
+        {"{\\rtf1{\\fonttbl" + wingdings + "}{\\f3\\u61607?\\u-3988?}}", QStringLiteral("▪●")},
+        {"{\\rtf1{\\fonttbl" + symbol + "}{\\f3\\'b7\\'a7\\u-3913?}}", QStringLiteral("•♣•")},
+        // Another symbol font: the bullets in common use; a text font keeps its letters.
+        {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Marlett;}}{\\f3\\'b7\\'a7}}", QStringLiteral("•▪")},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f3\\fcharset0 Arial;}}{\\f3\\'a7l}}", QStringLiteral("§l")},
+        // List levels in these fonts, as bytes, Unicode and letters; and a writer's own bullet text.
+        {bulletList(wingdings, "\\'01\\'a7", item), QStringLiteral("▪\tItem\n")},
+        {bulletList(wingdings, "\\'01l", item), QStringLiteral("●\tItem\n")},
+        {bulletList(wingdings, "\\'01\\u-3880 ?", item), QStringLiteral("➢\tItem\n")},
+        {bulletList(symbol, "\\'01\\u-3913 ?", item), QStringLiteral("•\tItem\n")},
+        {bulletList(wingdings, "\\'01\\'a7", "\\pard\\ls1{\\listtext\\pard\\plain\\f3 \\'d8\\tab}Item\\par"),
+         QStringLiteral("➢\tItem\n")},
+        // A text font's bullet in the document's code page.
+        {bulletList("{\\f3\\fnil\\fcharset128 MS Mincho;}", "\\'01\\'81\\'45", item),
+         QStringLiteral("・\tItem\n")},
     };
     for (const auto& [rtf, text] : rows) {
         EXPECT_EQ(textOf(rtf), text) << rtf;
