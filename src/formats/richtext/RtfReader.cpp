@@ -306,11 +306,34 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         }
         return true;
     }
+    if (word == "mmath" || (state_.inMath && word.size() > 1 && word[0] == 'm')) {
+        return mathWord(word);
+    }
     if (skippedDestinations().count(word) != 0 || starred) {
         state_.destination = Destination::Skip;
         return true;
     }
     return false;
+}
+
+bool RtfReader::mathWord(const std::string& word) {
+    // Math objects are groups of arguments, down to runs of text; their properties ("…Pr") and a
+    // picture of the whole stay unseen. What is shown is the text, in reading order: superscripts
+    // and subscripts raised and lowered, a fraction's parts split by a slash.
+    if (state_.destination != Destination::Text) {
+        return true;
+    }
+    state_.inMath = true;
+    if (word.ends_with("Pr") || word == "mmathPict") {
+        state_.destination = Destination::Skip;
+    } else if (word == "msup") {
+        state_.chars.vertical = VerticalAlign::Super;
+    } else if (word == "msub") {
+        state_.chars.vertical = VerticalAlign::Sub;
+    } else if (word == "mden") {
+        outputChar(u'/');
+    }
+    return true;
 }
 
 void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {

@@ -119,6 +119,7 @@ class RtfReader {
         bool eastAsianContext = false;
         int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
         bool inTextBox = false; // inside the text of a drawing object (\shptxt)
+        bool inMath = false;    // inside a math zone (\mmath)
     };
     struct Font {
         QString name;
@@ -152,6 +153,7 @@ class RtfReader {
     bool applyCharWord(const std::string& word, bool hasParam, int param);
     bool applyParaWord(const std::string& word, bool hasParam, int param);
     bool destinationWord(const std::string& word, bool starred);
+    bool mathWord(const std::string& word);
     void output(const QString& text);
     void outputChar(char16_t c) { output(QString(QChar(c))); }
     void textRun(std::string_view text);

@@ -374,6 +374,35 @@ TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
     }
 }
 
+// Math zones without a picture of their own show their text runs in reading order: superscripts
+// raised, a fraction's parts split by a slash; properties and pictures of the math stay unseen.
+TEST(RtfReader, ShowsTheTextOfMath) {
+    const std::string equation =
+        "{\\mmath{\\*\\moMathPara{\\*\\moMathParaPr{\\*\\mjc1}}{\\*\\moMath{\\*\\msSup{\\*\\msSupPr{\\*"
+        "\\mctrlPr"
+        "\\i\\f34 }}{\\*\\me{\\*\\mr\\i\\f34 x}}{\\*\\msup{\\*\\mr\\i\\f34 2}}}{\\*\\mr "
+        "+}{\\*\\mf{\\*\\mfPr{\\*"
+        "\\mtype skw}}{\\*\\mnum{\\mr\\mscr0\\msty2 a}}{\\*\\mden{\\*\\mr b}}}{\\*\\msSub{\\*\\me{\\*\\mr y}}"
+        "{\\*\\msub{\\*\\mr\\u-10187?\\u-9138?}}}}}}";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1{\\mmathPr\\mmathFont34\\mbrkBin0}Before\\par " + equation + "\\par After\\par}",
+         QStringLiteral("Before\nx2+a/by\U0001D44E\nAfter\n")},
+        {"{\\rtf1 " + equation.substr(0, equation.size() - 1) + "{\\*\\mmathPict{\\pict\\pngblip 00}}}\\par}",
+         QStringLiteral("x2+a/by\U0001D44E\n")},
+        // Words of other destinations that begin with m stay what they were.
+        {"{\\rtf1{\\*\\mhtmltag x}{\\*\\mmathPr\\mdispDef1}Text}", QStringLiteral("Text")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+    QTextDocument document;
+    ASSERT_TRUE(readRtf(rows[0].first, document, defaultFormat()));
+    EXPECT_EQ(formatOf(document, QStringLiteral("2")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatOf(document, QStringLiteral("x")).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(formatOf(document, QStringLiteral("\U0001D44E")).verticalAlignment(),
+              QTextCharFormat::AlignSubScript);
+}
+
 namespace {
 // A bullet list whose one level shows `levelText` in font 3 (\f3 follows the text, as writers put it).
 std::string bulletList(const std::string& fontTable, const std::string& levelText, const std::string& items) {
