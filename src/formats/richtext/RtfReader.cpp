@@ -276,6 +276,14 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         }
         return true;
     }
+    if (word == "shp") {
+        state_.shapePictures = pictureCount_;
+        return true;
+    }
+    if (word == "shprslt" && state_.shapePictures >= 0 && pictureCount_ > state_.shapePictures) {
+        state_.destination = Destination::Skip; // the shape's own picture is shown: not its copy
+        return true;
+    }
     if (word == "shppict" || word == "shprslt" || word == "fldrslt" || word == "field" || word == "object" ||
         word == "result" || word == "shpinst") {
         return true; // containers of visible content
@@ -292,6 +300,10 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         return true;
     }
     if (word == "sv" && state_.destination == Destination::ShapePropertyName) {
+        if (shapePropertyName_ == "pib") {
+            state_.destination = Destination::Text; // a picture shape's picture: shown where anchored
+            return true;
+        }
         if (shapePropertyName_ == "gtextUNICODE") {
             state_.destination = Destination::Text;
         } else {

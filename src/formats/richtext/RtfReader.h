@@ -120,6 +120,7 @@ class RtfReader {
         int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
         bool inTextBox = false; // inside the text of a drawing object (\shptxt)
         bool inMath = false;    // inside a math zone (\mmath)
+        int shapePictures = -1; // in a drawing object (\shp): the pictures shown before it
     };
     struct Font {
         QString name;

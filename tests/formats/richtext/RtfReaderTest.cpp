@@ -448,6 +448,61 @@ TEST(RtfReader, ShowsSymbolFontBulletsAsTheCharactersTheyLookLike) {
     }
 }
 
+namespace {
+// The text of a document, each picture in it as "[w x h]".
+QString textWithPictures(const std::string& rtf) {
+    QTextDocument document;
+    EXPECT_TRUE(readRtf(rtf, document, defaultFormat())) << rtf;
+    QString out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFormat format = it.fragment().charFormat();
+            out += format.isImageFormat() ? QStringLiteral("[%1x%2]")
+                                                .arg(format.toImageFormat().width())
+                                                .arg(format.toImageFormat().height())
+                                          : it.fragment().text();
+        }
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+} // namespace
+
+// Drawing objects show the picture a picture shape holds, once: its fallback copy for readers
+// that do not read shapes stays unseen, and shows only when the shape's own cannot be read.
+TEST(RtfReader, ShowsThePictureOfAPictureShapeOnce) {
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(QColor(0, 120, 0));
+    const std::string png = hexOf(encoded(picture, "PNG"));
+    const std::string pict = "{\\pict\\pngblip\\picw4\\pich3 " + png + "}";
+    const std::string fallback =
+        "{\\shprslt{\\*\\do\\dobxcolumn\\dobypara\\dodhgt8192\\dptxbx{\\dptxbxtext x}}"
+        "{\\pict\\pngblip\\picwgoal120\\pichgoal90 " +
+        png + "}}";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1 A{\\shp{\\*\\shpinst\\shpleft0\\shptop0{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn "
+         "pib}{\\sv " +
+             pict + "}}}" + fallback + "}B\\par}",
+         QStringLiteral("A[4x3]B\n\n")},
+        // A shape without a picture (a rectangle, a line) shows nothing, its old drawing neither.
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 1}}{\\sp{\\sn fillColor}{\\sv 255}}}"
+         "{\\shprslt{\\*\\do\\dobxcolumn\\dprect\\dpx0\\dpy0}}}B\\par}",
+         QStringLiteral("AB\n\n")},
+        // The shape's picture cannot be read, or it has none: the fallback shows.
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv {\\pict\\macpict 00}}}}" + fallback + "}B\\par}",
+         QStringLiteral("A[8x6]B\n\n")},
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 75}}}" + fallback + "}B\\par}",
+         QStringLiteral("A[8x6]B\n\n")},
+        // Two picture shapes: each shows its own.
+        {"{\\rtf1{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv " + pict + "}}}" + fallback +
+             "}{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv " + pict + "}}}" + fallback + "}}",
+         QStringLiteral("[4x3][4x3]\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textWithPictures(rtf), text) << rtf;
+    }
+}
+
 TEST(RtfReader, AddsPngAndJpegPicturesAtTheirSize) {
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(QColor(200, 0, 0));
