@@ -272,8 +272,14 @@ class RtfReader {
     std::string shapePropertyName_;               // \sn of the shape property being read
     std::vector<ListLevel> listLevels_;           // of the list being read
     std::map<int, std::vector<ListLevel>> lists_; // by \listid
-    std::map<int, int> listOverrides_;            // \ls → \listid
+    struct ListOverride {
+        int list = 0;                 // \listid
+        std::array<int, 9> formats{}; // of the levels, -1 where the list's own holds
+    };
+    std::map<int, ListOverride> listOverrides_; // by \ls
     int overrideListId_ = 0;
+    std::array<int, 9> overrideFormats_{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // of the override being read
+    int overrideLevel_ = -1;
     std::map<int, std::array<int, 9>> listCounters_; // by \ls; 0 where a level has not counted yet
     bool paragraphStarted_ = false;                  // the paragraph has shown something
     bool listTextSeen_ = false;                      // the writer gave the paragraph's number as text

@@ -143,10 +143,19 @@ QString RtfReader::formatNumber(int number, int format) {
 
 bool RtfReader::listWord(const std::string& word, int param) {
     if (state_.destination == Destination::ListOverrideTable) {
-        if (word == "listid") {
+        // An override may give levels of the list a number format of their own (\lfolevel, in
+        // order of the levels).
+        if (word == "listoverride") {
+            overrideFormats_.fill(-1);
+            overrideLevel_ = -1;
+        } else if (word == "lfolevel") {
+            overrideLevel_ = std::min(overrideLevel_ + 1, kLevels - 1);
+        } else if ((word == "levelnfc" || word == "levelnfcn") && overrideLevel_ >= 0) {
+            overrideFormats_[static_cast<std::size_t>(overrideLevel_)] = clampInt(param, 0, 255);
+        } else if (word == "listid") {
             overrideListId_ = param;
         } else if (word == "ls" && listOverrides_.size() < kMaxLists) {
-            listOverrides_[param] = overrideListId_;
+            listOverrides_[param] = {overrideListId_, overrideFormats_};
         }
         return true;
     }
@@ -237,7 +246,10 @@ QString RtfReader::listNumber() {
         return {};
     }
     const auto override = listOverrides_.find(para.list);
-    const auto list = lists_.find(override != listOverrides_.end() ? override->second : -1);
+    if (override == listOverrides_.end()) {
+        return {};
+    }
+    const auto list = lists_.find(override->second.list);
     if (list == lists_.end() || para.level >= static_cast<int>(list->second.size())) {
         return {};
     }
@@ -274,7 +286,8 @@ QString RtfReader::listNumber() {
             number += levelText(level, text.substr(start, i - start));
             start = i + 1;
             const auto at = static_cast<std::size_t>(c);
-            const int format = at < levels.size() ? levels[at].format : 0;
+            const int overridden = override->second.formats[at];
+            const int format = overridden >= 0 ? overridden : at < levels.size() ? levels[at].format : 0;
             number += formatNumber(std::max(counters[at], 1), format);
         }
         const bool lead = decoder && c >= kRawByte && c <= kRawByte + 0xFF &&

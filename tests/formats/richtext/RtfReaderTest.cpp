@@ -371,6 +371,15 @@ TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
          QStringLiteral("1)\tA\n2.\tB\n")},
         // An unknown list, or none, gets no number.
         {listDocument(0, 1, "\\'02\\'00.;", "\\pard\\ls9 A\\par"), QStringLiteral("A\n")},
+        // A list override's own format for a level: the ten heavenly stems over Kanji numbers.
+        {[] {
+             std::string rtf = listDocument(35, 1, "\\'02\\'00.;", "\\pard\\ls1 A\\par\\pard\\ls1 B\\par");
+             const std::string plain = "{\\listoverride\\listid5\\ls1}";
+             return rtf.replace(rtf.find(plain), plain.size(),
+                                "{\\listoverride\\listid5\\listoverridecount1{\\lfolevel\\listoverrideformat1"
+                                "{\\listlevel\\levelnfc30\\levelnfcn30{\\leveltext\\'02\\'00.;}}}\\ls1}");
+         }(),
+         QStringLiteral("甲.\tA\n乙.\tB\n")},
     };
     for (const auto& [rtf, text] : rows) {
         EXPECT_EQ(textOf(rtf), text) << rtf;
