@@ -45,7 +45,7 @@ std::string benchPath(const char* extension) {
 // seventh cell is red.
 const std::string& tableRtfPath() {
     static const TemporaryFile file{[] {
-        const std::string path = benchPath(".rtf");
+        std::string path = benchPath(".rtf");
         std::ofstream out(path, std::ios::binary);
         out << "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}}"
                "{\\colortbl;\\red255\\green0\\blue0;}\n";
@@ -71,7 +71,7 @@ const std::string& tableRtfPath() {
 
 const std::string& tableTextPath() {
     static const TemporaryFile file{[] {
-        const std::string path = benchPath(".txt");
+        std::string path = benchPath(".txt");
         std::ofstream out(path, std::ios::binary);
         for (int row = 0; row < kRows; ++row) {
             for (int column = 0; column < kColumns; ++column) {
