@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
@@ -63,11 +64,17 @@ RichTextControl::RichTextControl(QWidget* parent) : QTextEdit(parent) {
             mirror_.start();
         }
     });
+    connect(&richFill_, &StepwiseRichTextFill::grew, this, [this](qreal fromY) {
+        if (fromY < verticalScrollBar()->value() + viewport()->height()) {
+            viewport()->update();
+        }
+    });
     setBackgroundColour(Qt::black);
     setDefaultAttributes(font().family(), 12, Qt::white);
 }
 
 void RichTextControl::clearContent() {
+    richFill_.cancel();
     hidePlainView();
     // A new empty document: emptying a big one block by block takes longer than dropping it.
     adoptDocument(newDocument());
@@ -202,6 +209,26 @@ void RichTextControl::fillPlainText(std::unique_ptr<const CodedSource> text, con
     });
 }
 
+void RichTextControl::fillRichText(std::string bytes, const std::string& path) {
+    QTextDocument* fresh = newDocument();
+    const std::string message = shownInPartMessage(displayPath(path));
+    richFill_.start(std::move(bytes), *fresh, defaultFormat_, pictureDecoder_,
+                    [fresh, message](bool leftOut) {
+                        // Filled in: the steps were no edits of the user's.
+                        fresh->setUndoRedoEnabled(true);
+                        fresh->setModified(false);
+                        if (leftOut) {
+                            postFailure(message);
+                        }
+                    });
+    adoptDocument(fresh);
+    if (richFill_.running()) {
+        fresh->setUndoRedoEnabled(false);
+    } else if (richFill_.leftOut()) {
+        throw Failure(message);
+    }
+}
+
 void RichTextControl::mirrorShownLines() {
     if (!plain_->isHidden()) {
         QTextDocument* shown = newDocument();
@@ -211,7 +238,7 @@ void RichTextControl::mirrorShownLines() {
 }
 
 bool RichTextControl::fillingIn() const {
-    return plain_->fillingIn();
+    return plain_->fillingIn() || richFill_.running();
 }
 
 QString RichTextControl::toPlainText() const {
@@ -266,6 +293,7 @@ std::string RichTextControl::shownInPartMessage(const std::string& displayedPath
 }
 
 void RichTextControl::loadWholeFile(const std::string& path) {
+    richFill_.cancel();
     if (plainTextMode_) {
         // Only what the first screen needs is read before it shows.
         std::unique_ptr<const CodedSource> text = openWholeFile(path);
@@ -275,13 +303,7 @@ void RichTextControl::loadWholeFile(const std::string& path) {
     }
     std::string bytes = readWholeFile(path);
     if (RtfReader::looksLikeRtf(bytes)) {
-        QTextDocument* fresh = newDocument();
-        RtfReader reader(*fresh, defaultFormat_, pictureDecoder_);
-        reader.read(bytes);
-        adoptDocument(fresh);
-        if (reader.leftOut()) {
-            throw Failure(shownInPartMessage(displayPath(path)));
-        }
+        fillRichText(std::move(bytes), path);
         return;
     }
     // Not rich text after all: read the file again as plain text, in black, since the rich-text
@@ -304,6 +326,7 @@ void RichTextControl::setTextBytes(std::string_view bytes, TextEnd end) {
         end = TextEnd::Whole;
     }
     // At most the 16384 judged bytes: shown exactly, uncut.
+    richFill_.cancel();
     adoptDocument(newDocument());
     showPlainView(defaultFormat_.foreground().color());
     plain_->setText(bytesToDisplayText(bytes, end));
@@ -319,6 +342,7 @@ void RichTextControl::appendLines(const QStringList& lines) {
     }
     const QString text = lines.join(QLatin1Char('\n'));
     if (plain_->isHidden() || plain_->lines().isEmpty()) {
+        richFill_.cancel();
         adoptDocument(newDocument());
         showPlainView(defaultFormat_.foreground().color());
         plain_->setText(text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/CodedSource.h"
+#include "controls/StepwiseRichTextFill.h"
 #include "formats/richtext/RtfPicture.h"
 #include "formats/text/TextEncoding.h"
 
@@ -50,9 +51,10 @@ class RichTextControl : public QTextEdit {
     // Replaces the content with the file: as rich text when plain-text mode is off (a file that is
     // not rich text is read again as plain text, in black so that it shows on the white background),
     // as plain text when it is on. Throws Failure when the file cannot be opened or read. Long
-    // plain text shows its first screen at once and goes on filling in while the window stays
+    // text shows its first screen at once and goes on filling in while the window stays
     // responsive (fillingIn()); a file with more than the control lays out shows its beginning and
-    // says so with shownInPartMessage (thrown for rich text, posted once plain text is filled in).
+    // says so with shownInPartMessage (thrown for rich text read in one step, posted once longer
+    // text is filled in).
     void loadWholeFile(const std::string& path);
     bool fillingIn() const;
     // The text shown: plain text whole, or the rich text's document as plain text.
@@ -91,6 +93,9 @@ class RichTextControl : public QTextEdit {
     // message is posted once that is in.
     void fillPlainText(std::unique_ptr<const CodedSource> text, const QColor& colour,
                        const std::string& path);
+    // The rich text's first screen at once, the rest in steps; when only its beginning can be
+    // shown, the path's message is thrown (all read at once) or posted once the rest is in.
+    void fillRichText(std::string bytes, const std::string& path);
     void mirrorShownLines();
 
     bool plainTextMode_ = false;
@@ -101,6 +106,7 @@ class RichTextControl : public QTextEdit {
     bool forwarding_ = false;
     QTimer mirror_; // puts the shown lines into document() once scrolling rests
     std::unique_ptr<QTextDocument> printable_;
+    StepwiseRichTextFill richFill_;
 };
 
 } // namespace velmoa

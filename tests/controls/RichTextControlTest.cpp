@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 using namespace velmoa;
@@ -282,5 +283,92 @@ TEST_F(RichTextControlTest, NarrowWindowsScrollSidewaysInsteadOfWrappingNarrower
         const int layoutWidth = static_cast<int>(control_.document()->textWidth());
         EXPECT_GE(layoutWidth, std::min(row.width, RtfBudget::kNarrowestLayout) - 1) << row.width;
         EXPECT_EQ(control_.horizontalScrollBar()->maximum() > 0, row.scrollsSideways) << row.width;
+    }
+}
+
+// A long table shows its first rows at once and goes on filling in while events are handled; the
+// steps are no edits of the user's. Only when all is in does a document cut short say so.
+TEST_F(RichTextControlTest, LongRichTextShowsItsBeginningAtOnceAndTheRestLater) {
+    QByteArray table = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}";
+    for (int row = 0; row < 300; ++row) {
+        table += "\\trowd";
+        for (int column = 0; column < 64; ++column) {
+            table += "\\clbrdrt\\brdrs\\clbrdrb\\brdrs\\cellx" + QByteArray::number((column + 1) * 150);
+        }
+        for (int column = 0; column < 64; ++column) {
+            table += "\\pard\\intbl\\cf" + QByteArray::number(column % 2) + " c" + QByteArray::number(row) +
+                     "/" + QByteArray::number(column) + "\\cell";
+        }
+        table += "\\row\n";
+    }
+    table += "\\pard End\\par}";
+    // Lines of a huge font, more than the layout can place.
+    QByteArray tall = "{\\rtf1\\fs400 ";
+    for (int line = 0; line < 14000; ++line) {
+        tall += "line" + QByteArray::number(line) + "\\par ";
+    }
+    tall += "}";
+    const struct {
+        const char* name;
+        QByteArray rtf;
+        QString first, last;
+        bool whole;
+    } rows[] = {
+        {"64 x 300 ruled cells", table, QStringLiteral("c0/0"), QStringLiteral("c299/63"), true},
+        {"more lines than the budget", tall, QStringLiteral("line0"), QStringLiteral("line13999"), false},
+    };
+    control_.resize(640, 452);
+    control_.show();
+    for (const auto& row : rows) {
+        fixtures::RecordingReporter reporter;
+        const std::string path = write(QStringLiteral("long.rtf"), row.rtf);
+        control_.setPlainTextMode(false);
+        EXPECT_EQ(failureOf([&] { control_.loadWholeFile(path); }), "(no failure)") << row.name;
+        EXPECT_TRUE(control_.fillingIn()) << row.name;
+        EXPECT_TRUE(control_.toPlainText().contains(row.first)) << row.name;
+        EXPECT_FALSE(control_.toPlainText().contains(row.last)) << row.name;
+        EXPECT_FALSE(control_.document()->isUndoRedoEnabled()) << row.name;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !control_.fillingIn(); }, 120000)) << row.name;
+        EXPECT_EQ(control_.toPlainText().contains(row.last), row.whole) << row.name;
+        EXPECT_EQ(reporter.delivered(),
+                  row.whole ? QStringList()
+                            : QStringList{QString::fromStdString(RichTextControl::shownInPartMessage(path))})
+            << row.name;
+        EXPECT_FALSE(control_.document()->isModified()) << row.name;
+        EXPECT_TRUE(control_.document()->isUndoRedoEnabled()) << row.name;
+    }
+    // The cells keep their colours and rules.
+    control_.loadWholeFile(write(QStringLiteral("table.rtf"), table));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !control_.fillingIn(); }, 120000));
+    const QTextCursor cursor = control_.document()->find(QStringLiteral("c250/1"));
+    ASSERT_FALSE(cursor.isNull());
+    EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(Qt::red));
+    const QTextTable* shownTable = cursor.currentTable();
+    ASSERT_NE(shownTable, nullptr);
+    EXPECT_GT(shownTable->cellAt(cursor).format().toTableCellFormat().topBorder(), 0);
+}
+
+// Another load, or emptying the control, stops a rich text still filling in.
+TEST_F(RichTextControlTest, ANewLoadStopsTheRichTextStillFillingIn) {
+    QByteArray rtf = "{\\rtf1 ";
+    for (int line = 0; line < 20000; ++line) {
+        rtf += "paragraph " + QByteArray::number(line) + "\\par ";
+    }
+    const std::string big = write(QStringLiteral("big.rtf"), rtf + "}");
+    const std::string small = write(QStringLiteral("small.rtf"), "{\\rtf1 short}");
+    control_.setPlainTextMode(false);
+    for (const bool clear : {false, true}) {
+        control_.loadWholeFile(big);
+        ASSERT_TRUE(control_.fillingIn());
+        if (clear) {
+            control_.clearContent();
+        } else {
+            control_.loadWholeFile(small);
+        }
+        EXPECT_FALSE(control_.fillingIn());
+        // A step queued before would have run by now.
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(control_.toPlainText(), clear ? QString() : QStringLiteral("short"));
     }
 }

@@ -5,6 +5,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cctype>
+#include <limits>
 #include <unordered_set>
 
 namespace velmoa {
@@ -55,94 +56,130 @@ bool readRtf(std::string_view bytes, QTextDocument& document, const QTextCharFor
 }
 
 bool RtfReader::read(std::string_view bytes) {
+    if (!start(bytes)) {
+        return false;
+    }
+    while (readStep(std::numeric_limits<int>::max())) {
+    }
+    return true;
+}
+
+bool RtfReader::start(std::string_view bytes) {
     if (!looksLikeRtf(bytes)) {
         return false;
     }
+    bytes_ = bytes;
+    at_ = 0;
     document_.clear();
     cursor_ = QTextCursor(&document_);
-    cursor_.beginEditBlock();
+    return true;
+}
 
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n && !finished_) {
-        const char c = bytes[i];
-        if (c == '{') {
-            ++i;
-            openGroup();
-        } else if (c == '}') {
-            ++i;
-            closeGroup();
-        } else if (c == '\\') {
-            ++i;
-            if (i >= n) {
-                break;
-            }
-            const char d = bytes[i];
-            if (std::isalpha(static_cast<unsigned char>(d))) {
-                std::string word;
-                while (i < n && std::isalpha(static_cast<unsigned char>(bytes[i]))) {
-                    if (word.size() < 32) {
-                        word.push_back(bytes[i]);
-                    }
-                    ++i;
-                }
-                bool hasParam = false;
-                bool negative = false;
-                long long value = 0;
-                if (i < n && bytes[i] == '-' && i + 1 < n &&
-                    std::isdigit(static_cast<unsigned char>(bytes[i + 1]))) {
-                    negative = true;
-                    ++i;
-                }
-                while (i < n && std::isdigit(static_cast<unsigned char>(bytes[i]))) {
-                    hasParam = true;
-                    value = std::min<long long>(value * 10 + (bytes[i] - '0'), 1LL << 40);
-                    ++i;
-                }
-                if (i < n && bytes[i] == ' ') {
-                    ++i;
-                }
-                value = std::min<long long>(value, 0x7FFFFFFF);
-                const int param = static_cast<int>(negative ? -value : value);
-                if (word == "bin") {
-                    // Raw bytes follow; they must not be read as syntax.
-                    const std::size_t count = std::min<std::size_t>(hasParam ? std::max(param, 0) : 0, n - i);
-                    binaryData(bytes.substr(i, count));
-                    i += count;
-                } else {
-                    controlWord(word, hasParam, param);
-                }
-            } else if (d == '\'') {
-                if (i + 2 < n && isHexDigit(bytes[i + 1]) && isHexDigit(bytes[i + 2])) {
-                    hexByte(static_cast<unsigned char>(hexValue(bytes[i + 1]) * 16 + hexValue(bytes[i + 2])));
-                    i += 3;
-                } else {
-                    ++i; // a damaged escape: drop it
-                }
-            } else if (d == '\r' || d == '\n') {
-                ++i;
-                controlWord("par", false, 0);
-            } else {
-                ++i;
-                controlSymbol(d);
-            }
-        } else if (c == '\r' || c == '\n') {
-            ++i;
-        } else if (static_cast<unsigned char>(c) >= 0x80) {
-            // Writers that do not escape their code page's bytes.
-            hexByte(static_cast<unsigned char>(c));
-            ++i;
-        } else {
-            std::size_t j = i;
-            while (j < n && bytes[j] != '\\' && bytes[j] != '{' && bytes[j] != '}' && bytes[j] != '\r' &&
-                   bytes[j] != '\n' && static_cast<unsigned char>(bytes[j]) < 0x80) {
-                ++j;
-            }
-            textRun(bytes.substr(i, j - i));
-            i = j;
-        }
+bool RtfReader::readStep(int units) {
+    // One edit, one layout of what it added; the reading cursor may be in a text box's document.
+    QTextCursor edit(&document_);
+    edit.beginEditBlock();
+    units_ = 0;
+    stepUnits_ = units;
+    stepEnded_ = false;
+    while (at_ < bytes_.size() && !finished_ && !stepEnded_) {
+        readToken();
     }
+    const bool more = at_ < bytes_.size() && !finished_;
+    if (more) {
+        flushRun(); // shown now, though its paragraph goes on
+    } else {
+        finish();
+    }
+    edit.endEditBlock();
+    return more;
+}
 
+void RtfReader::readToken() {
+    const std::string_view bytes = bytes_;
+    const std::size_t n = bytes.size();
+    std::size_t i = at_;
+    const char c = bytes[i];
+    if (c == '{') {
+        at_ = i + 1;
+        openGroup();
+    } else if (c == '}') {
+        at_ = i + 1;
+        closeGroup();
+    } else if (c == '\\') {
+        ++i;
+        if (i >= n) {
+            at_ = n;
+            return;
+        }
+        const char d = bytes[i];
+        if (std::isalpha(static_cast<unsigned char>(d))) {
+            std::string word;
+            while (i < n && std::isalpha(static_cast<unsigned char>(bytes[i]))) {
+                if (word.size() < 32) {
+                    word.push_back(bytes[i]);
+                }
+                ++i;
+            }
+            bool hasParam = false;
+            bool negative = false;
+            long long value = 0;
+            if (i < n && bytes[i] == '-' && i + 1 < n &&
+                std::isdigit(static_cast<unsigned char>(bytes[i + 1]))) {
+                negative = true;
+                ++i;
+            }
+            while (i < n && std::isdigit(static_cast<unsigned char>(bytes[i]))) {
+                hasParam = true;
+                value = std::min<long long>(value * 10 + (bytes[i] - '0'), 1LL << 40);
+                ++i;
+            }
+            if (i < n && bytes[i] == ' ') {
+                ++i;
+            }
+            value = std::min<long long>(value, 0x7FFFFFFF);
+            const int param = static_cast<int>(negative ? -value : value);
+            if (word == "bin") {
+                // Raw bytes follow; they must not be read as syntax.
+                const std::size_t count = std::min<std::size_t>(hasParam ? std::max(param, 0) : 0, n - i);
+                at_ = i + count;
+                binaryData(bytes.substr(i, count));
+            } else {
+                at_ = i;
+                controlWord(word, hasParam, param);
+            }
+        } else if (d == '\'') {
+            if (i + 2 < n && isHexDigit(bytes[i + 1]) && isHexDigit(bytes[i + 2])) {
+                at_ = i + 3;
+                hexByte(static_cast<unsigned char>(hexValue(bytes[i + 1]) * 16 + hexValue(bytes[i + 2])));
+            } else {
+                at_ = i + 1; // a damaged escape: drop it
+            }
+        } else if (d == '\r' || d == '\n') {
+            at_ = i + 1;
+            controlWord("par", false, 0);
+        } else {
+            at_ = i + 1;
+            controlSymbol(d);
+        }
+    } else if (c == '\r' || c == '\n') {
+        at_ = i + 1;
+    } else if (static_cast<unsigned char>(c) >= 0x80) {
+        // Writers that do not escape their code page's bytes.
+        at_ = i + 1;
+        hexByte(static_cast<unsigned char>(c));
+    } else {
+        std::size_t j = i;
+        while (j < n && bytes[j] != '\\' && bytes[j] != '{' && bytes[j] != '}' && bytes[j] != '\r' &&
+               bytes[j] != '\n' && static_cast<unsigned char>(bytes[j]) < 0x80) {
+            ++j;
+        }
+        at_ = j;
+        textRun(bytes.substr(i, j - i));
+    }
+}
+
+void RtfReader::finish() {
     // A cut-off file ends here with groups still open: keep what was read.
     flushBytes();
     if (state_.destination == Destination::Picture) {
@@ -154,8 +191,7 @@ bool RtfReader::read(std::string_view bytes) {
     }
     endTextBox();
     placeTextBoxes();
-    cursor_.endEditBlock();
-    return true;
+    finished_ = true;
 }
 
 void RtfReader::openGroup() {
@@ -192,9 +228,6 @@ void RtfReader::closeGroup() {
     states_.pop_back();
     if (closingTextBox && !state_.inTextBox) {
         endTextBox();
-    }
-    if (closing == Destination::LevelText) {
-        flushLevelText();
     }
     if (closing == Destination::FontTable) {
         finishFontEntry();
@@ -243,6 +276,14 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         }
         return true;
     }
+    if (word == "shp") {
+        state_.shapePictures = pictureCount_;
+        return true;
+    }
+    if (word == "shprslt" && state_.shapePictures >= 0 && pictureCount_ > state_.shapePictures) {
+        state_.destination = Destination::Skip; // the shape's own picture is shown: not its copy
+        return true;
+    }
     if (word == "shppict" || word == "shprslt" || word == "fldrslt" || word == "field" || word == "object" ||
         word == "result" || word == "shpinst") {
         return true; // containers of visible content
@@ -259,6 +300,10 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         return true;
     }
     if (word == "sv" && state_.destination == Destination::ShapePropertyName) {
+        if (shapePropertyName_ == "pib") {
+            state_.destination = Destination::Text; // a picture shape's picture: shown where anchored
+            return true;
+        }
         if (shapePropertyName_ == "gtextUNICODE") {
             state_.destination = Destination::Text;
         } else {
@@ -273,11 +318,34 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         }
         return true;
     }
+    if (word == "mmath" || (state_.inMath && word.size() > 1 && word[0] == 'm')) {
+        return mathWord(word);
+    }
     if (skippedDestinations().count(word) != 0 || starred) {
         state_.destination = Destination::Skip;
         return true;
     }
     return false;
+}
+
+bool RtfReader::mathWord(const std::string& word) {
+    // Math objects are groups of arguments, down to runs of text; their properties ("…Pr") and a
+    // picture of the whole stay unseen. What is shown is the text, in reading order: superscripts
+    // and subscripts raised and lowered, a fraction's parts split by a slash.
+    if (state_.destination != Destination::Text) {
+        return true;
+    }
+    state_.inMath = true;
+    if (word.ends_with("Pr") || word == "mmathPict") {
+        state_.destination = Destination::Skip;
+    } else if (word == "msup") {
+        state_.chars.vertical = VerticalAlign::Super;
+    } else if (word == "msub") {
+        state_.chars.vertical = VerticalAlign::Sub;
+    } else if (word == "mden") {
+        outputChar(u'/');
+    }
+    return true;
 }
 
 void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
@@ -353,8 +421,8 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         int code = param < 0 ? param + 65536 : param;
         if (code < 0 || code > 0xFFFF) {
             code = 0xFFFD;
-        } else if (code >= 0xF020 && code <= 0xF0FF) {
-            code = symbolCharacter(static_cast<unsigned char>(code & 0xFF)); // a symbol font's private codes
+        } else if (isSymbolPrivate(code)) {
+            code = symbolCharacter(currentSymbolFont(), static_cast<unsigned char>(code & 0xFF));
         }
         if (code != 0) {
             outputChar(static_cast<char16_t>(code));

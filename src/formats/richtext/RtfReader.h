@@ -2,6 +2,7 @@
 
 #include "formats/richtext/RtfBudget.h"
 #include "formats/richtext/RtfPicture.h"
+#include "formats/richtext/RtfSymbolFonts.h"
 #include "formats/text/CodePageDecoder.h"
 
 #include <QColor>
@@ -42,6 +43,13 @@ class RtfReader {
     // Replaces the document's content. False, leaving the document alone, when the bytes do not
     // begin as rich text. A reader reads one file.
     bool read(std::string_view bytes);
+    // The same in steps, so that a long document can be shown while it is read: start empties the
+    // document (false, leaving it alone, when the bytes are not rich text), then each readStep adds
+    // `units` paragraphs and table cells, and on to the end of the paragraph or table row it is in,
+    // in one edit, until it returns false at the end. The bytes must outlive the steps; nothing but
+    // the reader may change the document meanwhile.
+    bool start(std::string_view bytes);
+    bool readStep(int units);
     // After read: text or formats were left out to keep the layout within its budget (RtfBudget).
     bool leftOut() const { return budget_.leftOut(); }
 
@@ -58,6 +66,8 @@ class RtfReader {
     // True when the token just read is dropped: inside a skipped destination, or as one of the
     // fallback characters that follow a Unicode escape.
     bool dropsThisToken();
+    void readToken();
+    void finish();
     enum class Destination {
         Text,
         Skip,
@@ -109,6 +119,8 @@ class RtfReader {
         bool eastAsianContext = false;
         int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
         bool inTextBox = false; // inside the text of a drawing object (\shptxt)
+        bool inMath = false;    // inside a math zone (\mmath)
+        int shapePictures = -1; // in a drawing object (\shp): the pictures shown before it
     };
     struct Font {
         QString name;
@@ -142,6 +154,7 @@ class RtfReader {
     bool applyCharWord(const std::string& word, bool hasParam, int param);
     bool applyParaWord(const std::string& word, bool hasParam, int param);
     bool destinationWord(const std::string& word, bool starred);
+    bool mathWord(const std::string& word);
     void output(const QString& text);
     void outputChar(char16_t c) { output(QString(QChar(c))); }
     void textRun(std::string_view text);
@@ -157,6 +170,9 @@ class RtfReader {
     bool applyTableWord(const std::string& word, int param);
     QTextTableCellFormat cellFormat(int cell) const;
     void enterTableIfNeeded();
+    void startTable(int columns, const QTextTableFormat& format);
+    void splitTable();
+    void joinSeam(QTextTableCellFormat& format, int column) const;
     void leaveTable();
     void applyBlockFormat();
     void pictureWord(const std::string& word, int param);
@@ -166,12 +182,16 @@ class RtfReader {
     struct ListLevel {
         int format = 0; // \levelnfc
         int start = 1;
-        int follow = 0;      // \levelfollow: 0 tab, 1 space, 2 nothing
-        std::u16string text; // \leveltext: its length, then characters; codes 0..8 stand for levels' numbers
+        int follow = 0; // \levelfollow: 0 tab, 1 space, 2 nothing
+        int font = -1;  // \f: the font of the number, whose code page or symbols its text is in
+        // \leveltext: its length, then characters; codes 0..8 stand for levels' numbers, and
+        // kRawByte + b for a byte b of the font, read once the font is known.
+        std::u16string text;
     };
     bool listWord(const std::string& word, int param);
     void levelTextByte(unsigned char byte);
-    void flushLevelText();
+    // Part of a level's text as its font shows it.
+    QString levelText(const ListLevel& level, std::u16string_view text);
     QString listNumber();
     static QString formatNumber(int number, int format);
     void beginTextBox();
@@ -181,7 +201,10 @@ class RtfReader {
     void finishColourEntry();
     CodePageDecoder& decoderFor(int codePage);
     int currentCodePage() const;
-    int currentCharset() const;
+    int fontCodePage(int index) const; // of a font index (-1: the default font)
+    // The symbol font that a font index (-1: the default font) names, or the current font.
+    rtf::SymbolFont symbolFont(int index) const;
+    rtf::SymbolFont currentSymbolFont() const { return symbolFont(state_.chars.font); }
     QTextCharFormat charFormat(const CharProps& props) const;
     QTextBlockFormat blockFormat(const ParaProps& props) const;
     // The spacing blockFormat gives the paragraph, for the budget's estimates.
@@ -227,6 +250,7 @@ class RtfReader {
     Border* borderTarget_ = nullptr; // the border that \brdr… words describe
     Border paragraphBorder_;         // read, not shown
     QTextTable* table_ = nullptr;
+    std::vector<QTextTableCellFormat> seam_; // the last row of the table that table_ goes on from
     int tableRow_ = 0;
     int tableCell_ = 0;
     bool rowEnded_ = false;
@@ -248,13 +272,23 @@ class RtfReader {
     std::string shapePropertyName_;               // \sn of the shape property being read
     std::vector<ListLevel> listLevels_;           // of the list being read
     std::map<int, std::vector<ListLevel>> lists_; // by \listid
-    std::map<int, int> listOverrides_;            // \ls → \listid
+    struct ListOverride {
+        int list = 0;                 // \listid
+        std::array<int, 9> formats{}; // of the levels, -1 where the list's own holds
+    };
+    std::map<int, ListOverride> listOverrides_; // by \ls
     int overrideListId_ = 0;
-    std::string levelTextBytes_;                     // code page bytes of \leveltext not yet decoded
+    std::array<int, 9> overrideFormats_{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // of the override being read
+    int overrideLevel_ = -1;
     std::map<int, std::array<int, 9>> listCounters_; // by \ls; 0 where a level has not counted yet
     bool paragraphStarted_ = false;                  // the paragraph has shown something
     bool listTextSeen_ = false;                      // the writer gave the paragraph's number as text
     int paragraphs_ = 0;
+    std::string_view bytes_; // being read
+    std::size_t at_ = 0;     // the next byte to read
+    int units_ = 0;          // paragraphs and cells read in this step
+    int stepUnits_ = 0;      // the step ends at the first paragraph or row end past this many ...
+    bool stepEnded_ = false; // ... and has
     bool finished_ =
         false; // the document's group has closed (or the budget is spent); what follows is not read
     RtfBudget budget_;

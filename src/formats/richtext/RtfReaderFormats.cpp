@@ -1,5 +1,6 @@
 #include "formats/richtext/RtfReader.h"
 
+#include "formats/richtext/RtfSymbolFonts.h"
 #include "formats/richtext/RtfSyntax.h"
 
 #include <QTextCursor>
@@ -7,21 +8,6 @@
 
 namespace velmoa {
 using namespace rtf;
-
-char16_t rtf::symbolCharacter(unsigned char byte) {
-    switch (byte) {
-    case 0xB7:
-        return u'\u2022';
-    case 0xA7:
-        return u'\u25AA';
-    case 0xD8:
-        return u'\u27A2';
-    case 0xFC:
-        return u'\u2713';
-    default:
-        return byte;
-    }
-}
 
 bool RtfReader::applyCharWord(const std::string& word, bool hasParam, int param) {
     CharProps& c = state_.chars;
@@ -185,9 +171,16 @@ void RtfReader::textRun(std::string_view text) {
         text.remove_prefix(skipped);
         skipFallback_ -= static_cast<int>(skipped);
     }
-    if (!text.empty()) {
-        output(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    if (text.empty()) {
+        return;
     }
+    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (const SymbolFont symbols = currentSymbolFont(); symbols != SymbolFont::None) {
+        for (QChar& c : shown) {
+            c = QChar(symbolCharacter(symbols, static_cast<unsigned char>(c.unicode())));
+        }
+    }
+    output(shown);
 }
 
 void RtfReader::hexByte(unsigned char byte) {
@@ -215,9 +208,9 @@ void RtfReader::hexByte(unsigned char byte) {
         --skipFallback_;
         return;
     }
-    if (currentCharset() == kSymbolCharset) {
+    if (const SymbolFont symbols = currentSymbolFont(); symbols != SymbolFont::None) {
         flushBytes();
-        outputChar(symbolCharacter(byte));
+        outputChar(symbolCharacter(symbols, byte));
         return;
     }
     const int codePage = currentCodePage();
@@ -257,9 +250,9 @@ CodePageDecoder& RtfReader::decoderFor(int codePage) {
     return *slot;
 }
 
-int RtfReader::currentCharset() const {
-    const auto found = fonts_.find(state_.chars.font >= 0 ? state_.chars.font : defaultFont_);
-    return found != fonts_.end() ? found->second.charset : -1;
+SymbolFont RtfReader::symbolFont(int index) const {
+    const auto found = fonts_.find(index >= 0 ? index : defaultFont_);
+    return found != fonts_.end() ? symbolFontOf(found->second.name, found->second.charset) : SymbolFont::None;
 }
 
 int RtfReader::currentCodePage() const {
@@ -273,8 +266,11 @@ int RtfReader::currentCodePage() const {
             }
         }
     }
-    const int index = state_.chars.font >= 0 ? state_.chars.font : defaultFont_;
-    const auto found = fonts_.find(index);
+    return fontCodePage(state_.chars.font);
+}
+
+int RtfReader::fontCodePage(int index) const {
+    const auto found = fonts_.find(index >= 0 ? index : defaultFont_);
     if (found != fonts_.end() && found->second.charset >= 0) {
         if (const int codePage = CodePageDecoder::codePageForCharset(found->second.charset)) {
             return codePage;
@@ -337,6 +333,7 @@ void RtfReader::paragraphBreak() {
 }
 
 void RtfReader::startParagraph() {
+    ++units_;
     budget_.setSpacing(lineSpacing(state_.para));
     if (!budget_.takeParagraph(state_.chars.halfPoints)) {
         flushRun();
@@ -352,6 +349,7 @@ void RtfReader::startParagraph() {
     cursor_.insertBlock(blockFormat(state_.para), charFormat(state_.chars));
     paragraphStarted_ = false;
     listTextSeen_ = false;
+    stepEnded_ = stepEnded_ || (units_ >= stepUnits_ && !table_ && !readingTextBox_);
 }
 
 void RtfReader::lineBreak() {

@@ -1,5 +1,6 @@
 #include "formats/richtext/RtfReader.h"
 
+#include "formats/richtext/RtfSymbolFonts.h"
 #include "formats/richtext/RtfSyntax.h"
 
 namespace velmoa {
@@ -8,6 +9,11 @@ namespace {
 
 constexpr std::size_t kMaxLists = 4096;
 constexpr int kLevels = 9;
+constexpr std::size_t kMaxLevelText = 64;
+constexpr unsigned char kFirstNonAscii = 0x80;
+// A byte b of a level's text past ASCII is kept as kRawByte + b, the private code symbol fonts
+// use for their bytes, until the level's font says how to read it.
+constexpr char16_t kRawByte = 0xF000;
 
 const char16_t kAiueo[] =
     u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲン";
@@ -137,17 +143,25 @@ QString RtfReader::formatNumber(int number, int format) {
 
 bool RtfReader::listWord(const std::string& word, int param) {
     if (state_.destination == Destination::ListOverrideTable) {
-        if (word == "listid") {
+        // An override may give levels of the list a number format of their own (\lfolevel, in
+        // order of the levels).
+        if (word == "listoverride") {
+            overrideFormats_.fill(-1);
+            overrideLevel_ = -1;
+        } else if (word == "lfolevel") {
+            overrideLevel_ = std::min(overrideLevel_ + 1, kLevels - 1);
+        } else if ((word == "levelnfc" || word == "levelnfcn") && overrideLevel_ >= 0) {
+            overrideFormats_[static_cast<std::size_t>(overrideLevel_)] = clampInt(param, 0, 255);
+        } else if (word == "listid") {
             overrideListId_ = param;
         } else if (word == "ls" && listOverrides_.size() < kMaxLists) {
-            listOverrides_[param] = overrideListId_;
+            listOverrides_[param] = {overrideListId_, overrideFormats_};
         }
         return true;
     }
     if (state_.destination == Destination::LevelText) {
         if (word == "u") {
-            flushLevelText();
-            if (!listLevels_.empty() && listLevels_.back().text.size() < 64) {
+            if (!listLevels_.empty() && listLevels_.back().text.size() < kMaxLevelText) {
                 listLevels_.back().text.push_back(static_cast<char16_t>(param < 0 ? param + 65536 : param));
             }
             skipFallback_ = state_.unicodeSkip;
@@ -173,44 +187,57 @@ bool RtfReader::listWord(const std::string& word, int param) {
             level.start = clampInt(param, 0, 32767);
         } else if (word == "levelfollow") {
             level.follow = clampInt(param, 0, 2);
+        } else if (word == "f") {
+            level.font = param;
         }
     }
     return true;
 }
 
 void RtfReader::levelTextByte(unsigned char byte) {
-    if (listLevels_.empty()) {
+    if (listLevels_.empty() || listLevels_.back().text.size() >= kMaxLevelText) {
         return;
     }
-    if (!levelTextBytes_.empty()) {
-        // A trail byte completes the two-byte character before it.
-        if (levelTextBytes_.size() == 1 &&
-            decoderFor(currentCodePage()).isLeadByte(static_cast<unsigned char>(levelTextBytes_[0]))) {
-            levelTextBytes_.push_back(static_cast<char>(byte));
-            flushLevelText();
-            return;
-        }
-        flushLevelText();
-    }
-    if (byte >= 0x80) {
-        levelTextBytes_.push_back(static_cast<char>(byte));
-    } else if (listLevels_.back().text.size() < 64) {
-        listLevels_.back().text.push_back(byte);
-    }
+    // Bytes past ASCII are read once the level's font, which follows its text, is known.
+    listLevels_.back().text.push_back(byte < kFirstNonAscii ? char16_t{byte}
+                                                            : static_cast<char16_t>(kRawByte + byte));
 }
 
-void RtfReader::flushLevelText() {
-    if (levelTextBytes_.empty() || listLevels_.empty()) {
-        levelTextBytes_.clear();
-        return;
+QString RtfReader::levelText(const ListLevel& level, std::u16string_view text) {
+    const SymbolFont symbols = symbolFont(level.font);
+    CodePageDecoder& decoder = decoderFor(fontCodePage(level.font));
+    QString out;
+    std::string bytes;
+    const auto flush = [&] {
+        if (!bytes.empty()) {
+            out += decoder.decode(bytes);
+            bytes.clear();
+        }
+    };
+    // The bytes end inside a two-byte character: an ASCII byte next is its second.
+    const auto wantsTrail = [&] {
+        std::size_t at = 0;
+        while (at < bytes.size()) {
+            at += decoder.isLeadByte(static_cast<unsigned char>(bytes[at])) ? 2 : 1;
+        }
+        return at > bytes.size();
+    };
+    for (const char16_t c : text) {
+        const bool raw = isSymbolPrivate(c) || (c >= kRawByte + kFirstNonAscii && c <= kRawByte + 0xFF);
+        if (symbols == SymbolFont::None && !raw && c < kFirstNonAscii && !bytes.empty() && wantsTrail()) {
+            bytes.push_back(static_cast<char>(c));
+        } else if (symbols != SymbolFont::None && (raw || c <= 0xFF)) {
+            flush();
+            out += QChar(symbolCharacter(symbols, static_cast<unsigned char>(c & 0xFF)));
+        } else if (raw) {
+            bytes.push_back(static_cast<char>(c & 0xFF));
+        } else {
+            flush();
+            out += QChar(c);
+        }
     }
-    const QString text = decoderFor(currentCodePage()).decode(levelTextBytes_);
-    levelTextBytes_.clear();
-    std::u16string& out = listLevels_.back().text;
-    if (out.size() + static_cast<std::size_t>(text.size()) > 64) {
-        return;
-    }
-    out.append(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    flush();
+    return out;
 }
 
 QString RtfReader::listNumber() {
@@ -219,7 +246,10 @@ QString RtfReader::listNumber() {
         return {};
     }
     const auto override = listOverrides_.find(para.list);
-    const auto list = lists_.find(override != listOverrides_.end() ? override->second : -1);
+    if (override == listOverrides_.end()) {
+        return {};
+    }
+    const auto list = lists_.find(override->second.list);
     if (list == lists_.end() || para.level >= static_cast<int>(list->second.size())) {
         return {};
     }
@@ -244,17 +274,27 @@ QString RtfReader::listNumber() {
         return {};
     }
     QString number;
-    const std::size_t length = std::min<std::size_t>(level.text[0], level.text.size() - 1);
-    for (std::size_t i = 1; i <= length; ++i) {
-        const char16_t c = level.text[i];
+    const std::u16string_view text = level.text;
+    // The length counts characters: a two-byte character of the font's code page is one.
+    CodePageDecoder* decoder =
+        symbolFont(level.font) == SymbolFont::None ? &decoderFor(fontCodePage(level.font)) : nullptr;
+    std::size_t start = 1;
+    std::size_t i = 1;
+    for (int counted = 0; counted < text[0] && i < text.size(); ++counted) {
+        const char16_t c = text[i];
         if (c < kLevels) {
+            number += levelText(level, text.substr(start, i - start));
+            start = i + 1;
             const auto at = static_cast<std::size_t>(c);
-            const int format = at < levels.size() ? levels[at].format : 0;
+            const int overridden = override->second.formats[at];
+            const int format = overridden >= 0 ? overridden : at < levels.size() ? levels[at].format : 0;
             number += formatNumber(std::max(counters[at], 1), format);
-        } else {
-            number += QChar(c);
         }
+        const bool lead = decoder && c >= kRawByte && c <= kRawByte + 0xFF &&
+                          decoder->isLeadByte(static_cast<unsigned char>(c & 0xFF));
+        i += lead ? 2 : 1;
     }
+    number += levelText(level, text.substr(start, std::min(i, text.size()) - start));
     return number + (level.follow == 0   ? QStringLiteral("\t")
                      : level.follow == 1 ? QStringLiteral(" ")
                                          : QString());

@@ -174,12 +174,7 @@ void RtfReader::enterTableIfNeeded() {
             }
             format.setColumnWidthConstraints(widths);
         }
-        table_ = cursor_.insertTable(1, columns, format);
-        budget_.takeRow(columns);
-        tableRow_ = 0;
-        tableCell_ = 0;
-        rowEnded_ = false;
-        cellPending_ = true;
+        startTable(columns, format);
     }
     if (rowEnded_) {
         flushRun();
@@ -187,10 +182,11 @@ void RtfReader::enterTableIfNeeded() {
             finished_ = true;
             return;
         }
-        if (!budget_.takeRow(table_->columns())) {
-            // A table is laid out in one go: long ones go on as a table of their own.
-            leaveTable();
-            enterTableIfNeeded();
+        // A table is laid out in one go: long ones go on as a table of their own, and so does one
+        // whose step of reading is done, since rows added to a table laid out already would have it
+        // laid out again whole.
+        if (!budget_.takeRow(table_->columns()) || (units_ >= stepUnits_ && !readingTextBox_)) {
+            splitTable();
             return;
         }
         if (table_->rows() < kMaxRows) {
@@ -212,7 +208,11 @@ void RtfReader::enterTableIfNeeded() {
         tableCell_ = std::min(tableCell_, table_->columns() - 1);
         QTextTableCell cell = table_->cellAt(tableRow_, tableCell_);
         if (cell.isValid()) {
-            cell.setFormat(cellFormat(tableCell_));
+            QTextTableCellFormat format = cellFormat(tableCell_);
+            if (tableRow_ == 0) {
+                joinSeam(format, tableCell_);
+            }
+            cell.setFormat(format);
             cursor_ = cell.lastCursorPosition();
         }
         cellPending_ = false;
@@ -231,6 +231,7 @@ void RtfReader::endCell() {
     listTextSeen_ = false;
     ++tableCell_;
     cellPending_ = true;
+    ++units_;
 }
 
 void RtfReader::endRow() {
@@ -242,11 +243,62 @@ void RtfReader::endRow() {
     cellPending_ = false;
 }
 
+void RtfReader::startTable(int columns, const QTextTableFormat& format) {
+    table_ = cursor_.insertTable(1, columns, format);
+    budget_.takeRow(columns);
+    tableRow_ = 0;
+    tableCell_ = 0;
+    rowEnded_ = false;
+    cellPending_ = true;
+}
+
+void RtfReader::splitTable() {
+    // Two tables one under the other would draw the line between the rows twice: the second table's
+    // first row draws it, the first table's last row's when that is wider.
+    std::vector<QTextTableCellFormat> seam;
+    const int last = table_->rows() - 1;
+    for (int column = 0; column < table_->columns(); ++column) {
+        QTextTableCell cell = table_->cellAt(last, column);
+        QTextTableCellFormat format = cell.format().toTableCellFormat();
+        seam.push_back(format);
+        format.setBottomBorder(0);
+        format.setBottomBorderStyle(QTextFrameFormat::BorderStyle_None);
+        cell.setFormat(format);
+    }
+    // The rows go on in the same columns; cells a row leaves out draw just the line above them.
+    const QTextTableFormat format = table_->format();
+    const int columns = table_->columns();
+    leaveTable();
+    startTable(columns, format);
+    seam_ = std::move(seam);
+    for (int column = 0; column < columns; ++column) {
+        QTextTableCellFormat line;
+        joinSeam(line, column);
+        table_->cellAt(0, column).setFormat(line);
+    }
+    enterTableIfNeeded();
+}
+
+void RtfReader::joinSeam(QTextTableCellFormat& format, int column) const {
+    // The wider of the two lines that meet, as within one table.
+    if (column >= static_cast<int>(seam_.size()) ||
+        seam_[static_cast<std::size_t>(column)].bottomBorder() <= format.topBorder()) {
+        return;
+    }
+    const QTextTableCellFormat& above = seam_[static_cast<std::size_t>(column)];
+    format.setTopBorder(above.bottomBorder());
+    format.setTopBorderStyle(above.bottomBorderStyle());
+    format.setTopBorderBrush(above.bottomBorderBrush());
+}
+
 void RtfReader::leaveTable() {
     flushRun();
     cursor_.setPosition(table_->lastPosition() + 1);
     table_ = nullptr;
+    seam_.clear();
     budget_.tableEnded();
+    // A step ends with a table, not inside it.
+    stepEnded_ = stepEnded_ || (units_ >= stepUnits_ && !readingTextBox_);
     rowEnded_ = false;
     cellPending_ = false;
 }

@@ -11,7 +11,6 @@ constexpr int kMaxTwips = 31680;      // 22 inches: larger indents and spacings 
 constexpr int kMaxLinePercent = 1000; // line spacing of at most ten single lines
 constexpr int kMaxColumns = 64;
 constexpr int kMaxPictureSide = 10000;
-constexpr int kSymbolCharset = 2;
 
 inline int clampInt(int value, int low, int high) {
     return std::clamp(value, low, high);
@@ -31,9 +30,5 @@ inline int hexValue(char c) {
     }
     return (std::tolower(static_cast<unsigned char>(c)) - 'a') + 10;
 }
-
-// List bullets written in symbol fonts (Symbol, Wingdings), as the characters they look like; other
-// symbol bytes keep their Latin meaning.
-char16_t symbolCharacter(unsigned char byte);
 
 } // namespace velmoa::rtf

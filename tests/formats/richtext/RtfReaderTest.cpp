@@ -99,6 +99,9 @@ TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
          QStringLiteral("The start\n")},
         {"{\\rtf1 Text\\par\\pard\\pvpara\\phpg\\posx7200\\posy1440\\absw2880 Aside\\par\\pard More\\par}",
          QStringLiteral("Text\nAside\nMore\n")},
+        {"{\\rtf1\\pard\\pvpg\\phmrg\\posx1440\\posy720\\absw3000\\absh-300\\abslock1\\dxfrtext180 One\\par"
+         "\\pard\\pvpg\\phmrg\\posx1440\\posy1000\\absw3000{\\*\\flymaincnt1}two\\par\\pard Body\\par}",
+         QStringLiteral("One\ntwo\nBody\n")},
         {"{\\rtf1 shown \\v secret\\v0 too}", QStringLiteral("shown too")},
         {"{\\rtf1 a{\\*\\blob\\bin3 }}}}b}", QStringLiteral("ab")},
         {"{\\rtf1\\ansi caf\\'e9}", QStringLiteral("café")},
@@ -351,6 +354,9 @@ TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
         {listDocument(19, 12), QStringLiteral("１２.\tItem\n")},
         {listDocument(22, 7), QStringLiteral("07.\tItem\n")},
         {listDocument(30, 2), QStringLiteral("乙.\tItem\n")},
+        {listDocument(30, 1, "\\'02\\'00\\'81\\'44;",
+                      "\\pard\\ls1 A\\par\\pard\\ls1 B\\par\\pard\\ls1 C\\par\\pard\\ls1 D\\par"),
+         QStringLiteral("甲．\tA\n乙．\tB\n丙．\tC\n丁．\tD\n")},
         {listDocument(255, 1), QStringLiteral(".\tItem\n")},
         // Text of the level in the document's code page, and as Unicode.
         {listDocument(35, 1, "\\'02\\'00\\'81\\'41;"), QStringLiteral("一、\tItem\n")},
@@ -365,9 +371,147 @@ TEST(RtfReader, NumbersListItemsInTheirListsFormat) {
          QStringLiteral("1)\tA\n2.\tB\n")},
         // An unknown list, or none, gets no number.
         {listDocument(0, 1, "\\'02\\'00.;", "\\pard\\ls9 A\\par"), QStringLiteral("A\n")},
+        // A list override's own format for a level: the ten heavenly stems over Kanji numbers.
+        {[] {
+             std::string rtf = listDocument(35, 1, "\\'02\\'00.;", "\\pard\\ls1 A\\par\\pard\\ls1 B\\par");
+             const std::string plain = "{\\listoverride\\listid5\\ls1}";
+             return rtf.replace(rtf.find(plain), plain.size(),
+                                "{\\listoverride\\listid5\\listoverridecount1{\\lfolevel\\listoverrideformat1"
+                                "{\\listlevel\\levelnfc30\\levelnfcn30{\\leveltext\\'02\\'00.;}}}\\ls1}");
+         }(),
+         QStringLiteral("甲.\tA\n乙.\tB\n")},
     };
     for (const auto& [rtf, text] : rows) {
         EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+}
+
+// Math zones without a picture of their own show their text runs in reading order: superscripts
+// raised, a fraction's parts split by a slash; properties and pictures of the math stay unseen.
+TEST(RtfReader, ShowsTheTextOfMath) {
+    const std::string equation =
+        "{\\mmath{\\*\\moMathPara{\\*\\moMathParaPr{\\*\\mjc1}}{\\*\\moMath{\\*\\msSup{\\*\\msSupPr{\\*"
+        "\\mctrlPr"
+        "\\i\\f34 }}{\\*\\me{\\*\\mr\\i\\f34 x}}{\\*\\msup{\\*\\mr\\i\\f34 2}}}{\\*\\mr "
+        "+}{\\*\\mf{\\*\\mfPr{\\*"
+        "\\mtype skw}}{\\*\\mnum{\\mr\\mscr0\\msty2 a}}{\\*\\mden{\\*\\mr b}}}{\\*\\msSub{\\*\\me{\\*\\mr y}}"
+        "{\\*\\msub{\\*\\mr\\u-10187?\\u-9138?}}}}}}";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1{\\mmathPr\\mmathFont34\\mbrkBin0}Before\\par " + equation + "\\par After\\par}",
+         QStringLiteral("Before\nx2+a/by\U0001D44E\nAfter\n")},
+        {"{\\rtf1 " + equation.substr(0, equation.size() - 1) + "{\\*\\mmathPict{\\pict\\pngblip 00}}}\\par}",
+         QStringLiteral("x2+a/by\U0001D44E\n")},
+        // Words of other destinations that begin with m stay what they were.
+        {"{\\rtf1{\\*\\mhtmltag x}{\\*\\mmathPr\\mdispDef1}Text}", QStringLiteral("Text")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+    QTextDocument document;
+    ASSERT_TRUE(readRtf(rows[0].first, document, defaultFormat()));
+    EXPECT_EQ(formatOf(document, QStringLiteral("2")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatOf(document, QStringLiteral("x")).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(formatOf(document, QStringLiteral("\U0001D44E")).verticalAlignment(),
+              QTextCharFormat::AlignSubScript);
+}
+
+namespace {
+// A bullet list whose one level shows `levelText` in font 3 (\f3 follows the text, as writers put it).
+std::string bulletList(const std::string& fontTable, const std::string& levelText, const std::string& items) {
+    return "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0 Century;}" + fontTable +
+           "}{\\*\\listtable{\\list{\\listlevel\\levelnfc23\\levelnfcn23\\levelfollow0{\\leveltext"
+           "\\leveltemplateid67698689" +
+           levelText +
+           ";}{\\levelnumbers;}\\f3\\fbias0 \\fi-420\\li420}{\\listname ;}\\listid7}}"
+           "{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls1}}" +
+           items + "}";
+}
+} // namespace
+
+// Bullets in symbol fonts show as the characters they look like, by the font's name or its
+// symbol character set; Symbol and Wingdings differ for the same byte.
+TEST(RtfReader, ShowsSymbolFontBulletsAsTheCharactersTheyLookLike) {
+    const std::string wingdings = "{\\f3\\fnil\\fcharset2 Wingdings;}";
+    const std::string symbol = "{\\f3\\froman\\fcharset2 Symbol;}";
+    const std::string item = "\\pard\\ls1 Item\\par";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1{\\fonttbl" + wingdings + "}{\\f3\\'a7\\'6c\\'d8\\'fc\\'71\\'76\\'6e}}",
+         QStringLiteral("▪●➢✓❑❖■")},
+        // Named Wingdings without the symbol character set; as private codes.
+        {"{\\rtf1{\\fonttbl{\\f3\\fnil\\fcharset0 Wingdings;}}{\\f3\\'a7l}}", QStringLiteral("▪●")},
+        {"{\\rtf1{\\fonttbl" + wingdings + "}{\\f3\\u61607?\\u-3988?}}", QStringLiteral("▪●")},
+        {"{\\rtf1{\\fonttbl" + symbol + "}{\\f3\\'b7\\'a7\\u-3913?}}", QStringLiteral("•♣•")},
+        // Another symbol font: the bullets in common use; a text font keeps its letters.
+        {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Marlett;}}{\\f3\\'b7\\'a7}}", QStringLiteral("•▪")},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f3\\fcharset0 Arial;}}{\\f3\\'a7l}}", QStringLiteral("§l")},
+        // List levels in these fonts, as bytes, Unicode and letters; and a writer's own bullet text.
+        {bulletList(wingdings, "\\'01\\'a7", item), QStringLiteral("▪\tItem\n")},
+        {bulletList(wingdings, "\\'01l", item), QStringLiteral("●\tItem\n")},
+        {bulletList(wingdings, "\\'01\\u-3880 ?", item), QStringLiteral("➢\tItem\n")},
+        {bulletList(symbol, "\\'01\\u-3913 ?", item), QStringLiteral("•\tItem\n")},
+        {bulletList(wingdings, "\\'01\\'a7", "\\pard\\ls1{\\listtext\\pard\\plain\\f3 \\'d8\\tab}Item\\par"),
+         QStringLiteral("➢\tItem\n")},
+        // A text font's bullet in the document's code page.
+        {bulletList("{\\f3\\fnil\\fcharset128 MS Mincho;}", "\\'01\\'81\\'45", item),
+         QStringLiteral("・\tItem\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textOf(rtf), text) << rtf;
+    }
+}
+
+namespace {
+// The text of a document, each picture in it as "[w x h]".
+QString textWithPictures(const std::string& rtf) {
+    QTextDocument document;
+    EXPECT_TRUE(readRtf(rtf, document, defaultFormat())) << rtf;
+    QString out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFormat format = it.fragment().charFormat();
+            out += format.isImageFormat() ? QStringLiteral("[%1x%2]")
+                                                .arg(format.toImageFormat().width())
+                                                .arg(format.toImageFormat().height())
+                                          : it.fragment().text();
+        }
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+} // namespace
+
+// Drawing objects show the picture a picture shape holds, once: its fallback copy for readers
+// that do not read shapes stays unseen, and shows only when the shape's own cannot be read.
+TEST(RtfReader, ShowsThePictureOfAPictureShapeOnce) {
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(QColor(0, 120, 0));
+    const std::string png = hexOf(encoded(picture, "PNG"));
+    const std::string pict = "{\\pict\\pngblip\\picw4\\pich3 " + png + "}";
+    const std::string fallback =
+        "{\\shprslt{\\*\\do\\dobxcolumn\\dobypara\\dodhgt8192\\dptxbx{\\dptxbxtext x}}"
+        "{\\pict\\pngblip\\picwgoal120\\pichgoal90 " +
+        png + "}}";
+    const std::pair<std::string, QString> rows[] = {
+        {"{\\rtf1 A{\\shp{\\*\\shpinst\\shpleft0\\shptop0{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn "
+         "pib}{\\sv " +
+             pict + "}}}" + fallback + "}B\\par}",
+         QStringLiteral("A[4x3]B\n\n")},
+        // A shape without a picture (a rectangle, a line) shows nothing, its old drawing neither.
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 1}}{\\sp{\\sn fillColor}{\\sv 255}}}"
+         "{\\shprslt{\\*\\do\\dobxcolumn\\dprect\\dpx0\\dpy0}}}B\\par}",
+         QStringLiteral("AB\n\n")},
+        // The shape's picture cannot be read, or it has none: the fallback shows.
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv {\\pict\\macpict 00}}}}" + fallback + "}B\\par}",
+         QStringLiteral("A[8x6]B\n\n")},
+        {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 75}}}" + fallback + "}B\\par}",
+         QStringLiteral("A[8x6]B\n\n")},
+        // Two picture shapes: each shows its own.
+        {"{\\rtf1{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv " + pict + "}}}" + fallback +
+             "}{\\shp{\\*\\shpinst{\\sp{\\sn pib}{\\sv " + pict + "}}}" + fallback + "}}",
+         QStringLiteral("[4x3][4x3]\n")},
+    };
+    for (const auto& [rtf, text] : rows) {
+        EXPECT_EQ(textWithPictures(rtf), text) << rtf;
     }
 }
 
