@@ -3,6 +3,7 @@
 // alone, the floor for a single-threaded decoder; and the same photo carrying a Display P3 colour
 // profile, converted to the display's colours. A summary with the ratios is printed at exit.
 
+#include "ColourFixtures.h"
 #include "formats/picture/Picture.h"
 #include "picture/PictureFile.h"
 
@@ -52,17 +53,9 @@ QImage cameraLikeImage() {
 
 // A Display P3 profile as phones embed it: its primaries, D65 white, the sRGB curve.
 std::string displayP3Profile() {
-    const cmsCIExyY white{0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
     const cmsFloat64Number srgbCurve[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
     cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
-    cmsToneCurve* curves[3] = {curve, curve, curve};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::string bytes(size, '\0');
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
+    std::string bytes = fixtures::profileOf(fixtures::kDisplayP3, curve);
     cmsFreeToneCurve(curve);
     return bytes;
 }

@@ -2,8 +2,7 @@
 
 namespace fixtures {
 
-std::string profileOf(const Gamut& gamut) {
-    cmsToneCurve* curve = cmsBuildGamma(nullptr, gamut.gamma);
+std::string profileOf(const Gamut& gamut, cmsToneCurve* curve) {
     cmsToneCurve* curves[3] = {curve, curve, curve};
     cmsHPROFILE profile = cmsCreateRGBProfile(&gamut.white, &gamut.primaries, curves);
     cmsUInt32Number size = 0;
@@ -11,6 +10,12 @@ std::string profileOf(const Gamut& gamut) {
     std::string bytes(size, '\0');
     cmsSaveProfileToMem(profile, bytes.data(), &size);
     cmsCloseProfile(profile);
+    return bytes;
+}
+
+std::string profileOf(const Gamut& gamut) {
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, gamut.gamma);
+    std::string bytes = profileOf(gamut, curve);
     cmsFreeToneCurve(curve);
     return bytes;
 }

@@ -20,6 +20,8 @@ constexpr Gamut kDisplayP3{
 
 // An RGB profile of the gamut, as a profile writer saves it.
 std::string profileOf(const Gamut& gamut);
+// The same with another tone curve than the gamut's gamma (the sRGB curve, say).
+std::string profileOf(const Gamut& gamut, cmsToneCurve* curve);
 
 // The numbers that show the sRGB colour in the profile's space.
 QRgb inProfile(QRgb srgb, const std::string& profileBytes);
