@@ -8,6 +8,7 @@ target_compile_definitions(velmoa_tests PRIVATE VELMOA_BINARY="$<TARGET_FILE:vel
 add_executable(velmoa_cups_tests tests/cups/PrintServiceTest.cpp tests/cups/PrivateCupsServer.cpp
                                  tests/TestMain.cpp tests/FormHarness.cpp)
 target_include_directories(velmoa_cups_tests PRIVATE tests)
+velmoa_test_program(velmoa_cups_tests)
 target_compile_definitions(velmoa_cups_tests PRIVATE VELMOA_CUPS_FILES_DIR="${CMAKE_SOURCE_DIR}/tests/cups")
 target_link_libraries(velmoa_cups_tests PRIVATE velmoa_window velmoa_print Qt6::Test GTest::gtest GTest::gmock)
 add_test(NAME print_service_tests COMMAND velmoa_cups_tests)
@@ -16,6 +17,7 @@ set_tests_properties(print_service_tests PROPERTIES TIMEOUT 60 SKIP_REGULAR_EXPR
 # The window on a headless Weston compositor.
 add_executable(velmoa_wayland_tests tests/wayland/WaylandWindowTest.cpp tests/TestMain.cpp tests/FormHarness.cpp)
 target_include_directories(velmoa_wayland_tests PRIVATE tests)
+velmoa_test_program(velmoa_wayland_tests)
 target_compile_definitions(velmoa_wayland_tests PRIVATE VELMOA_BINARY="$<TARGET_FILE:velmoa>")
 target_link_libraries(velmoa_wayland_tests PRIVATE velmoa_window velmoa_print Qt6::Test GTest::gtest GTest::gmock)
 add_dependencies(velmoa_wayland_tests velmoa)
