@@ -4,10 +4,7 @@
 # times): each plays by itself once opened, and the window must still answer, Ctrl+H showing the
 # About box, until it is closed. Needs an X server with a window manager (run-under-xvfb.sh).
 #   hostile-song-answers.sh PATH-TO-VELMOA
-set -u
-program="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/session-common.sh"
 
 # A one-track song at 480 ticks a quarter, written to FILE: the events that the Perl expression
 # EVENTS makes (bytes with NULs, which a shell variable would not keep), a note, the track's end.
@@ -23,20 +20,11 @@ song "$work/resets.mid" \
   '"\x00\xf0\x05\x7e\x7f\x09\x01\xf7\x00\xf0\x0a\x41\x10\x42\x12\x40\x00\x7f\x00\x41\xf7" x 10000'
 song "$work/deltas.mid" '"\xff\xff\xff\x7f\xb0\x07\x64" x 300000'
 
-wait_for_window() {
-  for _ in $(seq 40); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
-
 status=0
 for file in notes programs resets deltas; do
   "$program" "$work/$file.mid" &
   viewer=$!
-  main=$(wait_for_window 'Velmoa' || wait_for_window 'Velmoa' || wait_for_window 'Velmoa') || { echo "$file: no main window"; kill $viewer; status=1; continue; }
+  main=$(wait_for_window 'Velmoa' 120) || { echo "$file: no main window"; kill $viewer; status=1; continue; }
   # Playing: the audio thread works through the song while the window is asked for its About box
   # (asked again while it is not there: the window may not have the focus yet).
   sleep 1
@@ -44,7 +32,7 @@ for file in notes programs resets deltas; do
   for _ in $(seq 10); do
     xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
     xdotool key --window "$main" --clearmodifiers ctrl+h 2>/dev/null
-    about=$(wait_for_window 'バージョン情報') && break
+    about=$(wait_for_window 'バージョン情報' 40) && break
   done
   if [ -n "$about" ]; then
     xdotool windowactivate --sync "$about" >/dev/null 2>&1 || true

@@ -4,10 +4,7 @@
 # Session: open a picture, step to the next, open a document through the Open dialog, open the
 # dialog again and cancel it, close the window. Needs an X server with a window manager (run-under-xvfb.sh).
 #   nothing-written.sh PATH-TO-VELMOA
-set -u
-program="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/session-common.sh"
 home="$work/home"
 files="$work/files"
 mkdir -p "$home" "$files"
@@ -18,14 +15,6 @@ bmp '\0\0\0' >"$files/b.bmp"
 printf 'A document of plain text.\n' >"$files/notes.ini"
 chmod -R a-w "$files"
 
-wait_for_window() {
-  for _ in $(seq 200); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
 key() {
   xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
   xdotool key --window "$1" --clearmodifiers "$2" 2>/dev/null

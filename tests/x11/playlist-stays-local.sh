@@ -5,10 +5,7 @@
 # end in the program's failure message, which is also written to standard error.
 # Needs an X server with a window manager (run-under-xvfb.sh).
 #   playlist-stays-local.sh PATH-TO-VELMOA
-set -u
-program="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/session-common.sh"
 lists="$work/lists"
 mkdir -p "$lists"
 # A server on the loopback that must never be reached (port 9, discard; nothing listens there).
