@@ -46,6 +46,26 @@ TEST(LineCount, CountsEachKindOfLineEndOnce) {
     }
 }
 
+// Line ends are counted eight bytes at a time: every kind of end, at every place in a word and
+// across words, counts as a byte-by-byte count of the same text does.
+TEST(LineCount, CountsEndsAtEveryPlaceInAWord) {
+    const std::string ends = "\r\n\r\r\n\n\rab\n\r\n\n\n\r\r\r\nc";
+    for (std::size_t shift = 0; shift < 2 * sizeof(std::uint64_t); ++shift) {
+        std::string bytes(shift, 'x');
+        for (int repeat = 0; repeat < 300; ++repeat) { // past the words counted in one go
+            bytes += ends;
+        }
+        std::int64_t lines = 1;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const bool pairedFeed = bytes[i] == '\n' && i > 0 && bytes[i - 1] == '\r';
+            lines += (bytes[i] == '\r' || bytes[i] == '\n') && !pairedFeed ? 1 : 0;
+        }
+        const MemoryCodedSource source(bytes);
+        EXPECT_EQ(moreLinesThan(source, lines - 1), true) << shift;
+        EXPECT_EQ(moreLinesThan(source, lines), false) << shift;
+    }
+}
+
 TEST(LineCount, ASourceEndingBeforeItsSizeIsNotCounted) {
     for (const std::int64_t limit : {1, 1000}) {
         EXPECT_EQ(moreLinesThan(CutShortSource("a\nb\nc\n"), limit), std::nullopt) << limit;
