@@ -1,8 +1,6 @@
 #include "formats/text/LineCount.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -10,91 +8,49 @@ namespace velmoa {
 namespace {
 constexpr std::size_t kPieceBytes = std::size_t{256} * 1024;
 
-// Eight bytes are looked at together in one 64-bit word: a byte-wise count is several times
-// slower, and it runs over the whole file before its first screen shows.
-using Word = std::uint64_t;
-constexpr std::size_t kWordBytes = sizeof(Word);
-constexpr int kByteBits = 8;
-constexpr Word kEachByte = ~Word{0} / 0xFF;    // 0x01 in every byte
-constexpr Word kLowBits = kEachByte * 0x7F;    // the low seven bits of every byte
-constexpr Word kHighBits = kEachByte * 0x80;   // the top bit of every byte
-constexpr Word kEvenBytes = ~Word{0} / 0xFFFF; // 0x0001 in every 16-bit half-word
-constexpr Word kByteOfHalfWords = kEvenBytes * 0xFF;
-constexpr int kTopHalfWordShift = 48;
-constexpr bool kLittleEndian = std::endian::native == std::endian::little;
-// The flag bits of the word's first and last byte in file order.
-constexpr Word kLowestByteTop = Word{1} << (kByteBits - 1);
-constexpr Word kHighestByteTop = Word{1} << (kByteBits * kWordBytes - 1);
-constexpr Word kFirstByteTop = kLittleEndian ? kLowestByteTop : kHighestByteTop;
-constexpr Word kLastByteTop = kLittleEndian ? kHighestByteTop : kLowestByteTop;
-// A byte of a counting word takes up to two a word (a CR and an LF hit): flushed before it fills.
-constexpr int kWordsPerFlush = 127;
+// Bytes are looked at in blocks of a fixed size, which the compiler turns into a count of many
+// bytes at a time: a byte-by-byte count is several times slower, and it runs over the whole file
+// before its first screen shows.
+constexpr std::size_t kBlockBytes = 64;
 
-Word loadWord(const char* bytes) {
-    Word word = 0;
-    std::memcpy(&word, bytes, kWordBytes);
-    return word;
+// Line ends of the block at bytes: LFs and CRs, less the CRs followed by an LF (a pair ends one line);
+// after holds the bytes one place on.
+unsigned blockLineEnds(const unsigned char* bytes, const unsigned char* after) {
+    unsigned char ends = 0; // at most one a byte
+    for (std::size_t i = 0; i < kBlockBytes; ++i) {
+        // Kept to arithmetic on the comparisons, without branches, for the compiler to widen.
+        ends += (bytes[i] == '\n') + (bytes[i] == '\r') - ((bytes[i] == '\r') & (after[i] == '\n'));
+    }
+    return ends;
 }
 
-// The top bit of each byte of word that equals c; no carry runs from one byte into the next.
-Word bytesEqual(Word word, char c) {
-    const Word x = word ^ (kEachByte * static_cast<unsigned char>(c));
-    return ~(((x & kLowBits) + kLowBits) | x) & kHighBits;
-}
-
-// Each byte's flag moved onto the byte before it in file order.
-Word fromNextByte(Word flags) {
-    return kLittleEndian ? flags >> kByteBits : flags << kByteBits;
-}
-
-// The sum of a counting word's bytes.
-std::int64_t sumOfBytes(Word counts) {
-    const Word halves = (counts & kByteOfHalfWords) + ((counts >> kByteBits) & kByteOfHalfWords);
-    return static_cast<std::int64_t>((halves * kEvenBytes) >> kTopHalfWordShift);
-}
-
-// Counts line ends in pieces given in order: LFs and CRs, less the LFs that follow a CR.
+// Counts line ends in pieces given in order.
 class LineEnds {
   public:
     void take(std::string_view piece) {
-        const char* at = piece.data();
-        const char* const end = at + piece.size();
-        while (static_cast<std::size_t>(end - at) >= kWordBytes) {
-            Word ends = 0;
-            Word pairs = 0;
-            for (int n = 0; n < kWordsPerFlush && static_cast<std::size_t>(end - at) >= kWordBytes; ++n) {
-                const Word word = loadWord(at);
-                const Word lf = bytesEqual(word, '\n');
-                const Word cr = bytesEqual(word, '\r');
-                ends += (lf >> (kByteBits - 1)) + (cr >> (kByteBits - 1));
-                pairs += (cr & fromNextByte(lf)) >> (kByteBits - 1); // a CR before an LF in the word
-                if (afterReturn_ && (lf & kFirstByteTop) != 0) {
-                    --count_; // an LF first in the word ends the line of a CR last in the one before
-                }
-                afterReturn_ = (cr & kLastByteTop) != 0;
-                at += kWordBytes;
-            }
-            count_ += sumOfBytes(ends) - sumOfBytes(pairs);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
+        const std::size_t size = piece.size();
+        if (size > 0 && pendingReturn_ && bytes[0] == '\n') {
+            --ends_; // the LF ends the line of the CR that ended the last piece
         }
-        for (; at < end; ++at) {
-            takeByte(*at);
+        pendingReturn_ = false;
+        std::size_t at = 0;
+        for (; at + kBlockBytes < size; at += kBlockBytes) {
+            ends_ += blockLineEnds(bytes + at, bytes + at + 1);
+        }
+        for (; at < size; ++at) {
+            const bool last = at + 1 == size;
+            const bool pairedReturn = bytes[at] == '\r' && !last && bytes[at + 1] == '\n';
+            ends_ += bytes[at] == '\n' || (bytes[at] == '\r' && !pairedReturn) ? 1 : 0;
+            pendingReturn_ = last && bytes[at] == '\r';
         }
     }
 
-    std::int64_t lines() const { return 1 + count_; }
+    std::int64_t lines() const { return 1 + ends_; }
 
   private:
-    void takeByte(char c) {
-        if (c == '\n' && !afterReturn_) {
-            ++count_;
-        }
-        if (c == '\r') {
-            ++count_;
-        }
-        afterReturn_ = c == '\r';
-    }
-    std::int64_t count_ = 0;
-    bool afterReturn_ = false; // the last byte taken was a CR: an LF next belongs to it
+    std::int64_t ends_ = 0;
+    bool pendingReturn_ = false; // the last piece ended in a CR: an LF first in the next is its pair
 };
 
 } // namespace

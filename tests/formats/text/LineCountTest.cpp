@@ -46,13 +46,13 @@ TEST(LineCount, CountsEachKindOfLineEndOnce) {
     }
 }
 
-// Line ends are counted eight bytes at a time: every kind of end, at every place in a word and
-// across words, counts as a byte-by-byte count of the same text does.
-TEST(LineCount, CountsEndsAtEveryPlaceInAWord) {
+// Line ends are counted a block of bytes at a time: every kind of end, at every place in a block
+// and across blocks, counts as a byte-by-byte count of the same text does.
+TEST(LineCount, CountsEndsAtEveryPlaceInABlock) {
     const std::string ends = "\r\n\r\r\n\n\rab\n\r\n\n\n\r\r\r\nc";
-    for (std::size_t shift = 0; shift < 2 * sizeof(std::uint64_t); ++shift) {
+    for (std::size_t shift = 0; shift < 130; ++shift) { // past two blocks counted together
         std::string bytes(shift, 'x');
-        for (int repeat = 0; repeat < 300; ++repeat) { // past the words counted in one go
+        for (int repeat = 0; repeat < 300; ++repeat) { // many blocks
             bytes += ends;
         }
         std::int64_t lines = 1;
