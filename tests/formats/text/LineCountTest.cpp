@@ -24,7 +24,7 @@ class CutShortSource final : public CodedSource {
 
 // CR, LF and CR LF each end one line, also where a CR LF pair falls across two of the pieces read.
 TEST(LineCount, CountsEachKindOfLineEndOnce) {
-    constexpr std::size_t kPiece = std::size_t{256} * 1024;
+    constexpr std::size_t kPiece = std::size_t{64} * 1024;
     std::string pairAcrossPieces(kPiece - 1, 'x');
     pairAcrossPieces += "\r\nlast";
     const struct {
