@@ -16,9 +16,11 @@ namespace velmoa {
 class StepwiseTextFill : public QObject {
     Q_OBJECT
   public:
-    // The first piece holds more than a screen; each later one is decoded and indexed in a
-    // millisecond or two, and pieces go on in one pass until kPassTime is spent.
-    static constexpr std::size_t kFirstPieceBytes = std::size_t{64} * 1024;
+    // The first piece holds more than most screens (a screen of long wrapped lines on a large
+    // window gets the rest in the pass that follows at once) and is all the first screen waits
+    // for; each later one is decoded and indexed in a millisecond or two, and pieces go on in one
+    // pass until kPassTime is spent.
+    static constexpr std::size_t kFirstPieceBytes = std::size_t{16} * 1024;
     static constexpr std::size_t kPieceBytes = std::size_t{64} * 1024;
     static constexpr std::chrono::milliseconds kPassTime{12};
 
