@@ -1,12 +1,16 @@
 // Big plain-text files in the document control: start to first screen beside `less` showing the
-// same file on a pseudo-terminal in the same run (less_ms, ratio = ours / less's), and the memory
-// the whole text takes once it is in, over the empty control, as a multiple of the file's size.
+// same file on a pseudo-terminal in the same run (less_ms, ratio = ours / less's), the longest the
+// window froze while the rest came in and it was resized meanwhile (longest_stall_ms), and the
+// memory the whole text takes once it is in, over the empty control, as a multiple of the file's
+// size.
+#include "StallWatch.h"
 #include "controls/RichTextControl.h"
 #include "platform/ProcessMemory.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -14,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <poll.h>
 #include <pty.h>
 #include <string>
@@ -31,6 +36,11 @@ constexpr unsigned short kTerminalColumns = 80;
 // The prompt less is given: once it is written, the first screen is.
 constexpr const char* kPrompt = "@@SHOWN@@";
 constexpr int kLessPatience = 10000; // milliseconds without output before less counts as stuck
+constexpr int kWidth = 640;
+constexpr int kHeight = 452;
+// Widths the window takes in turn while the text fills in, one every kResizeEvery milliseconds.
+constexpr int kResizeWidths[] = {500, 800, kWidth};
+constexpr int kResizeEvery = 40;
 
 struct BenchFile {
     std::string path;
@@ -140,7 +150,7 @@ void firstScreenBeside(benchmark::State& state, const BenchFile& file) {
     RichTextControl control;
     control.setDefaultAttributes(QStringLiteral("FixedSys"), 12, Qt::white);
     control.setPlainTextMode(true);
-    control.resize(640, 452);
+    control.resize(kWidth, kHeight);
     control.show();
     QApplication::processEvents();
     const long emptyKiB = residentKiB();
@@ -153,15 +163,25 @@ void firstScreenBeside(benchmark::State& state, const BenchFile& file) {
         ours += millisecondsSince(start);
     }
     ours /= static_cast<double>(state.iterations());
-    // The whole text in, as the window holds it once filled.
+    // The whole text in, as the window holds it once filled; resized a few times meanwhile.
+    const StallWatch stalls;
+    QTimer resizes;
+    std::size_t resized = 0;
+    QObject::connect(&resizes, &QTimer::timeout,
+                     [&] { control.resize(kResizeWidths[resized++ % std::size(kResizeWidths)], kHeight); });
+    resizes.start(kResizeEvery);
     if (!QTest::qWaitFor([&] { return !control.fillingIn(); }, 600000)) {
         state.SkipWithError("the text did not finish filling in");
         return;
     }
+    resizes.stop();
+    const double longestStall = stalls.longestMs();
+    control.resize(kWidth, kHeight);
     const double less = medianLessMs(file.path);
     state.counters["ms"] = ours;
     state.counters["less_ms"] = less;
     state.counters["ratio"] = ours / less;
+    state.counters["longest_stall_ms"] = longestStall;
     state.counters["memory_per_file_byte"] = double(residentKiB() - emptyKiB) * 1024.0 / double(file.bytes);
 }
 

@@ -2,6 +2,7 @@
 // until its first screen is painted, until all of it is in and laid out, and the longest time the
 // event loop waited meanwhile; beside it, the same cells as tab-separated plain text in the same
 // control, measured in the same run.
+#include "StallWatch.h"
 #include "base/Failure.h"
 #include "controls/RichTextControl.h"
 
@@ -13,7 +14,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fstream>
@@ -113,18 +113,10 @@ Figures load(RichTextControl& control, const std::string& path) {
     }
     benchmark::DoNotOptimize(control.grab());
     figures.firstScreenMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    double last = figures.firstScreenMs;
-    QTimer ticks;
-    ticks.setInterval(0);
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        const double now = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        figures.longestStallMs = std::max(figures.longestStallMs, now - last);
-        last = now;
-    });
-    ticks.start();
+    const StallWatch stalls;
     figures.done = QTest::qWaitFor([&] { return allLaidOut(control); }, kPatienceMs);
     figures.allMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    figures.longestStallMs = std::max(figures.longestStallMs, figures.allMs - last);
+    figures.longestStallMs = stalls.longestMs();
     return figures;
 }
 

@@ -1,5 +1,6 @@
 #include "controls/StepwiseTextFill.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace velmoa {
@@ -9,14 +10,24 @@ void StepwiseTextFill::start(std::unique_ptr<TextPieces> pieces, Put put, std::f
     pieces_ = std::move(pieces);
     put_ = std::move(put);
     done_ = std::move(done);
-    step(kFirstPieceBytes);
+    if (putPiece(kFirstPieceBytes)) {
+        schedule();
+    }
 }
 
 void StepwiseTextFill::schedule() {
     const int generation = generation_;
     QTimer::singleShot(0, this, [this, generation] {
-        if (generation == generation_) {
-            step(kPieceBytes);
+        if (generation != generation_) {
+            return;
+        }
+        QElapsedTimer spent;
+        spent.start();
+        while (putPiece(kPieceBytes)) {
+            if (spent.elapsed() >= kPassTime.count()) {
+                schedule();
+                return;
+            }
         }
     });
 }
@@ -28,16 +39,15 @@ void StepwiseTextFill::cancel() {
     done_ = nullptr;
 }
 
-void StepwiseTextFill::step(std::size_t size) {
+bool StepwiseTextFill::putPiece(std::size_t size) {
     const QString piece = pieces_->next(size);
     const int generation = generation_;
     put_(piece, pieces_->startedOver());
     if (generation != generation_) {
-        return; // the view was given something else meanwhile
+        return false; // the view was given something else meanwhile
     }
     if (!pieces_->atEnd()) {
-        schedule();
-        return;
+        return true;
     }
     const bool whole = pieces_->whole();
     const std::function<void(bool)> done = std::move(done_);
@@ -45,6 +55,7 @@ void StepwiseTextFill::step(std::size_t size) {
     if (done) {
         done(whole);
     }
+    return false;
 }
 
 } // namespace velmoa

@@ -24,67 +24,70 @@ bool isUtf8Continuation(char c) {
 
 TextPieces::TextPieces(std::unique_ptr<const CodedSource> source, bool cutLongLines)
     : source_(std::move(source)), cutLongLines_(cutLongLines) {
-    // Held whole in the end: reserved once, its pages touched only as they are read.
-    bytes_.reserve(static_cast<std::size_t>(source_->size()));
     holdUpTo(kByteOrderMark.size());
-    at_ = textStart();
+    // A byte-order mark is a marker, not text to show.
+    textStart_ = std::string_view(bytes_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    at_ = textStart_;
 }
 
 TextPieces::TextPieces(std::string_view bytes, bool cutLongLines)
     : TextPieces(std::make_unique<MemoryCodedSource>(bytes), cutLongLines) {}
 
 std::size_t TextPieces::holdUpTo(std::size_t upTo) {
-    while (bytes_.size() < upTo && !allRead_) {
-        const std::size_t held = bytes_.size();
-        const std::size_t wanted = std::max(upTo - held, kReadBytes);
-        bytes_.resize(held + wanted);
-        const std::size_t got = source_->readAt(held, bytes_.data() + held, wanted);
-        bytes_.resize(held + got);
+    if (held() < upTo && !allRead_ && at_ > base_) {
+        bytes_.erase(0, at_ - base_); // handed out already
+        base_ = at_;
+    }
+    while (held() < upTo && !allRead_) {
+        const std::size_t kept = bytes_.size();
+        const std::size_t wanted = std::max(upTo - held(), kReadBytes);
+        bytes_.resize(kept + wanted);
+        const std::size_t got = source_->readAt(base_ + kept, bytes_.data() + kept, wanted);
+        bytes_.resize(kept + got);
         allRead_ = got < wanted;
     }
-    return bytes_.size();
+    return held();
 }
 
-std::size_t TextPieces::lineEndFrom(std::size_t from) {
+std::size_t TextPieces::lineEndFrom(std::size_t from, std::size_t limit) {
     for (;;) {
-        const std::size_t found = bytes_.find_first_of("\r\n", from);
-        if (found != std::string::npos || allRead_) {
-            return found;
+        const std::size_t found = bytes_.find_first_of("\r\n", from - base_);
+        if (found != std::string::npos) {
+            return base_ + found < limit ? base_ + found : std::string::npos;
         }
-        from = bytes_.size();
+        from = held();
+        if (allRead_ || from >= limit) {
+            return std::string::npos;
+        }
         holdUpTo(from + kReadBytes);
     }
 }
 
-std::size_t TextPieces::textStart() const {
-    // A byte-order mark is a marker, not text to show.
-    return std::string_view(bytes_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-}
-
 std::size_t TextPieces::pieceEnd(std::size_t size) {
-    // One byte past the run-on limit: the LF of a CR LF that ends there.
-    const std::size_t held = holdUpTo(at_ + size * kLineRunFactor + 1);
-    const std::size_t wanted = std::min(held, at_ + size);
-    if (wanted == held) {
-        return wanted;
+    const std::size_t wanted = at_ + size;
+    if (holdUpTo(wanted + 1) <= wanted) {
+        return held(); // the rest is no longer than a piece
     }
     // After a line end: LF and CR are never part of a CP932 or UTF-8 character.
-    const std::size_t limit = std::min(held, at_ + size * kLineRunFactor);
-    const std::size_t nearLineEnd = bytes_.find_first_of("\r\n", wanted);
-    if (nearLineEnd != std::string::npos && nearLineEnd < limit) {
+    const std::size_t limit = at_ + size * kLineRunFactor;
+    const std::size_t nearLineEnd = lineEndFrom(wanted, limit);
+    if (nearLineEnd != std::string::npos) {
         std::size_t end = nearLineEnd + 1;
-        if (bytes_[nearLineEnd] == '\r' && end < held && bytes_[end] == '\n') {
+        if (byteAt(nearLineEnd) == '\r' && holdUpTo(end + 1) > end && byteAt(end) == '\n') {
             ++end;
         }
         return end;
     }
+    if (holdUpTo(limit + 1) <= limit) {
+        return held(); // the text ends within the run-on
+    }
     if (encoding_ == Encoding::Cp932) {
         // A CP932 character cannot be found from inside a line: the line goes whole.
-        const std::size_t lineEnd = lineEndFrom(limit);
-        return lineEnd == std::string::npos ? bytes_.size() : lineEnd + 1;
+        const std::size_t lineEnd = lineEndFrom(limit, std::string::npos);
+        return lineEnd == std::string::npos ? held() : lineEnd + 1;
     }
     std::size_t end = limit;
-    while (encoding_ == Encoding::Utf8 && end > at_ + 1 && isUtf8Continuation(bytes_[end])) {
+    while (encoding_ == Encoding::Utf8 && end > at_ + 1 && isUtf8Continuation(byteAt(end))) {
         --end;
     }
     return end;
@@ -92,7 +95,10 @@ std::size_t TextPieces::pieceEnd(std::size_t size) {
 
 void TextPieces::beginAgain(Encoding encoding) {
     encoding_ = encoding;
-    at_ = textStart();
+    at_ = base_ = textStart_;
+    bytes_.clear();
+    allRead_ = false;
+    holdUpTo(at_ + 1); // so that atEnd() knows whether there is text
     shownChars_ = 0;
     startedOver_ = true;
 }
@@ -106,8 +112,8 @@ QString TextPieces::next(std::size_t size) {
         return {};
     }
     const std::size_t end = pieceEnd(std::max<std::size_t>(size, 1));
-    const bool insideLine = end < bytes_.size() && bytes_[end - 1] != '\n' && bytes_[end - 1] != '\r';
-    const std::string_view piece = std::string_view(bytes_).substr(at_, end - at_);
+    const bool insideLine = end < held() && byteAt(end - 1) != '\n' && byteAt(end - 1) != '\r';
+    const std::string_view piece = std::string_view(bytes_).substr(at_ - base_, end - at_);
     QString text;
     switch (encoding_) {
     case Encoding::Utf8:

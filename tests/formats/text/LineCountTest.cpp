@@ -24,7 +24,7 @@ class CutShortSource final : public CodedSource {
 
 // CR, LF and CR LF each end one line, also where a CR LF pair falls across two of the pieces read.
 TEST(LineCount, CountsEachKindOfLineEndOnce) {
-    constexpr std::size_t kPiece = std::size_t{256} * 1024;
+    constexpr std::size_t kPiece = std::size_t{64} * 1024;
     std::string pairAcrossPieces(kPiece - 1, 'x');
     pairAcrossPieces += "\r\nlast";
     const struct {
@@ -43,6 +43,26 @@ TEST(LineCount, CountsEachKindOfLineEndOnce) {
         const MemoryCodedSource source(row.bytes);
         EXPECT_EQ(moreLinesThan(source, row.lines - 1), true) << row.name;
         EXPECT_EQ(moreLinesThan(source, row.lines), false) << row.name;
+    }
+}
+
+// Line ends are counted a block of bytes at a time: every kind of end, at every place in a block
+// and across blocks, counts as a byte-by-byte count of the same text does.
+TEST(LineCount, CountsEndsAtEveryPlaceInABlock) {
+    const std::string ends = "\r\n\r\r\n\n\rab\n\r\n\n\n\r\r\r\nc";
+    for (std::size_t shift = 0; shift < 130; ++shift) { // past two blocks counted together
+        std::string bytes(shift, 'x');
+        for (int repeat = 0; repeat < 300; ++repeat) { // many blocks
+            bytes += ends;
+        }
+        std::int64_t lines = 1;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const bool pairedFeed = bytes[i] == '\n' && i > 0 && bytes[i - 1] == '\r';
+            lines += (bytes[i] == '\r' || bytes[i] == '\n') && !pairedFeed ? 1 : 0;
+        }
+        const MemoryCodedSource source(bytes);
+        EXPECT_EQ(moreLinesThan(source, lines - 1), true) << shift;
+        EXPECT_EQ(moreLinesThan(source, lines), false) << shift;
     }
 }
 

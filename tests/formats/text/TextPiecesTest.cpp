@@ -131,7 +131,7 @@ TEST(TextPieces, EndAfterALineEndNearTheirSize) {
 
 // Bytes come from the source as the pieces need them: lines, CR LF pairs and characters that run
 // across the places where one read ends and the next begins come out as decoding the whole gives,
-// and the first piece of a large file reads little of it.
+// the first piece of a large file reads little of it, and a start over reads from the start again.
 TEST(TextPieces, ReadTheirSourceOnlyAsFarAsNeeded) {
     const struct {
         const char* name;
@@ -150,7 +150,12 @@ TEST(TextPieces, ReadTheirSourceOnlyAsFarAsNeeded) {
             TextPieces pieces(std::make_unique<CountingSource>(row.bytes, read), false);
             int startsOver = 0;
             EXPECT_EQ(joined(pieces, size, startsOver), expected) << row.name << " by " << size;
-            EXPECT_EQ(read, row.bytes.size()) << row.name << " by " << size;
+            // Bytes are read once, and those read before a start over once more.
+            if (startsOver == 0) {
+                EXPECT_EQ(read, row.bytes.size()) << row.name << " by " << size;
+            } else {
+                EXPECT_LE(read, row.bytes.size() * 2) << row.name << " by " << size;
+            }
         }
     }
     const std::string large = repeated("0123456789\n", 1'000'000);
