@@ -78,8 +78,7 @@ QPen EmfPlusPlayer::penFor(std::size_t id) const {
     QPen q = pen->pen;
     if (q.widthF() == 0 || pen->pixelWidth) {
         // A width in pixels of the recording stays that wide whatever the world transform.
-        const double pixels = std::abs(deviceToTarget_.m11()) * devicePerMm_.width() * 25.4 / dpi_.width();
-        q.setWidthF(std::max(1.0, q.widthF() * pixels));
+        q.setWidthF(std::max(1.0, q.widthF() * std::abs(deviceToTarget_.m11())));
         q.setCosmetic(true);
     }
     return q;
@@ -328,8 +327,10 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
         return r.ok();
     }
     // The em in world units; sizes in other units go through the page transform alone.
-    const double page = unitToPixels(state_.pageUnit) * state_.pageScale;
-    const double em = font->unit == 0 ? font->emSize : font->emSize * unitToPixels(font->unit) / page;
+    const double page = unitToPixels(state_.pageUnit).height() * state_.pageScale;
+    const double em = font->unit == emfplus::UnitWorld
+                          ? font->emSize
+                          : font->emSize * unitToPixels(font->unit).height() / page;
     if (!std::isfinite(em) || em <= 0 || em > 1e6) {
         return true;
     }

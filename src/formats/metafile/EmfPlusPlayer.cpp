@@ -9,6 +9,12 @@ namespace {
 
 constexpr std::uint32_t kMaxObjectSize = 64u * 1024 * 1024;
 constexpr std::size_t kMaxSaved = 1024;
+// The header's data: its version, flags (bit 0: recorded for a video display), then the dpi.
+constexpr std::size_t kHeaderFlagsAt = 4;
+constexpr std::size_t kHeaderDpiAt = 8;
+constexpr std::uint32_t kVideoDevice = 1;
+constexpr std::uint32_t kMaxDpi = 10000;
+constexpr double kMillimetresPerInch = 25.4;
 
 bool finite(const QTransform& t) {
     for (const double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()}) {
@@ -24,13 +30,13 @@ bool finite(const QTransform& t) {
 EmfPlusPlayer::EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
                              QSizeF devicePerMm, MetafileWorkBudget& budget)
     : painter_(painter), origin_(painter.transform()), target_(target), deviceToTarget_(deviceToTarget),
-      devicePerMm_(devicePerMm), budget_(budget), clipper_(
-                                                      [&] {
-                                                          QPainterPath bounds;
-                                                          bounds.addRect(target);
-                                                          return bounds;
-                                                      }(),
-                                                      budget) {}
+      dpi_(devicePerMm * kMillimetresPerInch), budget_(budget), clipper_(
+                                                                    [&] {
+                                                                        QPainterPath bounds;
+                                                                        bounds.addRect(target);
+                                                                        return bounds;
+                                                                    }(),
+                                                                    budget) {}
 
 bool EmfPlusPlayer::playComment(std::string_view records) {
     std::size_t at = 0;
@@ -55,10 +61,11 @@ bool EmfPlusPlayer::playComment(std::string_view records) {
 
 bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
     if (type == emfplus::EmfPlusHeader) {
-        const std::uint32_t dpiX = r.u32(8), dpiY = r.u32(12);
-        if (r.ok() && dpiX > 0 && dpiX < 10000 && dpiY > 0 && dpiY < 10000) {
+        const std::uint32_t dpiX = r.u32(kHeaderDpiAt), dpiY = r.u32(kHeaderDpiAt + 4);
+        if (r.ok() && dpiX > 0 && dpiX < kMaxDpi && dpiY > 0 && dpiY < kMaxDpi) {
             dpi_ = QSizeF(dpiX, dpiY);
         }
+        videoDevice_ = (r.u32(kHeaderFlagsAt) & kVideoDevice) != 0;
         active_ = true;
         return true;
     }
@@ -108,27 +115,30 @@ bool EmfPlusPlayer::playObject(std::uint16_t flags, std::string_view data) {
     return true;
 }
 
-double EmfPlusPlayer::unitToPixels(int unit) const {
+QSizeF EmfPlusPlayer::unitToPixels(int unit) const {
+    // Lengths on paper become pixels at the recording's own dpi.
+    const auto perInch = [&](double units) { return QSizeF(dpi_.width() / units, dpi_.height() / units); };
     switch (unit) {
-    case 3:
-        return dpi_.width() / 72;
-    case 4:
-        return dpi_.width();
-    case 5:
-        return dpi_.width() / 300;
-    case 6:
-        return dpi_.width() / 25.4;
-    default: // world, display and pixel units
-        return 1;
+    case emfplus::UnitDisplay: // a printer's display unit is a hundredth of an inch
+        return videoDevice_ ? QSizeF(1, 1) : perInch(100);
+    case emfplus::UnitPoint:
+        return perInch(72);
+    case emfplus::UnitInch:
+        return perInch(1);
+    case emfplus::UnitDocument:
+        return perInch(300);
+    case emfplus::UnitMillimeter:
+        return perInch(25.4);
+    default: // world and pixel units
+        return QSizeF(1, 1);
     }
 }
 
 QTransform EmfPlusPlayer::worldToTarget() const {
-    const double page = unitToPixels(state_.pageUnit) * state_.pageScale;
-    // The recording's pixels at its dpi, in the enhanced metafile's device units.
-    const QTransform pixelsToDevice = QTransform::fromScale(devicePerMm_.width() * 25.4 / dpi_.width(),
-                                                            devicePerMm_.height() * 25.4 / dpi_.height());
-    return state_.world * QTransform::fromScale(page, page) * pixelsToDevice * deviceToTarget_;
+    // A pixel of the recording is a device unit of the enhanced metafile around it: GDI+ records
+    // both through the same device, so its records and the plain ones it draws meet there.
+    const QSizeF page = unitToPixels(state_.pageUnit) * state_.pageScale;
+    return state_.world * QTransform::fromScale(page.width(), page.height()) * deviceToTarget_;
 }
 
 void EmfPlusPlayer::combineClip(const QPainterPath& targetPath, int mode) {

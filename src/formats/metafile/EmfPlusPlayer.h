@@ -52,8 +52,8 @@ class EmfPlusPlayer {
     bool playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r);
     bool playImageRecord(std::uint16_t type, std::uint16_t flags, Record& r);
 
-    // World units to device pixels of the recording, and on to the target.
-    double unitToPixels(int unit) const;
+    // A page unit in pixels of the recording, each way; world units to the target.
+    QSizeF unitToPixels(int unit) const;
     QTransform worldToTarget() const;
     void combineClip(const QPainterPath& targetPath, int mode);
     // Readies the painter for a drawing in world units; false when nothing may be drawn.
@@ -74,8 +74,8 @@ class EmfPlusPlayer {
     QTransform origin_;
     QRectF target_;
     QTransform deviceToTarget_;
-    QSizeF devicePerMm_;
-    QSizeF dpi_{96, 96};
+    QSizeF dpi_; // the recording's, as its header gives it (the device's until then)
+    bool videoDevice_ = true;
     MetafileWorkBudget& budget_;
     MetafileClipper clipper_;
     State state_;

@@ -27,9 +27,16 @@ class EmfPlusWriter {
                     u32(static_cast<std::uint32_t>(data.size())) + data;
         return *this;
     }
-    // The header: dual (plain records follow as a stand-in) or EMF+ only, at 96 dpi.
-    EmfPlusWriter& header(bool dual) {
-        return rec(0x4001, dual ? 1 : 0, u32(0xDBC01002) + u32(1) + u32(96) + u32(96));
+    static std::string rect(float x, float y, float w, float h) { return floats({x, y, w, h}); }
+
+    // The header: dual (plain records follow as a stand-in) or EMF+ only, recorded for a video
+    // display of the dpi.
+    EmfPlusWriter& header(bool dual, std::uint32_t dpi = 96) {
+        return rec(0x4001, dual ? 1 : 0, u32(0xDBC01002) + u32(1) + u32(dpi) + u32(dpi));
+    }
+    // FillRects of one rectangle in a colour.
+    EmfPlusWriter& fillRect(std::uint32_t argb, float x, float y, float w, float h) {
+        return rec(0x400A, 0x8000, u32(argb) + u32(1) + rect(x, y, w, h));
     }
     EmfPlusWriter& object(int id, int type, const std::string& data) {
         return rec(0x4008, static_cast<std::uint16_t>(id | type << 8), data);
@@ -39,6 +46,14 @@ class EmfPlusWriter {
     static std::string pen(float width, std::uint32_t argb, std::uint32_t flags = 0,
                            const std::string& optional = {}) {
         return u32(0xDBC01002) + u32(0) + u32(flags) + u32(0) + f32(width) + optional + solidBrush(argb);
+    }
+    // Image objects: a metafile (3 an enhanced one, 2 a placeable WMF) or an image file (PNG, …).
+    static std::string metafileImage(std::uint32_t kind, const std::string& bytes) {
+        return u32(0xDBC01002) + u32(2) + u32(kind) + u32(static_cast<std::uint32_t>(bytes.size())) + bytes;
+    }
+    static std::string fileImage(int width, int height, const std::string& bytes) {
+        return u32(0xDBC01002) + u32(1) + u32(static_cast<std::uint32_t>(width)) +
+               u32(static_cast<std::uint32_t>(height)) + u32(0) + u32(0) + u32(1) + bytes;
     }
     static std::string path(const std::vector<std::pair<float, float>>& points, const std::string& types) {
         std::string s = u32(0xDBC01002) + u32(static_cast<std::uint32_t>(points.size())) + u32(0);
