@@ -7,7 +7,11 @@
 namespace velmoa {
 namespace {
 
-constexpr std::uint32_t kMaxObjectSize = 64u * 1024 * 1024;
+constexpr std::size_t kRecordHeader = 12; // type, flags, size, data size
+// An object record's flags: the object's type and its place in the table.
+constexpr std::uint16_t kObjectId = 0x00FF;
+constexpr std::uint16_t kObjectType = 0x7F00;
+constexpr int kObjectTypeShift = 8;
 constexpr std::size_t kMaxSaved = 1024;
 // The header's data: its version, flags (bit 0: recorded for a video display), then the dpi.
 constexpr std::size_t kHeaderFlagsAt = 4;
@@ -40,16 +44,29 @@ EmfPlusPlayer::EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTra
 
 bool EmfPlusPlayer::playComment(std::string_view records) {
     std::size_t at = 0;
-    while (at + 12 <= records.size()) {
-        MetafileReader head(records.substr(at, 12));
+    while (at + kRecordHeader <= records.size()) {
+        MetafileReader head(records.substr(at, kRecordHeader));
         const std::uint16_t type = head.u16(0);
         const std::uint16_t flags = head.u16(2);
         const std::uint32_t size = head.u32(4);
         const std::uint32_t dataSize = head.u32(8);
-        if (size < 12 || size > records.size() - at || dataSize > size - 12) {
+        if (size < kRecordHeader || size > records.size() - at) {
             return false;
         }
-        Record r(records.substr(at + 12, dataSize));
+        if (auto ended = pieces_.endedBy(type, flags)) {
+            defineObject(ended->flags, ended->bytes);
+        }
+        if (active_ && pieces_.isPiece(type, flags)) {
+            if (auto whole = pieces_.add(flags, records.substr(at, size))) {
+                defineObject(whole->flags, whole->bytes);
+            }
+            at += size;
+            continue;
+        }
+        if (dataSize > size - kRecordHeader) {
+            return false;
+        }
+        Record r(records.substr(at + kRecordHeader, dataSize));
         getDc_ = type == emfplus::EmfPlusGetDC;
         if (budget_.exhausted() || !playRecord(type, flags, r)) {
             return false;
@@ -73,7 +90,11 @@ bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& 
         return true; // records before a header mean nothing
     }
     if (type == emfplus::EmfPlusObject) {
-        return playObject(flags, r.all());
+        if ((flags & kObjectId) >= objects_.size()) {
+            return false;
+        }
+        defineObject(flags, r.all());
+        return true;
     }
     if (type >= emfplus::EmfPlusFillRects && type <= emfplus::EmfPlusDrawImagePoints) {
         return playDrawingRecord(type, flags, r);
@@ -84,35 +105,13 @@ bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& 
     return playStateRecord(type, flags, r);
 }
 
-bool EmfPlusPlayer::playObject(std::uint16_t flags, std::string_view data) {
-    const std::size_t id = flags & 0xFF;
-    const int type = (flags >> 8) & 0x7F;
-    if (id >= objects_.size()) {
-        return false;
+void EmfPlusPlayer::defineObject(std::uint16_t flags, std::string_view data) {
+    const std::size_t id = flags & kObjectId;
+    const int type = (flags & kObjectType) >> kObjectTypeShift;
+    if (id < objects_.size()) {
+        auto read = emfplus::readObject(type, data, budget_);
+        objects_[id] = read ? std::move(*read) : emfplus::Object{};
     }
-    std::string whole;
-    if (flags & 0x8000) { // continued: the total size, then this piece
-        MetafileReader r(data);
-        const std::uint32_t total = r.u32(0);
-        if (!r.ok() || total > kMaxObjectSize) {
-            return false;
-        }
-        pendingSize_ = total;
-        pending_.append(data.substr(4));
-        if (pending_.size() < pendingSize_) {
-            return true;
-        }
-        whole.swap(pending_);
-        data = whole;
-    } else if (!pending_.empty()) { // the last piece comes without the flag
-        pending_.append(data);
-        whole.swap(pending_);
-        data = whole;
-    }
-    pendingSize_ = 0;
-    auto read = emfplus::readObject(type, data, budget_);
-    objects_[id] = read ? std::move(*read) : emfplus::Object{};
-    return true;
 }
 
 QSizeF EmfPlusPlayer::unitToPixels(int unit) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/metafile/EmfPlusImages.h"
+#include "formats/metafile/EmfPlusObjectPieces.h"
 #include "formats/metafile/EmfPlusObjects.h"
 #include "formats/metafile/MetafileClipper.h"
 #include "formats/metafile/MetafileWorkBudget.h"
@@ -46,7 +47,7 @@ class EmfPlusPlayer {
     using Record = MetafileReader;
 
     bool playRecord(std::uint16_t type, std::uint16_t flags, Record& r);
-    bool playObject(std::uint16_t flags, std::string_view data);
+    void defineObject(std::uint16_t flags, std::string_view data);
     bool playStateRecord(std::uint16_t type, std::uint16_t flags, Record& r);
     bool playDrawingRecord(std::uint16_t type, std::uint16_t flags, Record& r);
     bool playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r);
@@ -81,8 +82,7 @@ class EmfPlusPlayer {
     State state_;
     std::vector<std::pair<std::uint32_t, State>> saved_;
     std::array<emfplus::Object, 64> objects_;
-    std::string pending_; // an object whose data continues in the next records
-    std::uint32_t pendingSize_ = 0;
+    EmfPlusObjectPieces pieces_;
     bool active_ = false;
     bool getDc_ = false;
     emfplus::ImageCache images_;

@@ -41,6 +41,30 @@ class EmfPlusWriter {
     EmfPlusWriter& object(int id, int type, const std::string& data) {
         return rec(0x4008, static_cast<std::uint16_t>(id | type << 8), data);
     }
+    // An object split into pieces of at most piece bytes over records with the continue flag, each
+    // with the total size: before the data size (totalFirst) or as the first bytes of the data. The
+    // last piece carries the flag too when lastFlagged.
+    EmfPlusWriter& continuedObject(int id, int type, const std::string& data, std::size_t piece,
+                                   bool totalFirst, bool lastFlagged) {
+        const auto total = static_cast<std::uint32_t>(data.size());
+        for (std::size_t at = 0; at < data.size(); at += piece) {
+            std::string part = data.substr(at, piece);
+            const bool last = at + piece >= data.size();
+            const auto flags =
+                static_cast<std::uint16_t>(id | type << 8 | (last && !lastFlagged ? 0 : 0x8000));
+            if (last && !lastFlagged) {
+                rec(0x4008, flags, part);
+                continue;
+            }
+            while (part.size() % 4) {
+                part += '\0';
+            }
+            const auto size = static_cast<std::uint32_t>(16 + part.size());
+            records_ += EmfWriter::i16(0x4008) + EmfWriter::i16(flags) + u32(size) +
+                        (totalFirst ? u32(total) + u32(size - 16) : u32(size - 12) + u32(total)) + part;
+        }
+        return *this;
+    }
     // Object data of the common kinds.
     static std::string solidBrush(std::uint32_t argb) { return u32(0xDBC01002) + u32(0) + u32(argb); }
     static std::string pen(float width, std::uint32_t argb, std::uint32_t flags = 0,
