@@ -60,18 +60,18 @@ QPainterPath arcPath(const QRectF& rect, double start, double sweep, bool pie) {
 
 } // namespace
 
-std::optional<emfplus::Brush> EmfPlusPlayer::brushFor(bool isColour, std::uint32_t value) const {
+std::optional<emfplus::Brush> EmfPlusPlayer::brushFor(bool isColour, std::uint32_t value) {
     if (isColour) {
         return emfplus::Brush{QBrush(emfplus::argb(value)), std::nullopt};
     }
-    if (const auto* brush = std::get_if<emfplus::Brush>(object(value))) {
+    if (const auto* brush = uses<emfplus::Brush>(value)) {
         return *brush;
     }
     return std::nullopt;
 }
 
-QPen EmfPlusPlayer::penFor(std::size_t id) const {
-    const auto* pen = std::get_if<emfplus::Pen>(object(id));
+QPen EmfPlusPlayer::penFor(std::size_t id) {
+    const auto* pen = uses<emfplus::Pen>(id);
     if (!pen) {
         return Qt::NoPen;
     }
@@ -237,7 +237,7 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
     case emfplus::EmfPlusFillRegion:
     case emfplus::EmfPlusFillPath:
     case emfplus::EmfPlusDrawPath: {
-        const auto* path = std::get_if<QPainterPath>(object(id));
+        const auto* path = uses<QPainterPath>(id);
         if (!path) {
             return true;
         }
@@ -254,7 +254,7 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
 }
 
 bool EmfPlusPlayer::playImageRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
-    const auto* image = std::get_if<emfplus::Image>(object(flags & 0xFF));
+    const auto* image = uses<emfplus::Image>(flags & 0xFF);
     if (!image || (type != emfplus::EmfPlusDrawImage && type != emfplus::EmfPlusDrawImagePoints)) {
         return true;
     }
@@ -321,7 +321,7 @@ void EmfPlusPlayer::drawBitmap(const emfplus::Image& image, const QRectF& source
 }
 
 bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
-    const auto* font = std::get_if<emfplus::Font>(object(flags & 0xFF));
+    const auto* font = uses<emfplus::Font>(flags & 0xFF);
     const auto brush = brushFor((flags & 0x8000) != 0, r.u32(0));
     if (!font || !brush || !r.ok()) {
         return r.ok();

@@ -24,6 +24,7 @@ constexpr std::int64_t kMaxPixels = 32LL * 1024 * 1024;
 // A texture brush's image is decoded at no more than this each way: it is tiled, and larger tiles
 // would only hold memory.
 constexpr int kMaxTextureSide = 1024;
+constexpr double kDefaultMiterLimit = 10;
 
 bool finite(double v) {
     return std::isfinite(v) && std::abs(v) < 1e9;
@@ -313,6 +314,8 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
     q.setWidthF(finite(width) && width > 0 ? width : 0);
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::MiterJoin);
+    q.setMiterLimit(kDefaultMiterLimit);
+    double dashOffset = 0;
     if (flags & 0x0001) {
         p += 24; // a transform of the pen's shape
     }
@@ -330,7 +333,7 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
     }
     if (flags & 0x0010) {
         const double limit = r.f32(p);
-        q.setMiterLimit(finite(limit) && limit > 0 ? limit : 10);
+        q.setMiterLimit(finite(limit) && limit > 0 ? limit : kDefaultMiterLimit);
         p += 4;
     }
     if (flags & 0x0020) {
@@ -346,7 +349,7 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
         p += 4; // dash cap
     }
     if (flags & 0x0080) {
-        q.setDashOffset(r.f32(p));
+        dashOffset = r.f32(p);
         p += 4;
     }
     if (flags & 0x0100) { // dash lengths in pen widths
@@ -363,6 +366,10 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
             q.setDashPattern(dashes);
         }
         p += 4 + std::size_t{count} * 4;
+    }
+    // Set on a solid pen, an offset would turn it into dashes of an empty pattern, drawing nothing.
+    if (q.style() != Qt::SolidLine && finite(dashOffset) && dashOffset != 0) {
+        q.setDashOffset(dashOffset);
     }
     if (flags & 0x0200) {
         p += 4; // alignment

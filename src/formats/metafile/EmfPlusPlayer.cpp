@@ -17,6 +17,7 @@ constexpr std::size_t kMaxSaved = 1024;
 constexpr std::size_t kHeaderFlagsAt = 4;
 constexpr std::size_t kHeaderDpiAt = 8;
 constexpr std::uint32_t kVideoDevice = 1;
+constexpr std::uint16_t kDual = 1; // the header record's flag: plain records stand in for these
 constexpr std::uint32_t kMaxDpi = 10000;
 constexpr double kMillimetresPerInch = 25.4;
 
@@ -43,6 +44,16 @@ EmfPlusPlayer::EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTra
                                                                     budget) {}
 
 bool EmfPlusPlayer::playComment(std::string_view records) {
+    // An EMF+ record ends the plain records a device context was handed out for.
+    getDc_ = false;
+    incomplete_ = false;
+    const bool played = playRecords(records);
+    // The plain records that stand in for these are drawn in place of what could not be.
+    standInDrawn_ = (!played || incomplete_) && dual_ && !budget_.exhausted();
+    return played;
+}
+
+bool EmfPlusPlayer::playRecords(std::string_view records) {
     std::size_t at = 0;
     while (at + kRecordHeader <= records.size()) {
         MetafileReader head(records.substr(at, kRecordHeader));
@@ -83,6 +94,7 @@ bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& 
             dpi_ = QSizeF(dpiX, dpiY);
         }
         videoDevice_ = (r.u32(kHeaderFlagsAt) & kVideoDevice) != 0;
+        dual_ = (flags & kDual) != 0;
         active_ = true;
         return true;
     }

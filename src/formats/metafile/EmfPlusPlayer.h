@@ -31,9 +31,10 @@ class EmfPlusPlayer {
     bool playComment(std::string_view records);
 
     // Once a header has been played, the plain records are a stand-in for the EMF+ ones and
-    // are passed over, except those drawn through a device context GDI+ handed out.
+    // are passed over, except those drawn through a device context GDI+ handed out, and, in a file
+    // that says they stand in, those after a comment whose records could not be played.
     bool active() const { return active_; }
-    bool plainRecordsDrawn() const { return !active_ || getDc_; }
+    bool plainRecordsDrawn() const { return !active_ || getDc_ || standInDrawn_; }
     // True once the drawing has done so much work that playing on would freeze the program.
     bool exhausted() const { return budget_.exhausted(); }
 
@@ -46,6 +47,7 @@ class EmfPlusPlayer {
     };
     using Record = MetafileReader;
 
+    bool playRecords(std::string_view records);
     bool playRecord(std::uint16_t type, std::uint16_t flags, Record& r);
     void defineObject(std::uint16_t flags, std::string_view data);
     bool playStateRecord(std::uint16_t type, std::uint16_t flags, Record& r);
@@ -62,8 +64,14 @@ class EmfPlusPlayer {
     void end();
     const emfplus::Object* object(std::size_t id) const;
     // A brush given by the record: a colour when the flag says so, otherwise an object.
-    std::optional<emfplus::Brush> brushFor(bool isColour, std::uint32_t value) const;
-    QPen penFor(std::size_t id) const;
+    std::optional<emfplus::Brush> brushFor(bool isColour, std::uint32_t value);
+    QPen penFor(std::size_t id);
+    // The object of the type a drawing uses; null, and the comment not drawn whole, without it.
+    template <class T> const T* uses(std::size_t id) {
+        const T* found = id < objects_.size() ? std::get_if<T>(&objects_[id]) : nullptr;
+        incomplete_ = incomplete_ || !found;
+        return found;
+    }
     void fill(const QPainterPath& path, const emfplus::Brush& brush);
     void stroke(const QPainterPath& path, std::size_t penId);
     // The part of a path in world units that may be drawn with the pen (none for a fill): within
@@ -85,6 +93,9 @@ class EmfPlusPlayer {
     EmfPlusObjectPieces pieces_;
     bool active_ = false;
     bool getDc_ = false;
+    bool dual_ = false;
+    bool standInDrawn_ = false;
+    bool incomplete_ = false; // a drawing of this comment went without an object it uses
     emfplus::ImageCache images_;
 };
 
