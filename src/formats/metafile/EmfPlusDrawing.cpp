@@ -343,6 +343,7 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     std::vector<QPointF> positions;
     QRectF layout;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+    std::uint32_t formatFlags = 0;
     if (type == emfplus::EmfPlusDrawString) {
         const std::uint32_t length = r.u32(8);
         layout = emfplus::readRect(r, 12, false);
@@ -359,6 +360,7 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
                         (format->lineAlignment == 1   ? Qt::AlignVCenter
                          : format->lineAlignment == 2 ? Qt::AlignBottom
                                                       : Qt::AlignTop);
+            formatFlags = format->flags;
         }
     } else { // driver string: characters (when looked up by code) and their baseline origins
         const std::uint32_t options = r.u32(4);
@@ -394,9 +396,15 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     painter_.setFont(qfont);
     painter_.setPen(QPen(brush->brush, 0));
     if (type == emfplus::EmfPlusDrawString) {
+        // A side of the layout rectangle of no length leaves the text unbounded that way: no line is
+        // wrapped for a width of none, and only a rectangle with both sides clips.
         const QRectF scaled(layout.x() * k, layout.y() * k, layout.width() * k, layout.height() * k);
-        const bool wrap = layout.width() > 0;
-        drawMetafileText(painter_, scaled, alignment | (wrap ? Qt::TextWordWrap : Qt::TextDontClip), text);
+        const bool wrap = layout.width() > 0 && !(formatFlags & emfplus::StringFormat::kNoWrap);
+        if (layout.width() > 0 && layout.height() > 0 && !(formatFlags & emfplus::StringFormat::kNoClip)) {
+            painter_.setClipRect(scaled, Qt::IntersectClip);
+        }
+        drawMetafileText(painter_, scaled, alignment | Qt::TextDontClip | (wrap ? Qt::TextWordWrap : 0),
+                         text);
     } else if (positions.size() == 1) {
         drawMetafileText(painter_, positions.front() * k, text);
     } else {

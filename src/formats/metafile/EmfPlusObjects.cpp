@@ -556,6 +556,7 @@ std::optional<Object> readObject(int type, std::string_view bytes, MetafileWorkB
         break;
     case ObjectTypeStringFormat: {
         StringFormat format;
+        format.flags = r.u32(4);
         format.alignment = static_cast<int>(r.u32(12));
         format.lineAlignment = static_cast<int>(r.u32(16));
         return format;

@@ -33,6 +33,9 @@ struct Font {
     QFont font;   // family and style; its size is set when drawing
 };
 struct StringFormat {
+    static constexpr std::uint32_t kNoWrap = 0x1000;
+    static constexpr std::uint32_t kNoClip = 0x4000;
+    std::uint32_t flags = 0;
     int alignment = 0; // 0 near, 1 centre, 2 far
     int lineAlignment = 0;
 };

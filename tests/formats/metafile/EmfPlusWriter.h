@@ -86,11 +86,22 @@ class EmfPlusWriter {
         }
         return s + types;
     }
-    static std::string font(float emPixels, const std::u16string& family) {
-        std::string s = u32(0xDBC01002) + f32(emPixels) + u32(2) + u32(1) + u32(0) +
+    // A bold font, its size in pixels or another unit (3 points).
+    static std::string font(float emSize, const std::u16string& family, std::uint32_t unit = 2) {
+        std::string s = u32(0xDBC01002) + f32(emSize) + u32(unit) + u32(1) + u32(0) +
                         u32(static_cast<std::uint32_t>(family.size()));
         for (char16_t c : family) {
             s += EmfWriter::i16(c);
+        }
+        return s;
+    }
+
+    // A string format: its flags, then alignment along and across the lines (0 near, 1 centre, 2 far).
+    static std::string stringFormat(std::uint32_t flags, std::uint32_t alignment,
+                                    std::uint32_t lineAlignment) {
+        std::string s = u32(0xDBC01002) + u32(flags) + u32(0) + u32(alignment) + u32(lineAlignment);
+        for (int field = 0; field < 10; ++field) { // digits, tabs, margins, tracking, trimming, ranges
+            s += u32(0);
         }
         return s;
     }
