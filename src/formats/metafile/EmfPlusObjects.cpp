@@ -25,6 +25,7 @@ constexpr std::int64_t kMaxPixels = 32LL * 1024 * 1024;
 // would only hold memory.
 constexpr int kMaxTextureSide = 1024;
 constexpr double kDefaultMiterLimit = 10;
+enum : std::uint32_t { kWrapTile = 0, kWrapTileFlipX = 1, kWrapTileFlipY = 2, kWrapTileFlipXY = 3 };
 
 bool finite(double v) {
     return std::isfinite(v) && std::abs(v) < 1e9;
@@ -137,8 +138,20 @@ std::optional<QPainterPath> readRegionNode(MetafileReader& r, std::size_t& at, i
     }
 }
 
+// A gradient along the brush's x axis, tiled as the wrap mode says: tiles flipped across y show the
+// same bands again (a flip across the gradient changes none of its colours), those flipped along x
+// mirror it.
 QGradient::Spread spread(std::uint32_t wrap) {
-    return wrap == 0 ? QGradient::RepeatSpread : wrap <= 3 ? QGradient::ReflectSpread : QGradient::PadSpread;
+    switch (wrap) {
+    case kWrapTile:
+    case kWrapTileFlipY:
+        return QGradient::RepeatSpread;
+    case kWrapTileFlipX:
+    case kWrapTileFlipXY:
+        return QGradient::ReflectSpread;
+    default: // clamped
+        return QGradient::PadSpread;
+    }
 }
 
 std::optional<Image> readImage(std::string_view bytes);
