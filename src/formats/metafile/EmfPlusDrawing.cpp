@@ -1,4 +1,5 @@
 #include "formats/metafile/EmfPlayer.h"
+#include "formats/metafile/EmfPlusPenShapes.h"
 #include "formats/metafile/EmfPlusPlayer.h"
 #include "formats/metafile/EmfPlusRecordTypes.h"
 #include "formats/metafile/MetafileGlyphs.h"
@@ -14,6 +15,10 @@ namespace {
 // Metafiles drawn as images inside metafiles, at most this deep below the picture: each level
 // multiplies the draws of the one inside it.
 constexpr int kMaxNesting = 2;
+// The widest pen Qt draws with, in the units it is given.
+constexpr double kMaxPenWidth = 1000;
+// How far beyond its path a pen may draw, in its widths: mitres and anchor caps.
+constexpr double kPenReach = 5;
 thread_local int nesting = 0;
 
 // A cardinal spline through the points as Bezier segments.
@@ -70,22 +75,8 @@ std::optional<emfplus::Brush> EmfPlusPlayer::brushFor(bool isColour, std::uint32
     return std::nullopt;
 }
 
-QPen EmfPlusPlayer::penFor(std::size_t id) {
-    const auto* pen = uses<emfplus::Pen>(id);
-    if (!pen) {
-        return Qt::NoPen;
-    }
-    QPen q = pen->pen;
-    if (q.widthF() == 0 || pen->pixelWidth) {
-        // A width in pixels of the recording stays that wide whatever the world transform.
-        q.setWidthF(std::max(1.0, q.widthF() * std::abs(deviceToTarget_.m11())));
-        q.setCosmetic(true);
-    }
-    return q;
-}
-
-QPainterPath EmfPlusPlayer::drawable(const QPainterPath& path, const QPen& pen) {
-    const QTransform t = worldToTarget();
+QPainterPath EmfPlusPlayer::drawable(const QPainterPath& path, const QPen& pen, double unit) {
+    const QTransform t = QTransform::fromScale(unit, unit) * worldToTarget();
     const double scale = std::sqrt(std::abs(t.determinant()));
     const bool stroked = pen.style() != Qt::NoPen;
     const double penPixels = !stroked ? 0 : pen.isCosmetic() ? pen.widthF() : pen.widthF() * scale;
@@ -121,11 +112,42 @@ void EmfPlusPlayer::fill(const QPainterPath& path, const emfplus::Brush& brush) 
 }
 
 void EmfPlusPlayer::stroke(const QPainterPath& path, std::size_t penId) {
-    const QPen pen = penFor(penId);
-    if (pen.style() == Qt::NoPen || !begin(path.controlPointRect())) {
+    const auto* pen = uses<emfplus::Pen>(penId);
+    if (!pen || pen->pen.style() == Qt::NoPen) {
         return;
     }
-    painter_.strokePath(drawable(path, pen), pen);
+    QPen q = pen->pen;
+    if (pen->width == 0 || pen->pixelWidth) {
+        // A width in pixels of the recording stays that wide whatever the world transform.
+        q.setWidthF(std::max(1.0, pen->width * std::abs(deviceToTarget_.m11())));
+        q.setCosmetic(true);
+        if (begin(path.controlPointRect())) {
+            painter_.strokePath(drawable(path, q), q);
+            end();
+        }
+        return;
+    }
+    const double reach = pen->width * kPenReach;
+    if (!begin(path.controlPointRect().adjusted(-reach, -reach, reach, reach))) {
+        return;
+    }
+    // Qt refuses pens some thousands of units wide: such a drawing is made in larger units.
+    const double unit = std::max(1.0, pen->width / kMaxPenWidth);
+    const QPainterPath inUnits = unit == 1 ? path : QTransform::fromScale(1 / unit, 1 / unit).map(path);
+    const double width = pen->width / unit;
+    painter_.scale(unit, unit);
+    if (pen->compound.empty()) {
+        q.setWidthF(width);
+        painter_.strokePath(drawable(inUnits, q, unit), q);
+    } else {
+        painter_.fillPath(drawable(emfplus::compoundBands(inUnits, width, pen->compound), Qt::NoPen, unit),
+                          q.brush());
+    }
+    if (emfplus::isAnchorCap(pen->startCap) || emfplus::isAnchorCap(pen->endCap)) {
+        painter_.fillPath(
+            drawable(emfplus::anchorCaps(inUnits, width, pen->startCap, pen->endCap), Qt::NoPen, unit),
+            q.brush());
+    }
     end();
 }
 

@@ -25,6 +25,7 @@ constexpr std::int64_t kMaxPixels = 32LL * 1024 * 1024;
 // would only hold memory.
 constexpr int kMaxTextureSide = 1024;
 constexpr double kDefaultMiterLimit = 10;
+constexpr std::uint32_t kMaxCompound = 256;
 enum : std::uint32_t { kWrapTile = 0, kWrapTileFlipX = 1, kWrapTileFlipY = 2, kWrapTileFlipXY = 3 };
 
 bool finite(double v) {
@@ -303,13 +304,12 @@ std::optional<Brush> readBrush(MetafileReader& r, std::size_t at) {
     return r.ok() ? std::optional(brush) : std::nullopt;
 }
 
+// Anchor caps are drawn as shapes of their own on a flat end.
 Qt::PenCapStyle capStyle(std::int32_t cap) {
     switch (cap) {
     case 1:
-    case 0x11:
         return Qt::SquareCap;
     case 2:
-    case 0x12:
         return Qt::RoundCap;
     default:
         return Qt::FlatCap;
@@ -324,7 +324,7 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
     Pen pen;
     pen.pixelWidth = unit == 1 || unit == 2;
     QPen& q = pen.pen;
-    q.setWidthF(finite(width) && width > 0 ? width : 0);
+    pen.width = finite(width) && width > 0 ? width : 0;
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::MiterJoin);
     q.setMiterLimit(kDefaultMiterLimit);
@@ -333,11 +333,13 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
         p += 24; // a transform of the pen's shape
     }
     if (flags & 0x0002) {
-        q.setCapStyle(capStyle(r.i32(p)));
+        pen.startCap = r.i32(p);
+        q.setCapStyle(capStyle(pen.startCap)); // one cap style serves both ends
         p += 4;
     }
     if (flags & 0x0004) {
-        p += 4; // one cap style serves both ends
+        pen.endCap = r.i32(p);
+        p += 4;
     }
     if (flags & 0x0008) {
         const std::uint32_t join = r.u32(p);
@@ -387,8 +389,18 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
     if (flags & 0x0200) {
         p += 4; // alignment
     }
-    if (flags & 0x0400) {
-        p += 4 + std::size_t{r.u32(p)} * 4; // compound lines
+    if (flags & 0x0400) { // compound lines: fractions across the width, a pair a band
+        const std::uint32_t count = r.u32(p);
+        if (count >= 2 && count <= kMaxCompound && r.has(p + 4, std::size_t{count} * 4)) {
+            for (std::uint32_t i = 0; i + 1 < count; i += 2) {
+                const double from = r.f32(p + 4 + std::size_t{i} * 4), to = r.f32(p + 8 + std::size_t{i} * 4);
+                if (finite(from) && finite(to)) {
+                    pen.compound.push_back(std::clamp(std::min(from, to), 0.0, 1.0));
+                    pen.compound.push_back(std::clamp(std::max(from, to), 0.0, 1.0));
+                }
+            }
+        }
+        p += 4 + std::size_t{count} * 4;
     }
     for (const std::uint32_t custom : {0x0800u, 0x1000u}) {
         if (flags & custom) {

@@ -24,8 +24,11 @@ struct Brush {
     std::optional<QPainterPath> boundary; // a path gradient paints only inside its boundary
 };
 struct Pen {
-    QPen pen;                // width in world units; 0 draws one pixel wide
+    QPen pen;                // its width is set when drawing: Qt refuses the widths of some files
+    double width = 0;        // in world units; 0 draws one pixel wide
     bool pixelWidth = false; // the width is in device pixels
+    int startCap = 0, endCap = 0;
+    std::vector<double> compound; // pairs of fractions across the width, each a band drawn
 };
 struct Font {
     double emSize = 0;

@@ -65,7 +65,6 @@ class EmfPlusPlayer {
     const emfplus::Object* object(std::size_t id) const;
     // A brush given by the record: a colour when the flag says so, otherwise an object.
     std::optional<emfplus::Brush> brushFor(bool isColour, std::uint32_t value);
-    QPen penFor(std::size_t id);
     // The object of the type a drawing uses; null, and the comment not drawn whole, without it.
     template <class T> const T* uses(std::size_t id) {
         const T* found = id < objects_.size() ? std::get_if<T>(&objects_[id]) : nullptr;
@@ -74,9 +73,9 @@ class EmfPlusPlayer {
     }
     void fill(const QPainterPath& path, const emfplus::Brush& brush);
     void stroke(const QPainterPath& path, std::size_t penId);
-    // The part of a path in world units that may be drawn with the pen (none for a fill): within
-    // reach of the target when it runs far outside, and as much as the budget pays for.
-    QPainterPath drawable(const QPainterPath& path, const QPen& pen);
+    // The part of a path in units of unit world units that may be drawn with the pen (none for a
+    // fill): within reach of the target when it runs far outside, and as much as the budget pays for.
+    QPainterPath drawable(const QPainterPath& path, const QPen& pen, double unit = 1);
     void drawBitmap(const emfplus::Image& image, const QRectF& source);
 
     QPainter& painter_;
