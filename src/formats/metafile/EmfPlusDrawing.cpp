@@ -1,4 +1,5 @@
 #include "formats/metafile/EmfPlayer.h"
+#include "formats/metafile/EmfPlusPenShapes.h"
 #include "formats/metafile/EmfPlusPlayer.h"
 #include "formats/metafile/EmfPlusRecordTypes.h"
 #include "formats/metafile/MetafileGlyphs.h"
@@ -14,6 +15,10 @@ namespace {
 // Metafiles drawn as images inside metafiles, at most this deep below the picture: each level
 // multiplies the draws of the one inside it.
 constexpr int kMaxNesting = 2;
+// The widest pen Qt draws with, in the units it is given.
+constexpr double kMaxPenWidth = 1000;
+// How far beyond its path a pen may draw, in its widths: mitres and anchor caps.
+constexpr double kPenReach = 5;
 thread_local int nesting = 0;
 
 // A cardinal spline through the points as Bezier segments.
@@ -60,33 +65,18 @@ QPainterPath arcPath(const QRectF& rect, double start, double sweep, bool pie) {
 
 } // namespace
 
-std::optional<emfplus::Brush> EmfPlusPlayer::brushFor(bool isColour, std::uint32_t value) const {
+std::optional<emfplus::Brush> EmfPlusPlayer::brushFor(bool isColour, std::uint32_t value) {
     if (isColour) {
         return emfplus::Brush{QBrush(emfplus::argb(value)), std::nullopt};
     }
-    if (const auto* brush = std::get_if<emfplus::Brush>(object(value))) {
+    if (const auto* brush = uses<emfplus::Brush>(value)) {
         return *brush;
     }
     return std::nullopt;
 }
 
-QPen EmfPlusPlayer::penFor(std::size_t id) const {
-    const auto* pen = std::get_if<emfplus::Pen>(object(id));
-    if (!pen) {
-        return Qt::NoPen;
-    }
-    QPen q = pen->pen;
-    if (q.widthF() == 0 || pen->pixelWidth) {
-        // A width in pixels of the recording stays that wide whatever the world transform.
-        const double pixels = std::abs(deviceToTarget_.m11()) * devicePerMm_.width() * 25.4 / dpi_.width();
-        q.setWidthF(std::max(1.0, q.widthF() * pixels));
-        q.setCosmetic(true);
-    }
-    return q;
-}
-
-QPainterPath EmfPlusPlayer::drawable(const QPainterPath& path, const QPen& pen) {
-    const QTransform t = worldToTarget();
+QPainterPath EmfPlusPlayer::drawable(const QPainterPath& path, const QPen& pen, double unit) {
+    const QTransform t = QTransform::fromScale(unit, unit) * worldToTarget();
     const double scale = std::sqrt(std::abs(t.determinant()));
     const bool stroked = pen.style() != Qt::NoPen;
     const double penPixels = !stroked ? 0 : pen.isCosmetic() ? pen.widthF() : pen.widthF() * scale;
@@ -122,11 +112,42 @@ void EmfPlusPlayer::fill(const QPainterPath& path, const emfplus::Brush& brush) 
 }
 
 void EmfPlusPlayer::stroke(const QPainterPath& path, std::size_t penId) {
-    const QPen pen = penFor(penId);
-    if (pen.style() == Qt::NoPen || !begin(path.controlPointRect())) {
+    const auto* pen = uses<emfplus::Pen>(penId);
+    if (!pen || pen->pen.style() == Qt::NoPen) {
         return;
     }
-    painter_.strokePath(drawable(path, pen), pen);
+    QPen q = pen->pen;
+    if (pen->width == 0 || pen->pixelWidth) {
+        // A width in pixels of the recording stays that wide whatever the world transform.
+        q.setWidthF(std::max(1.0, pen->width * std::abs(deviceToTarget_.m11())));
+        q.setCosmetic(true);
+        if (begin(path.controlPointRect())) {
+            painter_.strokePath(drawable(path, q), q);
+            end();
+        }
+        return;
+    }
+    const double reach = pen->width * kPenReach;
+    if (!begin(path.controlPointRect().adjusted(-reach, -reach, reach, reach))) {
+        return;
+    }
+    // Qt refuses pens some thousands of units wide: such a drawing is made in larger units.
+    const double unit = std::max(1.0, pen->width / kMaxPenWidth);
+    const QPainterPath inUnits = unit == 1 ? path : QTransform::fromScale(1 / unit, 1 / unit).map(path);
+    const double width = pen->width / unit;
+    painter_.scale(unit, unit);
+    if (pen->compound.empty()) {
+        q.setWidthF(width);
+        painter_.strokePath(drawable(inUnits, q, unit), q);
+    } else {
+        painter_.fillPath(drawable(emfplus::compoundBands(inUnits, width, pen->compound), Qt::NoPen, unit),
+                          q.brush());
+    }
+    if (emfplus::isAnchorCap(pen->startCap) || emfplus::isAnchorCap(pen->endCap)) {
+        painter_.fillPath(
+            drawable(emfplus::anchorCaps(inUnits, width, pen->startCap, pen->endCap), Qt::NoPen, unit),
+            q.brush());
+    }
     end();
 }
 
@@ -238,7 +259,7 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
     case emfplus::EmfPlusFillRegion:
     case emfplus::EmfPlusFillPath:
     case emfplus::EmfPlusDrawPath: {
-        const auto* path = std::get_if<QPainterPath>(object(id));
+        const auto* path = uses<QPainterPath>(id);
         if (!path) {
             return true;
         }
@@ -255,7 +276,7 @@ bool EmfPlusPlayer::playDrawingRecord(std::uint16_t type, std::uint16_t flags, R
 }
 
 bool EmfPlusPlayer::playImageRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
-    const auto* image = std::get_if<emfplus::Image>(object(flags & 0xFF));
+    const auto* image = uses<emfplus::Image>(flags & 0xFF);
     if (!image || (type != emfplus::EmfPlusDrawImage && type != emfplus::EmfPlusDrawImagePoints)) {
         return true;
     }
@@ -322,14 +343,16 @@ void EmfPlusPlayer::drawBitmap(const emfplus::Image& image, const QRectF& source
 }
 
 bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
-    const auto* font = std::get_if<emfplus::Font>(object(flags & 0xFF));
+    const auto* font = uses<emfplus::Font>(flags & 0xFF);
     const auto brush = brushFor((flags & 0x8000) != 0, r.u32(0));
     if (!font || !brush || !r.ok()) {
         return r.ok();
     }
     // The em in world units; sizes in other units go through the page transform alone.
-    const double page = unitToPixels(state_.pageUnit) * state_.pageScale;
-    const double em = font->unit == 0 ? font->emSize : font->emSize * unitToPixels(font->unit) / page;
+    const double page = unitToPixels(state_.pageUnit).height() * state_.pageScale;
+    const double em = font->unit == emfplus::UnitWorld
+                          ? font->emSize
+                          : font->emSize * unitToPixels(font->unit).height() / page;
     if (!std::isfinite(em) || em <= 0 || em > 1e6) {
         return true;
     }
@@ -342,6 +365,7 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     std::vector<QPointF> positions;
     QRectF layout;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+    std::uint32_t formatFlags = 0;
     if (type == emfplus::EmfPlusDrawString) {
         const std::uint32_t length = r.u32(8);
         layout = emfplus::readRect(r, 12, false);
@@ -358,6 +382,7 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
                         (format->lineAlignment == 1   ? Qt::AlignVCenter
                          : format->lineAlignment == 2 ? Qt::AlignBottom
                                                       : Qt::AlignTop);
+            formatFlags = format->flags;
         }
     } else { // driver string: characters (when looked up by code) and their baseline origins
         const std::uint32_t options = r.u32(4);
@@ -393,9 +418,15 @@ bool EmfPlusPlayer::playTextRecord(std::uint16_t type, std::uint16_t flags, Reco
     painter_.setFont(qfont);
     painter_.setPen(QPen(brush->brush, 0));
     if (type == emfplus::EmfPlusDrawString) {
+        // A side of the layout rectangle of no length leaves the text unbounded that way: no line is
+        // wrapped for a width of none, and only a rectangle with both sides clips.
         const QRectF scaled(layout.x() * k, layout.y() * k, layout.width() * k, layout.height() * k);
-        const bool wrap = layout.width() > 0;
-        drawMetafileText(painter_, scaled, alignment | (wrap ? Qt::TextWordWrap : Qt::TextDontClip), text);
+        const bool wrap = layout.width() > 0 && !(formatFlags & emfplus::StringFormat::kNoWrap);
+        if (layout.width() > 0 && layout.height() > 0 && !(formatFlags & emfplus::StringFormat::kNoClip)) {
+            painter_.setClipRect(scaled, Qt::IntersectClip);
+        }
+        drawMetafileText(painter_, scaled, alignment | Qt::TextDontClip | (wrap ? Qt::TextWordWrap : 0),
+                         text);
     } else if (positions.size() == 1) {
         drawMetafileText(painter_, positions.front() * k, text);
     } else {

@@ -24,6 +24,9 @@ constexpr std::int64_t kMaxPixels = 32LL * 1024 * 1024;
 // A texture brush's image is decoded at no more than this each way: it is tiled, and larger tiles
 // would only hold memory.
 constexpr int kMaxTextureSide = 1024;
+constexpr double kDefaultMiterLimit = 10;
+constexpr std::uint32_t kMaxCompound = 256;
+enum : std::uint32_t { kWrapTile = 0, kWrapTileFlipX = 1, kWrapTileFlipY = 2, kWrapTileFlipXY = 3 };
 
 bool finite(double v) {
     return std::isfinite(v) && std::abs(v) < 1e9;
@@ -136,8 +139,20 @@ std::optional<QPainterPath> readRegionNode(MetafileReader& r, std::size_t& at, i
     }
 }
 
+// A gradient along the brush's x axis, tiled as the wrap mode says: tiles flipped across y show the
+// same bands again (a flip across the gradient changes none of its colours), those flipped along x
+// mirror it.
 QGradient::Spread spread(std::uint32_t wrap) {
-    return wrap == 0 ? QGradient::RepeatSpread : wrap <= 3 ? QGradient::ReflectSpread : QGradient::PadSpread;
+    switch (wrap) {
+    case kWrapTile:
+    case kWrapTileFlipY:
+        return QGradient::RepeatSpread;
+    case kWrapTileFlipX:
+    case kWrapTileFlipXY:
+        return QGradient::ReflectSpread;
+    default: // clamped
+        return QGradient::PadSpread;
+    }
 }
 
 std::optional<Image> readImage(std::string_view bytes);
@@ -289,13 +304,12 @@ std::optional<Brush> readBrush(MetafileReader& r, std::size_t at) {
     return r.ok() ? std::optional(brush) : std::nullopt;
 }
 
+// Anchor caps are drawn as shapes of their own on a flat end.
 Qt::PenCapStyle capStyle(std::int32_t cap) {
     switch (cap) {
     case 1:
-    case 0x11:
         return Qt::SquareCap;
     case 2:
-    case 0x12:
         return Qt::RoundCap;
     default:
         return Qt::FlatCap;
@@ -310,18 +324,22 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
     Pen pen;
     pen.pixelWidth = unit == 1 || unit == 2;
     QPen& q = pen.pen;
-    q.setWidthF(finite(width) && width > 0 ? width : 0);
+    pen.width = finite(width) && width > 0 ? width : 0;
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::MiterJoin);
+    q.setMiterLimit(kDefaultMiterLimit);
+    double dashOffset = 0;
     if (flags & 0x0001) {
         p += 24; // a transform of the pen's shape
     }
     if (flags & 0x0002) {
-        q.setCapStyle(capStyle(r.i32(p)));
+        pen.startCap = r.i32(p);
+        q.setCapStyle(capStyle(pen.startCap)); // one cap style serves both ends
         p += 4;
     }
     if (flags & 0x0004) {
-        p += 4; // one cap style serves both ends
+        pen.endCap = r.i32(p);
+        p += 4;
     }
     if (flags & 0x0008) {
         const std::uint32_t join = r.u32(p);
@@ -330,7 +348,7 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
     }
     if (flags & 0x0010) {
         const double limit = r.f32(p);
-        q.setMiterLimit(finite(limit) && limit > 0 ? limit : 10);
+        q.setMiterLimit(finite(limit) && limit > 0 ? limit : kDefaultMiterLimit);
         p += 4;
     }
     if (flags & 0x0020) {
@@ -346,7 +364,7 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
         p += 4; // dash cap
     }
     if (flags & 0x0080) {
-        q.setDashOffset(r.f32(p));
+        dashOffset = r.f32(p);
         p += 4;
     }
     if (flags & 0x0100) { // dash lengths in pen widths
@@ -364,11 +382,25 @@ std::optional<Pen> readPen(MetafileReader& r, std::size_t at) {
         }
         p += 4 + std::size_t{count} * 4;
     }
+    // Set on a solid pen, an offset would turn it into dashes of an empty pattern, drawing nothing.
+    if (q.style() != Qt::SolidLine && finite(dashOffset) && dashOffset != 0) {
+        q.setDashOffset(dashOffset);
+    }
     if (flags & 0x0200) {
         p += 4; // alignment
     }
-    if (flags & 0x0400) {
-        p += 4 + std::size_t{r.u32(p)} * 4; // compound lines
+    if (flags & 0x0400) { // compound lines: fractions across the width, a pair a band
+        const std::uint32_t count = r.u32(p);
+        if (count >= 2 && count <= kMaxCompound && r.has(p + 4, std::size_t{count} * 4)) {
+            for (std::uint32_t i = 0; i + 1 < count; i += 2) {
+                const double from = r.f32(p + 4 + std::size_t{i} * 4), to = r.f32(p + 8 + std::size_t{i} * 4);
+                if (finite(from) && finite(to)) {
+                    pen.compound.push_back(std::clamp(std::min(from, to), 0.0, 1.0));
+                    pen.compound.push_back(std::clamp(std::max(from, to), 0.0, 1.0));
+                }
+            }
+        }
+        p += 4 + std::size_t{count} * 4;
     }
     for (const std::uint32_t custom : {0x0800u, 0x1000u}) {
         if (flags & custom) {
@@ -549,6 +581,7 @@ std::optional<Object> readObject(int type, std::string_view bytes, MetafileWorkB
         break;
     case ObjectTypeStringFormat: {
         StringFormat format;
+        format.flags = r.u32(4);
         format.alignment = static_cast<int>(r.u32(12));
         format.lineAlignment = static_cast<int>(r.u32(16));
         return format;

@@ -24,8 +24,11 @@ struct Brush {
     std::optional<QPainterPath> boundary; // a path gradient paints only inside its boundary
 };
 struct Pen {
-    QPen pen;                // width in world units; 0 draws one pixel wide
+    QPen pen;                // its width is set when drawing: Qt refuses the widths of some files
+    double width = 0;        // in world units; 0 draws one pixel wide
     bool pixelWidth = false; // the width is in device pixels
+    int startCap = 0, endCap = 0;
+    std::vector<double> compound; // pairs of fractions across the width, each a band drawn
 };
 struct Font {
     double emSize = 0;
@@ -33,6 +36,9 @@ struct Font {
     QFont font;   // family and style; its size is set when drawing
 };
 struct StringFormat {
+    static constexpr std::uint32_t kNoWrap = 0x1000;
+    static constexpr std::uint32_t kNoClip = 0x4000;
+    std::uint32_t flags = 0;
     int alignment = 0; // 0 near, 1 centre, 2 far
     int lineAlignment = 0;
 };

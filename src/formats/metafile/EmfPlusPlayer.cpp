@@ -7,8 +7,19 @@
 namespace velmoa {
 namespace {
 
-constexpr std::uint32_t kMaxObjectSize = 64u * 1024 * 1024;
+constexpr std::size_t kRecordHeader = 12; // type, flags, size, data size
+// An object record's flags: the object's type and its place in the table.
+constexpr std::uint16_t kObjectId = 0x00FF;
+constexpr std::uint16_t kObjectType = 0x7F00;
+constexpr int kObjectTypeShift = 8;
 constexpr std::size_t kMaxSaved = 1024;
+// The header's data: its version, flags (bit 0: recorded for a video display), then the dpi.
+constexpr std::size_t kHeaderFlagsAt = 4;
+constexpr std::size_t kHeaderDpiAt = 8;
+constexpr std::uint32_t kVideoDevice = 1;
+constexpr std::uint16_t kDual = 1; // the header record's flag: plain records stand in for these
+constexpr std::uint32_t kMaxDpi = 10000;
+constexpr double kMillimetresPerInch = 25.4;
 
 bool finite(const QTransform& t) {
     for (const double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()}) {
@@ -24,26 +35,49 @@ bool finite(const QTransform& t) {
 EmfPlusPlayer::EmfPlusPlayer(QPainter& painter, const QRectF& target, const QTransform& deviceToTarget,
                              QSizeF devicePerMm, MetafileWorkBudget& budget)
     : painter_(painter), origin_(painter.transform()), target_(target), deviceToTarget_(deviceToTarget),
-      devicePerMm_(devicePerMm), budget_(budget), clipper_(
-                                                      [&] {
-                                                          QPainterPath bounds;
-                                                          bounds.addRect(target);
-                                                          return bounds;
-                                                      }(),
-                                                      budget) {}
+      dpi_(devicePerMm * kMillimetresPerInch), budget_(budget), clipper_(
+                                                                    [&] {
+                                                                        QPainterPath bounds;
+                                                                        bounds.addRect(target);
+                                                                        return bounds;
+                                                                    }(),
+                                                                    budget) {}
 
 bool EmfPlusPlayer::playComment(std::string_view records) {
+    // An EMF+ record ends the plain records a device context was handed out for.
+    getDc_ = false;
+    incomplete_ = false;
+    const bool played = playRecords(records);
+    // The plain records that stand in for these are drawn in place of what could not be.
+    standInDrawn_ = (!played || incomplete_) && dual_ && !budget_.exhausted();
+    return played;
+}
+
+bool EmfPlusPlayer::playRecords(std::string_view records) {
     std::size_t at = 0;
-    while (at + 12 <= records.size()) {
-        MetafileReader head(records.substr(at, 12));
+    while (at + kRecordHeader <= records.size()) {
+        MetafileReader head(records.substr(at, kRecordHeader));
         const std::uint16_t type = head.u16(0);
         const std::uint16_t flags = head.u16(2);
         const std::uint32_t size = head.u32(4);
         const std::uint32_t dataSize = head.u32(8);
-        if (size < 12 || size > records.size() - at || dataSize > size - 12) {
+        if (size < kRecordHeader || size > records.size() - at) {
             return false;
         }
-        Record r(records.substr(at + 12, dataSize));
+        if (auto ended = pieces_.endedBy(type, flags)) {
+            defineObject(ended->flags, ended->bytes);
+        }
+        if (active_ && pieces_.isPiece(type, flags)) {
+            if (auto whole = pieces_.add(flags, records.substr(at, size))) {
+                defineObject(whole->flags, whole->bytes);
+            }
+            at += size;
+            continue;
+        }
+        if (dataSize > size - kRecordHeader) {
+            return false;
+        }
+        Record r(records.substr(at + kRecordHeader, dataSize));
         getDc_ = type == emfplus::EmfPlusGetDC;
         if (budget_.exhausted() || !playRecord(type, flags, r)) {
             return false;
@@ -55,10 +89,12 @@ bool EmfPlusPlayer::playComment(std::string_view records) {
 
 bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& r) {
     if (type == emfplus::EmfPlusHeader) {
-        const std::uint32_t dpiX = r.u32(8), dpiY = r.u32(12);
-        if (r.ok() && dpiX > 0 && dpiX < 10000 && dpiY > 0 && dpiY < 10000) {
+        const std::uint32_t dpiX = r.u32(kHeaderDpiAt), dpiY = r.u32(kHeaderDpiAt + 4);
+        if (r.ok() && dpiX > 0 && dpiX < kMaxDpi && dpiY > 0 && dpiY < kMaxDpi) {
             dpi_ = QSizeF(dpiX, dpiY);
         }
+        videoDevice_ = (r.u32(kHeaderFlagsAt) & kVideoDevice) != 0;
+        dual_ = (flags & kDual) != 0;
         active_ = true;
         return true;
     }
@@ -66,7 +102,11 @@ bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& 
         return true; // records before a header mean nothing
     }
     if (type == emfplus::EmfPlusObject) {
-        return playObject(flags, r.all());
+        if ((flags & kObjectId) >= objects_.size()) {
+            return false;
+        }
+        defineObject(flags, r.all());
+        return true;
     }
     if (type >= emfplus::EmfPlusFillRects && type <= emfplus::EmfPlusDrawImagePoints) {
         return playDrawingRecord(type, flags, r);
@@ -77,58 +117,39 @@ bool EmfPlusPlayer::playRecord(std::uint16_t type, std::uint16_t flags, Record& 
     return playStateRecord(type, flags, r);
 }
 
-bool EmfPlusPlayer::playObject(std::uint16_t flags, std::string_view data) {
-    const std::size_t id = flags & 0xFF;
-    const int type = (flags >> 8) & 0x7F;
-    if (id >= objects_.size()) {
-        return false;
+void EmfPlusPlayer::defineObject(std::uint16_t flags, std::string_view data) {
+    const std::size_t id = flags & kObjectId;
+    const int type = (flags & kObjectType) >> kObjectTypeShift;
+    if (id < objects_.size()) {
+        auto read = emfplus::readObject(type, data, budget_);
+        objects_[id] = read ? std::move(*read) : emfplus::Object{};
     }
-    std::string whole;
-    if (flags & 0x8000) { // continued: the total size, then this piece
-        MetafileReader r(data);
-        const std::uint32_t total = r.u32(0);
-        if (!r.ok() || total > kMaxObjectSize) {
-            return false;
-        }
-        pendingSize_ = total;
-        pending_.append(data.substr(4));
-        if (pending_.size() < pendingSize_) {
-            return true;
-        }
-        whole.swap(pending_);
-        data = whole;
-    } else if (!pending_.empty()) { // the last piece comes without the flag
-        pending_.append(data);
-        whole.swap(pending_);
-        data = whole;
-    }
-    pendingSize_ = 0;
-    auto read = emfplus::readObject(type, data, budget_);
-    objects_[id] = read ? std::move(*read) : emfplus::Object{};
-    return true;
 }
 
-double EmfPlusPlayer::unitToPixels(int unit) const {
+QSizeF EmfPlusPlayer::unitToPixels(int unit) const {
+    // Lengths on paper become pixels at the recording's own dpi.
+    const auto perInch = [&](double units) { return QSizeF(dpi_.width() / units, dpi_.height() / units); };
     switch (unit) {
-    case 3:
-        return dpi_.width() / 72;
-    case 4:
-        return dpi_.width();
-    case 5:
-        return dpi_.width() / 300;
-    case 6:
-        return dpi_.width() / 25.4;
-    default: // world, display and pixel units
-        return 1;
+    case emfplus::UnitDisplay: // a printer's display unit is a hundredth of an inch
+        return videoDevice_ ? QSizeF(1, 1) : perInch(100);
+    case emfplus::UnitPoint:
+        return perInch(72);
+    case emfplus::UnitInch:
+        return perInch(1);
+    case emfplus::UnitDocument:
+        return perInch(300);
+    case emfplus::UnitMillimeter:
+        return perInch(25.4);
+    default: // world and pixel units
+        return QSizeF(1, 1);
     }
 }
 
 QTransform EmfPlusPlayer::worldToTarget() const {
-    const double page = unitToPixels(state_.pageUnit) * state_.pageScale;
-    // The recording's pixels at its dpi, in the enhanced metafile's device units.
-    const QTransform pixelsToDevice = QTransform::fromScale(devicePerMm_.width() * 25.4 / dpi_.width(),
-                                                            devicePerMm_.height() * 25.4 / dpi_.height());
-    return state_.world * QTransform::fromScale(page, page) * pixelsToDevice * deviceToTarget_;
+    // A pixel of the recording is a device unit of the enhanced metafile around it: GDI+ records
+    // both through the same device, so its records and the plain ones it draws meet there.
+    const QSizeF page = unitToPixels(state_.pageUnit) * state_.pageScale;
+    return state_.world * QTransform::fromScale(page.width(), page.height()) * deviceToTarget_;
 }
 
 void EmfPlusPlayer::combineClip(const QPainterPath& targetPath, int mode) {

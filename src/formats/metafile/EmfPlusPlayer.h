@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/metafile/EmfPlusImages.h"
+#include "formats/metafile/EmfPlusObjectPieces.h"
 #include "formats/metafile/EmfPlusObjects.h"
 #include "formats/metafile/MetafileClipper.h"
 #include "formats/metafile/MetafileWorkBudget.h"
@@ -30,9 +31,10 @@ class EmfPlusPlayer {
     bool playComment(std::string_view records);
 
     // Once a header has been played, the plain records are a stand-in for the EMF+ ones and
-    // are passed over, except those drawn through a device context GDI+ handed out.
+    // are passed over, except those drawn through a device context GDI+ handed out, and, in a file
+    // that says they stand in, those after a comment whose records could not be played.
     bool active() const { return active_; }
-    bool plainRecordsDrawn() const { return !active_ || getDc_; }
+    bool plainRecordsDrawn() const { return !active_ || getDc_ || standInDrawn_; }
     // True once the drawing has done so much work that playing on would freeze the program.
     bool exhausted() const { return budget_.exhausted(); }
 
@@ -45,15 +47,16 @@ class EmfPlusPlayer {
     };
     using Record = MetafileReader;
 
+    bool playRecords(std::string_view records);
     bool playRecord(std::uint16_t type, std::uint16_t flags, Record& r);
-    bool playObject(std::uint16_t flags, std::string_view data);
+    void defineObject(std::uint16_t flags, std::string_view data);
     bool playStateRecord(std::uint16_t type, std::uint16_t flags, Record& r);
     bool playDrawingRecord(std::uint16_t type, std::uint16_t flags, Record& r);
     bool playTextRecord(std::uint16_t type, std::uint16_t flags, Record& r);
     bool playImageRecord(std::uint16_t type, std::uint16_t flags, Record& r);
 
-    // World units to device pixels of the recording, and on to the target.
-    double unitToPixels(int unit) const;
+    // A page unit in pixels of the recording, each way; world units to the target.
+    QSizeF unitToPixels(int unit) const;
     QTransform worldToTarget() const;
     void combineClip(const QPainterPath& targetPath, int mode);
     // Readies the painter for a drawing in world units; false when nothing may be drawn.
@@ -61,30 +64,37 @@ class EmfPlusPlayer {
     void end();
     const emfplus::Object* object(std::size_t id) const;
     // A brush given by the record: a colour when the flag says so, otherwise an object.
-    std::optional<emfplus::Brush> brushFor(bool isColour, std::uint32_t value) const;
-    QPen penFor(std::size_t id) const;
+    std::optional<emfplus::Brush> brushFor(bool isColour, std::uint32_t value);
+    // The object of the type a drawing uses; null, and the comment not drawn whole, without it.
+    template <class T> const T* uses(std::size_t id) {
+        const T* found = id < objects_.size() ? std::get_if<T>(&objects_[id]) : nullptr;
+        incomplete_ = incomplete_ || !found;
+        return found;
+    }
     void fill(const QPainterPath& path, const emfplus::Brush& brush);
     void stroke(const QPainterPath& path, std::size_t penId);
-    // The part of a path in world units that may be drawn with the pen (none for a fill): within
-    // reach of the target when it runs far outside, and as much as the budget pays for.
-    QPainterPath drawable(const QPainterPath& path, const QPen& pen);
+    // The part of a path in units of unit world units that may be drawn with the pen (none for a
+    // fill): within reach of the target when it runs far outside, and as much as the budget pays for.
+    QPainterPath drawable(const QPainterPath& path, const QPen& pen, double unit = 1);
     void drawBitmap(const emfplus::Image& image, const QRectF& source);
 
     QPainter& painter_;
     QTransform origin_;
     QRectF target_;
     QTransform deviceToTarget_;
-    QSizeF devicePerMm_;
-    QSizeF dpi_{96, 96};
+    QSizeF dpi_; // the recording's, as its header gives it (the device's until then)
+    bool videoDevice_ = true;
     MetafileWorkBudget& budget_;
     MetafileClipper clipper_;
     State state_;
     std::vector<std::pair<std::uint32_t, State>> saved_;
     std::array<emfplus::Object, 64> objects_;
-    std::string pending_; // an object whose data continues in the next records
-    std::uint32_t pendingSize_ = 0;
+    EmfPlusObjectPieces pieces_;
     bool active_ = false;
     bool getDc_ = false;
+    bool dual_ = false;
+    bool standInDrawn_ = false;
+    bool incomplete_ = false; // a drawing of this comment went without an object it uses
     emfplus::ImageCache images_;
 };
 

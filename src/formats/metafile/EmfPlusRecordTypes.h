@@ -76,4 +76,15 @@ enum ObjectType : int {
     ObjectTypeCustomLineCap = 9,
 };
 
+// The units of page transforms, fonts and pens.
+enum Unit : int {
+    UnitWorld = 0,
+    UnitDisplay = 1,
+    UnitPixel = 2,
+    UnitPoint = 3,
+    UnitInch = 4,
+    UnitDocument = 5,
+    UnitMillimeter = 6,
+};
+
 } // namespace velmoa::emfplus
