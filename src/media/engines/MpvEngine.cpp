@@ -84,10 +84,14 @@ MpvPlayerSettings MpvEngine::playerSettings(bool embed) const {
     return settings;
 }
 
-bool MpvEngine::embedsVideo() const {
+bool MpvEngine::onX11() const {
     // mpv embeds its video only in an X11 window (XWayland included). Without one (native Wayland)
     // it would open a window of its own, so there the picture is left out and the sound plays.
-    return outputs_ != Outputs::Null && surface_ && QGuiApplication::platformName() == QLatin1String("xcb");
+    return outputs_ != Outputs::Null && QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+bool MpvEngine::embedsVideo() const {
+    return surface_ && onX11();
 }
 
 void MpvEngine::ensureHandle() {
@@ -126,10 +130,8 @@ void MpvEngine::prepareOpening(const std::string& path) {
     if (mpv_ || headStart_) {
         return;
     }
-    // The display is given once the window is built; on X11 (where the program makes its window)
-    // the video will go into it.
-    const bool embed = outputs_ != Outputs::Null && QGuiApplication::platformName() == QLatin1String("xcb");
-    MpvPlayerSettings settings = playerSettings(embed);
+    // The display comes with the window, built meanwhile.
+    MpvPlayerSettings settings = playerSettings(onX11());
     settings.videoHeld = true;
     headStart_ = std::make_unique<MpvHeadStart>(path, settings);
 }

@@ -61,6 +61,8 @@ class MpvEngine : public QObject, public MediaDevice {
 
   private:
     MpvPlayerSettings playerSettings(bool embed) const;
+    // Whether video can go into a window of ours, and does, into the display given.
+    bool onX11() const;
     bool embedsVideo() const;
     void ensureHandle();
     // Gives the player its window and has its events come to this object.
