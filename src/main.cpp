@@ -47,8 +47,12 @@ int main(int argc, char** argv) {
     if (!files.empty()) {
         decodeAhead.prepareOpening(files.back(), {TzorvForm1::kInitialClientSize});
     }
-    // A media file among them: its engine's library (some two hundred libraries with it) loads on
-    // a thread of its own while the window is built, instead of when the file is opened.
+    MpvEngine player;
+    FluidSynthEngine synthesizer;
+    MediaDeviceSelector media(player, synthesizer);
+    // A media file among them is made ready on a thread of its own while the window is built: its
+    // engine's library (some two hundred libraries with it) loads, and a file for the general
+    // player is opened into it paused, so that its step only starts it.
     const auto firstMedia = std::find_if(files.begin(), files.end(), [](const std::string& file) {
         return viewKindFor(file) == ViewKind::Media;
     });
@@ -58,14 +62,15 @@ int main(int argc, char** argv) {
         // guards both with one lock). The screen-reader bridge starts its D-Bus thread with the
         // first widget text: that happens now, before the engine's libraries load.
         QAccessible::isActive();
-        engineLibrary =
-            std::jthread([path = *firstMedia] { MediaDeviceSelector::loadEngineLibraryFor(path); });
+        if (MediaDeviceSelector::playsOnSynthesizer(*firstMedia)) {
+            engineLibrary =
+                std::jthread([path = *firstMedia] { MediaDeviceSelector::loadEngineLibraryFor(path); });
+        } else {
+            player.prepareOpening(*firstMedia);
+        }
     }
     ViewerWindow::prepareApplication();
 
-    MpvEngine player;
-    FluidSynthEngine synthesizer;
-    MediaDeviceSelector media(player, synthesizer);
     ViewerWindow window(&media, &decodeAhead);
     TzorvForm1& zorvForm1 = window.form();
     zorvForm1.setCommandLineFiles(std::move(files));

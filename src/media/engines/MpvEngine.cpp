@@ -2,9 +2,8 @@
 
 #include "base/Failure.h"
 #include "media/engines/MediaPlaylist.h"
+#include "media/engines/MpvHeadStart.h"
 #include "media/engines/MpvLibrary.h"
-#include "media/engines/MpvLoadWatch.h"
-#include "media/engines/SoundOutput.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -12,9 +11,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
-#include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <mpv/client.h>
 
 namespace velmoa {
@@ -27,46 +24,15 @@ const MpvLibrary& mpv() {
 
 enum Observed : std::uint64_t { TimePos = 1, Duration, EofReached };
 
-// The window's words for mpv's failures; mpv's own English goes to standard error.
-const char* failureText(int error) {
-    switch (error) {
-    case MPV_ERROR_LOADING_FAILED:
-        return kCannotOpenMessage;
-    case MPV_ERROR_UNKNOWN_FORMAT:
-        return kUnknownFormatMessage;
-    case MPV_ERROR_NOTHING_TO_PLAY:
-        return kNoMediaDataMessage;
-    case MPV_ERROR_AO_INIT_FAILED:
-        return kSoundOutputMessage;
-    case MPV_ERROR_VO_INIT_FAILED:
-        return kVideoOutputMessage;
-    default:
-        return kUnknownErrorMessage;
-    }
-}
-
 // The end of the media is reported only once it is heard: until then the position stays short of
 // the last two units, where the window's timer takes the media for ended.
 constexpr std::int32_t kEndMarginMs = 2;
 
-// Longest wait for a file to load before the open gives up.
-constexpr int kOpenTimeoutMs = 10000;
 // Longest wait for mpv to unload a file.
 constexpr int kCloseTimeoutMs = 3000;
 
 // Where the video surface waits while no video is open: beside the display, so nothing of it shows.
 constexpr QRect kParkedSurface(-1, -1, 1, 1);
-
-// mpv's own words for an entry that failed go to standard error.
-void reportEntryFailure(const mpv_event& event) {
-    if (event.event_id != MPV_EVENT_END_FILE) {
-        return;
-    }
-    const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-    if (end->reason == MPV_END_FILE_REASON_ERROR) {
-        std::fprintf(stderr, "mpv: %s\n", mpv().error_string(end->error));
-    }
-}
 
 std::int32_t toMilliseconds(double seconds) {
     const double ms = std::round(seconds * 1000.0);
@@ -111,78 +77,41 @@ void MpvEngine::setDisplay(QWidget* display) {
     surface_->setGeometry(kParkedSurface);
 }
 
+MpvPlayerSettings MpvEngine::playerSettings(bool embed) const {
+    MpvPlayerSettings settings;
+    settings.null = outputs_ == Outputs::Null;
+    settings.embed = embed;
+    return settings;
+}
+
+bool MpvEngine::onX11() const {
+    // mpv embeds its video only in an X11 window (XWayland included). Without one (native Wayland)
+    // it would open a window of its own, so there the picture is left out and the sound plays.
+    return outputs_ != Outputs::Null && QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+bool MpvEngine::embedsVideo() const {
+    return surface_ && onX11();
+}
+
 void MpvEngine::ensureHandle() {
     if (mpv_) {
         return;
     }
-    if (!MpvLibrary::get()) {
-        throw Failure(kUnknownErrorMessage);
-    }
-    quietSoundLibraries();
-    mpv_ = mpv().create();
+    mpv_ = makeMpvPlayer(playerSettings(embedsVideo()));
     if (!mpv_) {
         throw Failure(kUnknownErrorMessage);
     }
-    const bool null = outputs_ == Outputs::Null;
-    // mpv embeds its video only in an X11 window (XWayland included). Without one (native Wayland)
-    // it would open a window of its own, so there the picture is left out and the sound plays.
-    const bool embed = !null && surface_ && QGuiApplication::platformName() == QLatin1String("xcb");
-    const std::string soundOutput = mpvSoundOutput(detectSoundEnvironment());
-    const std::pair<const char*, const char*> options[] = {
-        // Nothing read from or written to the user's files: no configuration, scripts, resume data.
-        {"config", "no"},
-        {"load-scripts", "no"},
-        {"ytdl", "no"},
-        {"resume-playback", "no"},
-        {"save-position-on-quit", "no"},
-        // Nothing a file names may make the viewer reach the network or another protocol: a
-        // playlist's entries are checked before they get here, and whatever a file refers to
-        // inside (nested lists, references, demuxers opening more) stays within local files.
-        {"stream-lavf-o", "protocol_whitelist=file"},
-        {"demuxer-lavf-o", "protocol_whitelist=file"},
-        {"load-unsafe-playlists", "no"},
-        {"access-references", "no"},
-        {"terminal", "no"},
-        {"input-default-bindings", "no"},
-        {"input-vo-keyboard", "no"},
-        {"input-cursor", "no"},
-        {"osc", "no"},
-        {"load-stats-overlay", "no"},
-        {"load-osd-console", "no"},
-        {"load-auto-profiles", "no"},
-        // Nothing is written over the picture: no on-screen display and no subtitles, so no font
-        // set-up either (a second fontconfig start, which held the first sound back), and no
-        // look through the file's folder for subtitle files.
-        {"osd-level", "0"},
-        {"osd-font-provider", "none"},
-        {"sub-font-provider", "none"},
-        {"sid", "no"},
-        {"sub-auto", "no"},
-        // Cover pictures of sound files are not video.
-        {"audio-display", "no"},
-        // At the end the file stays loaded, so that position and length stay readable; it is not
-        // paused there, so that the sound still buffered plays out.
-        {"keep-open", "yes"},
-        {"keep-open-pause", "no"},
-        {"idle", "yes"},
-        {"ao", null ? "null" : soundOutput.c_str()},
-        {"vo", embed ? "gpu,x11,null" : "null"},
-        {"gpu-sw", "yes"},
-        {"ao-null-untimed", null ? "yes" : "no"},
-        {"untimed", null ? "yes" : "no"},
-    };
-    for (const auto& [name, value] : options) {
-        mpv().set_option_string(mpv_, name, value);
-    }
-    if (embed) {
+    takeEvents();
+}
+
+void MpvEngine::takeEvents() {
+    if (embedsVideo()) {
         std::int64_t wid = static_cast<std::int64_t>(surface_->winId());
         mpv().set_option(mpv_, "wid", MPV_FORMAT_INT64, &wid);
     }
-    if (mpv().initialize(mpv_) < 0) {
-        mpv().terminate_destroy(mpv_);
-        mpv_ = nullptr;
-        throw Failure(kUnknownErrorMessage);
-    }
+    // A player made ahead chose no video track: now that its window is known, it may.
+    mpv().set_property_string(mpv_, "vid", "auto");
     mpv().observe_property(mpv_, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv().observe_property(mpv_, Duration, "duration", MPV_FORMAT_DOUBLE);
     mpv().observe_property(mpv_, EofReached, "eof-reached", MPV_FORMAT_FLAG);
@@ -195,6 +124,41 @@ void MpvEngine::ensureHandle() {
             }
         },
         this);
+}
+
+void MpvEngine::prepareOpening(const std::string& path) {
+    if (mpv_ || headStart_) {
+        return;
+    }
+    // The display comes with the window, built meanwhile.
+    MpvPlayerSettings settings = playerSettings(onX11());
+    settings.videoHeld = true;
+    headStart_ = std::make_unique<MpvHeadStart>(path, settings);
+}
+
+bool MpvEngine::openMadeAhead(const std::string& path) {
+    const std::unique_ptr<MpvHeadStart> headStart = std::move(headStart_);
+    std::optional<MpvHeadStart::Opened> opened = headStart->take(path);
+    if (!opened || !opened->player) {
+        return false;
+    }
+    if (opened->settings.embed != embedsVideo()) {
+        // Made for another window than the one there is: the step makes its own.
+        mpv().terminate_destroy(opened->player);
+        return false;
+    }
+    mpv_ = opened->player;
+    takeEvents();
+    pump();
+    if (opened->load.failure) {
+        // Opened again by the step, which reports the failure in its own time.
+        return false;
+    }
+    entryIds_ = opened->load.entryIds;
+    entryStarted(opened->load.loadedEntry);
+    files_ = std::move(opened->files);
+    standAtStart();
+    return true;
 }
 
 void MpvEngine::pump() {
@@ -324,6 +288,9 @@ void MpvEngine::command(std::initializer_list<const char*> words) {
 
 void MpvEngine::open(const std::string& path) {
     close();
+    if (headStart_ && openMadeAhead(path)) {
+        return;
+    }
     const MediaEntries entries = mediaEntries(path);
     ensureHandle();
     pump();
@@ -332,52 +299,17 @@ void MpvEngine::open(const std::string& path) {
 }
 
 void MpvEngine::load(const std::vector<std::string>& files) {
-    // Loaded standing still: playback starts with play().
-    mpv().set_property_string(mpv_, "pause", "yes");
     entryIds_.clear();
-    for (const std::string& file : files) {
-        const char* args[] = {"loadfile", file.c_str(), entryIds_.empty() ? "replace" : "append", nullptr};
-        mpv_node result{};
-        if (mpv().command_ret(mpv_, args, &result) < 0) {
-            command({"stop"});
-            throw Failure(kUnknownErrorMessage);
-        }
-        if (result.format == MPV_FORMAT_NODE_MAP) {
-            for (int i = 0; i < result.u.list->num; ++i) {
-                if (std::string(result.u.list->keys[i]) == "playlist_entry_id" &&
-                    result.u.list->values[i].format == MPV_FORMAT_INT64) {
-                    entryIds_.push_back(result.u.list->values[i].u.int64);
-                }
-            }
-        }
-        mpv().free_node_contents(&result);
+    const MpvLoad load = loadPaused(mpv_, files, [this](const mpv_event& event) { handle(event); });
+    if (load.failure) {
+        throw Failure(load.failure);
     }
-    if (entryIds_.size() != files.size()) {
-        command({"stop"});
-        throw Failure(kUnknownErrorMessage);
-    }
+    entryIds_ = load.entryIds;
+    entryStarted(load.loadedEntry);
+    standAtStart();
+}
 
-    // loadfile returns at once; the file is loaded (or has failed) some tens of milliseconds later.
-    MpvLoadWatch watch(entryIds_);
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        const double left = (kOpenTimeoutMs - waited.elapsed()) / 1000.0;
-        if (left <= 0) {
-            command({"stop"});
-            throw Failure(kUnknownErrorMessage);
-        }
-        const mpv_event* event = mpv().wait_event(mpv_, left);
-        handle(*event);
-        reportEntryFailure(*event);
-        if (watch.see(*event)) {
-            break;
-        }
-    }
-    if (watch.failure() != 0) {
-        command({"stop"});
-        throw Failure(failureText(watch.failure()));
-    }
+void MpvEngine::standAtStart() {
     // A device just opened stands at its start. Paused there, mpv still reports the time of the
     // first decoded frame for a moment in some containers (128 ms into a WMA).
     heldAtStart_ = true;

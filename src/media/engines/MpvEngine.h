@@ -2,11 +2,13 @@
 
 #include "media/MediaDevice.h"
 #include "media/engines/HeardPosition.h"
+#include "media/engines/MpvPlayer.h"
 
 #include <QObject>
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@ struct mpv_handle;
 struct mpv_event;
 
 namespace velmoa {
+
+class MpvHeadStart;
 
 // Sound, video and playlists through libmpv. Video is drawn into a native child of the display
 // widget, whose geometry is the display rectangle; the display becomes a window of its own, which
@@ -31,6 +35,10 @@ class MpvEngine : public QObject, public MediaDevice {
     };
     explicit MpvEngine(Outputs outputs = Outputs::Desktop);
     ~MpvEngine() override;
+
+    // Opens path ahead, paused, on a thread of its own (see MpvHeadStart): a file named at start-up
+    // is ready when its step opens it.
+    void prepareOpening(const std::string& path);
 
     void setDisplay(QWidget* display) override;
     void setEndNotification(std::function<void()> notify) override { ended_ = std::move(notify); }
@@ -52,9 +60,19 @@ class MpvEngine : public QObject, public MediaDevice {
     void pump();
 
   private:
+    MpvPlayerSettings playerSettings(bool embed) const;
+    // Whether video can go into a window of ours, and does, into the display given.
+    bool onX11() const;
+    bool embedsVideo() const;
     void ensureHandle();
+    // Gives the player its window and has its events come to this object.
+    void takeEvents();
+    // Takes over the player opened ahead; false when the step must open path itself.
+    bool openMadeAhead(const std::string& path);
     // Hands the entries to mpv, paused, and waits until the first that plays is loaded; throws.
     void load(const std::vector<std::string>& files);
+    // The device just opened, standing at its start.
+    void standAtStart();
     void handle(const mpv_event& event);
     void handleProperty(const mpv_event& event);
     void entryStarted(std::int64_t entryId);
@@ -67,6 +85,7 @@ class MpvEngine : public QObject, public MediaDevice {
     double now() const;
 
     Outputs outputs_;
+    std::unique_ptr<MpvHeadStart> headStart_;
     mpv_handle* mpv_ = nullptr;
     QWidget* display_ = nullptr;
     QWidget* surface_ = nullptr;

@@ -10,7 +10,8 @@ MpvLoadWatch::MpvLoadWatch(std::vector<std::int64_t> entries) : entries_(std::mo
 bool MpvLoadWatch::see(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE:
-        started_ = ours(static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
+        startedId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        started_ = ours(startedId_);
         return false;
     case MPV_EVENT_FILE_LOADED:
         if (started_) {

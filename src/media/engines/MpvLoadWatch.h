@@ -16,6 +16,8 @@ class MpvLoadWatch {
     bool see(const mpv_event& event);
     // mpv's error code for the last entry that failed; 0 when one loaded.
     int failure() const { return failure_; }
+    // The id of the entry that loaded; -1 before one has.
+    std::int64_t loadedEntry() const { return failure_ == 0 ? startedId_ : -1; }
 
   private:
     bool ours(std::int64_t id) const;
@@ -23,6 +25,7 @@ class MpvLoadWatch {
 
     std::vector<std::int64_t> entries_;
     bool started_ = false;
+    std::int64_t startedId_ = -1;
     bool anyEnded_ = false;
     int failure_ = MPV_ERROR_GENERIC;
 };

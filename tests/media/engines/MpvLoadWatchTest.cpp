@@ -27,6 +27,7 @@ struct WatchRow {
     std::vector<Step> steps;
     std::optional<std::size_t> decidedAt; // the step whose event ends the wait; none: still waiting
     int failure;                          // once decided
+    std::int64_t loaded = -1;             // the entry that loaded, once decided
 };
 
 // Feeds the steps one by one; returns the index of the one that ended the wait.
@@ -60,14 +61,15 @@ TEST(MpvLoadWatch, EndsOnTheFirstEntryLoadedOrOnceEveryEntryFailed) {
     const Step firstFailed{MPV_EVENT_END_FILE, kFirst, MPV_END_FILE_REASON_ERROR, MPV_ERROR_LOADING_FAILED};
     const Step secondFailed{MPV_EVENT_END_FILE, kSecond, MPV_END_FILE_REASON_ERROR, MPV_ERROR_UNKNOWN_FORMAT};
     const WatchRow rows[] = {
-        {"loaded", {startFirst, loaded}, 1, 0},
-        {"mpv's idle report of its start comes first", {idle, startFirst, loaded}, 2, 0},
+        {"loaded", {startFirst, loaded}, 1, 0, kFirst},
+        {"mpv's idle report of its start comes first", {idle, startFirst, loaded}, 2, 0, kFirst},
         {"the end of an earlier load, then idle",
          {{MPV_EVENT_END_FILE, kEarlier}, idle, startFirst, loaded},
          3,
-         0},
+         0,
+         kFirst},
         {"an earlier load's entry loading is not ours", {{MPV_EVENT_START_FILE, kEarlier}, loaded}, {}, 0},
-        {"first failed, second loaded", {startFirst, firstFailed, startSecond, loaded}, 3, 0},
+        {"first failed, second loaded", {startFirst, firstFailed, startSecond, loaded}, 3, 0, kSecond},
         {"first failed: still waiting for the second", {startFirst, firstFailed}, {}, 0},
         {"first failed, then idle: none is left",
          {startFirst, firstFailed, idle},
@@ -88,6 +90,7 @@ TEST(MpvLoadWatch, EndsOnTheFirstEntryLoadedOrOnceEveryEntryFailed) {
         EXPECT_EQ(decidedAt, row.decidedAt) << row.label;
         if (decidedAt) {
             EXPECT_EQ(watch.failure(), row.failure) << row.label;
+            EXPECT_EQ(watch.loadedEntry(), row.loaded) << row.label;
         }
     }
 }
