@@ -18,18 +18,27 @@ cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
 [ -f "$build/compile_commands.json" ] || { echo "no $build/compile_commands.json: build first"; exit 1; }
 compiled() { grep -q "\"file\": \"$PWD/$1\"" "$build/compile_commands.json"; }
-# One compiled source that includes header FILE, directly or through other headers (a few deep).
+# One compiled source that includes header FILE, directly or through other headers (a few deep);
+# nothing when none does.
 includer() {
-  local name="${1#*/}" depth="${2:-0}" f
-  # Included by its path under its top folder: "picture/X.h", "media/FakeMediaDevice.h".
-  for f in $(grep -rlF "#include \"$name\"" src tests bench fuzz --include='*.cpp' | sort); do
-    compiled "$f" && { echo "$f"; return; }
+  local header="$1" depth="${2:-0}" f found
+  # Included by its path under its top folder ("picture/X.h", "media/FakeMediaDevice.h"), or by its
+  # bare name from a file of its own folder ("EmfPlusWriter.h").
+  local by_path="#include \"${header#*/}\"" by_name="#include \"${header##*/}\"" folder="${header%/*}"
+  for f in $(users "$by_path" "$by_name" "$folder" cpp); do
+    if compiled "$f"; then echo "$f"; return 0; fi
   done
   [ "$depth" -lt 3 ] || return 0
-  for f in $(grep -rlF "#include \"$name\"" src tests bench fuzz --include='*.h' | sort); do
-    f=$(includer "$f" $((depth + 1)))
-    [ -n "$f" ] && { echo "$f"; return; }
+  for f in $(users "$by_path" "$by_name" "$folder" h); do
+    found=$(includer "$f" $((depth + 1)))
+    if [ -n "$found" ]; then echo "$found"; return 0; fi
   done
+  return 0
+}
+# users BY_PATH BY_NAME FOLDER EXT: the .EXT files holding the include BY_PATH anywhere or BY_NAME in FOLDER.
+users() {
+  { grep -rlF "$1" src tests bench fuzz --include="*.$4" || true
+    grep -lF "$2" "$3"/*."$4" 2>/dev/null || true; } | sort -u
 }
 
 # Fills chosen[] with the sources that check what changed since commit $1.
@@ -47,7 +56,7 @@ select_sources() {
       chosen["$c"]=1
     elif [ "${f%.h}" != "$f" ]; then
       c=$(includer "$f")
-      [ -n "$c" ] && chosen["$c"]=1
+      if [ -n "$c" ]; then chosen["$c"]=1; else echo "clang-tidy: no compiled source includes $f"; fi
     fi
   done
 }
