@@ -14,4 +14,6 @@ cd build-asan
 # cannot be told from ours. The fuzz targets check memory errors and growth run after run.
 export ASAN_OPTIONS="detect_leaks=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --timeout 180 --output-on-failure -j "$(nproc)"
+# The sound-server tests listen in real time, one at a time (a minute and a half here), for what the
+# plain build's run hears as well; the engine code they drive is checked here by its own tests.
+ctest --timeout 180 --output-on-failure -j "$(nproc)" --exclude-regex '^sound\.'
