@@ -6,8 +6,9 @@
 #include "platform/FailureReporter.h"
 #include "platform/FileChooser.h"
 
+#include "TemporaryFolder.h"
+
 #include <QStringList>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -65,7 +66,7 @@ class FormTest : public ::testing::Test {
     RecordingDesktop desktop;
     FakeMediaDevice media;
     std::unique_ptr<TzorvForm1> form;
-    QTemporaryDir dir;
+    TemporaryFolder dir;
 };
 
 } // namespace velmoa::testing

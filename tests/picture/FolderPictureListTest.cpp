@@ -1,6 +1,6 @@
 #include "picture/FolderPictureList.h"
+#include "TemporaryFolder.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 using namespace velmoa;
+using velmoa::testing::TemporaryFolder;
 
 namespace {
 void touch(const std::string& path) {
@@ -21,7 +22,7 @@ std::string currentDirectory() {
 } // namespace
 
 TEST(FolderPictureList, ListsPictureFilesInNaturalOrder) {
-    QTemporaryDir dir;
+    TemporaryFolder dir;
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString() + "/";
     for (const char* name :
@@ -49,7 +50,7 @@ TEST(FolderPictureList, ListsPictureFilesInNaturalOrder) {
 }
 
 TEST(FolderPictureList, ListsTheCurrentDirectoryForAnEmptyFolderPart) {
-    QTemporaryDir dir;
+    TemporaryFolder dir;
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString() + "/";
     touch(folder + "b.bmp");
@@ -63,7 +64,7 @@ TEST(FolderPictureList, ListsTheCurrentDirectoryForAnEmptyFolderPart) {
 }
 
 TEST(FolderPictureList, GivesAnEmptyListForAFolderThatCannotBeRead) {
-    QTemporaryDir dir;
+    TemporaryFolder dir;
     ASSERT_TRUE(dir.isValid());
     const std::string folder = dir.path().toStdString() + "/";
     touch(folder + "file.jpg");

@@ -1,4 +1,5 @@
 #include "media/engines/MpvEngine.h"
+#include "TemporaryFolder.h"
 #include "base/Failure.h"
 #include "media/MediaFixtures.h"
 
@@ -17,7 +18,7 @@ namespace {
 class MpvEngineTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        dir = new QTemporaryDir;
+        dir = new TemporaryFolder;
         fixtures = new MediaFixtures(*dir);
     }
     static void TearDownTestSuite() {
@@ -36,12 +37,12 @@ class MpvEngineTest : public ::testing::Test {
         return QTest::qWaitFor([&] { return ends > before; }, 20000);
     }
 
-    static QTemporaryDir* dir;
+    static TemporaryFolder* dir;
     static MediaFixtures* fixtures;
     std::unique_ptr<MpvEngine> engine;
     int ends = 0;
 };
-QTemporaryDir* MpvEngineTest::dir = nullptr;
+TemporaryFolder* MpvEngineTest::dir = nullptr;
 MediaFixtures* MpvEngineTest::fixtures = nullptr;
 
 } // namespace

@@ -1,5 +1,6 @@
 // What the real program plays, as heard on the private sound server's null sink: every sound to its
 // end, and playlists opened from their own folder by a relative name, entry after entry.
+#include "TemporaryFolder.h"
 #include "media/MediaFixtures.h"
 #include "sound/ToneAnalysis.h"
 #include "sound/Tones.h"
@@ -7,7 +8,6 @@
 #include "sound/heard/SinkRecorder.h"
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -116,7 +116,7 @@ class ListeningTest : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
     }
     std::string root() const { return dir.path().toStdString(); }
-    QTemporaryDir dir;
+    TemporaryFolder dir;
 };
 using HeardSound = ListeningTest;
 using HeardPlaylist = ListeningTest;
