@@ -10,7 +10,7 @@
 namespace velmoa::testing {
 
 std::string writeFile(const QTemporaryDir& dir, const std::string& name, const std::string& bytes) {
-    const std::string path = dir.path().toStdString() + "/" + name;
+    std::string path = dir.path().toStdString() + "/" + name;
     QFile file(QString::fromStdString(path));
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes.data(), static_cast<qint64>(bytes.size()));
@@ -21,7 +21,7 @@ std::string writeJpeg(const QTemporaryDir& dir, const std::string& name, int wid
                       Qt::GlobalColor colour) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
-    const std::string path = dir.path().toStdString() + "/" + name;
+    std::string path = dir.path().toStdString() + "/" + name;
     EXPECT_TRUE(image.save(QString::fromStdString(path), "JPEG", 95));
     return path;
 }
