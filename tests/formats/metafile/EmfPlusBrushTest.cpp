@@ -1,3 +1,4 @@
+#include "EmfPlusRecords.h"
 #include "EmfPlusWriter.h"
 #include "MetafileRendering.h"
 
@@ -5,21 +6,15 @@
 
 // Linear gradient brushes tiled over a fill larger than their rectangle.
 
+using namespace emfplus;
+
 namespace {
 
-constexpr std::uint32_t kComment = 70;
-constexpr std::uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF;
-constexpr std::uint16_t kFillRects = 0x400A;
-enum { kBrushObject = 1 };
 constexpr std::uint32_t kLinearGradient = 4;
 constexpr std::uint32_t kWithTransform = 0x02;
 enum : std::uint32_t { kTile = 0, kTileFlipX = 1, kTileFlipY = 2, kTileFlipXY = 3, kClamp = 4 };
 
 const QColor red(255, 0, 0), blue(0, 0, 255);
-
-EmfWriter picture() {
-    return EmfWriter(2645, 2645, 960, 960, 254, 254);
-}
 
 // Red to blue across x = 0..25, in the brush's own space.
 std::string gradient(std::uint32_t wrap, const std::string& transform = {}) {

@@ -1,3 +1,4 @@
+#include "EmfPlusRecords.h"
 #include "EmfPlusWriter.h"
 #include "MetafileRendering.h"
 #include "WmfWriter.h"
@@ -7,22 +8,13 @@
 // Metafiles kept as EMF+ image objects, as office programs keep charts and formulas: split over
 // continued object records and placed on a parallelogram.
 
+using namespace emfplus;
+
 namespace {
 
-constexpr std::uint32_t kComment = 70;
-constexpr std::uint16_t kDrawImagePoints = 0x401B;
-enum { kImageObject = 5 };
-enum : std::uint32_t { kWmfPlaceable = 2, kEmf = 3 };
-constexpr std::uint32_t kNoAttributes = 0xFFFFFFFF;
-constexpr std::uint32_t kUnitPixel = 2;
 constexpr std::size_t kPiece = 32; // bytes of object data a record
 
 const QColor blue(0, 0, 255), white(255, 255, 255);
-
-// 100 x 100 pixels at 96 dpi.
-EmfWriter picture() {
-    return EmfWriter(2645, 2645, 960, 960, 254, 254);
-}
 
 // A blue square filling a 10 x 10 picture, enhanced or placeable.
 std::string blueEmf() {

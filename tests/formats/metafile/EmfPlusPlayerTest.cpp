@@ -1,40 +1,14 @@
 #include "formats/metafile/EmfPlayer.h"
 
+#include "EmfPlusRecords.h"
 #include "EmfPlusWriter.h"
 #include "MetafileRendering.h"
 
 #include <gtest/gtest.h>
 
+using namespace emfplus;
+
 namespace {
-
-constexpr std::uint32_t kComment = 70;
-constexpr std::uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kGreen = 0xFF00FF00, kBlack = 0xFF000000;
-enum : std::uint16_t {
-    kGetDc = 0x4004,
-    kClear = 0x4009,
-    kFillRects = 0x400A,
-    kDrawLines = 0x400D,
-    kFillEllipse = 0x400E,
-    kFillPie = 0x4010,
-    kFillPath = 0x4014,
-    kDrawPath = 0x4015,
-    kDrawBeziers = 0x4019,
-    kDrawString = 0x401C,
-    kSave = 0x4025,
-    kRestore = 0x4026,
-    kTranslate = 0x402D,
-    kRotate = 0x402F,
-    kPageTransform = 0x4030,
-    kClipRect = 0x4032,
-    kResetClip = 0x4031,
-};
-constexpr std::uint16_t kColour = 0x8000;
-enum { kBrushObject = 1, kPenObject = 2, kPathObject = 3, kFontObject = 6 };
-
-// 100 x 100 pixels at 96 dpi, so that EMF+ pixels are the picture's pixels.
-EmfWriter picture() {
-    return EmfWriter(2645, 2645, 960, 960, 254, 254);
-}
 
 const QColor red(255, 0, 0), blue(0, 0, 255), green(0, 255, 0), white(255, 255, 255), black(0, 0, 0);
 
@@ -218,7 +192,7 @@ TEST(EmfPlusPlayer, SurvivesHostileRecords) {
          }},
         {"a continued object claiming gigabytes",
          [](EmfPlusWriter& p) {
-             p.rec(0x4008, 0x8000 | kBrushObject << 8, EmfPlusWriter::u32(0xFFFFFFF0) + "abcd");
+             p.rec(kObject, kContinued | kBrushObject << 8, EmfPlusWriter::u32(0xFFFFFFF0) + "abcd");
          }},
         {"rectangles beyond the record",
          [](EmfPlusWriter& p) {
@@ -230,7 +204,7 @@ TEST(EmfPlusPlayer, SurvivesHostileRecords) {
              for (int i = 0; i < 5000; ++i) {
                  nodes += EmfPlusWriter::u32(1);
              }
-             p.object(4, 4, nodes).rec(0x4034, 4);
+             p.object(4, 4, nodes).rec(kSetClipRegion, 4);
          }},
         {"a transform that is not a number",
          [](EmfPlusWriter& p) {
@@ -274,7 +248,7 @@ TEST(EmfPlusPlayer, DrawsImagesRegionsAndBrushKinds) {
              p.object(5, 5,
                       u32(0xDBC01002) + u32(1) + u32(2) + u32(1) + u32(8) + u32(0x0026200A) + u32(0) +
                           u32(kRed) + u32(kBlue));
-             p.rec(0x401A, 5, u32(0xFFFFFFFF) + u32(2) + rect(0, 0, 2, 1) + rect(0, 0, 100, 100));
+             p.rec(kDrawImage, 5, u32(kNoAttributes) + u32(2) + rect(0, 0, 2, 1) + rect(0, 0, 100, 100));
          },
          {{{25, 50}, red}, {{75, 50}, blue}}},
         {"an enhanced metafile drawn as an image",
@@ -284,7 +258,7 @@ TEST(EmfPlusPlayer, DrawsImagesRegionsAndBrushKinds) {
              p.object(5, 5,
                       u32(0xDBC01002) + u32(2) + u32(3) + u32(static_cast<std::uint32_t>(bytes.size())) +
                           bytes);
-             p.rec(0x401A, 5, u32(0xFFFFFFFF) + u32(2) + rect(0, 0, 10, 10) + rect(50, 0, 50, 50));
+             p.rec(kDrawImage, 5, u32(kNoAttributes) + u32(2) + rect(0, 0, 10, 10) + rect(50, 0, 50, 50));
          },
          {{{75, 25}, red}, {{25, 25}, white}, {{75, 75}, white}}},
         {"a region with a hole as the clip",
@@ -293,7 +267,7 @@ TEST(EmfPlusPlayer, DrawsImagesRegionsAndBrushKinds) {
              p.object(4, 4,
                       u32(0xDBC01002) + u32(2) + u32(4) + box + rect(0, 0, 100, 100) + box +
                           rect(25, 25, 50, 50));
-             p.rec(0x4034, 4);
+             p.rec(kSetClipRegion, 4);
              fillRect(p, kRed, 0, 0, 100, 100);
          },
          {{{10, 10}, red}, {{50, 50}, white}}},

@@ -1,3 +1,4 @@
+#include "EmfPlusRecords.h"
 #include "EmfPlusWriter.h"
 #include "MetafileRendering.h"
 
@@ -8,22 +9,11 @@
 // Where EMF+ drawings land against the plain records of the same file, whatever dpi the two
 // were recorded at.
 
+using namespace emfplus;
+
 namespace {
 
-constexpr std::uint32_t kComment = 70;
-constexpr std::uint32_t kRed = 0xFFFF0000;
-enum : std::uint16_t {
-    kGetDc = 0x4004,
-    kDrawImage = 0x401A,
-    kSetWorldTransform = 0x402A,
-    kPageTransform = 0x4030,
-};
-enum { kImageObject = 5 };
-constexpr std::uint32_t kEnhancedMetafile = 3;
 constexpr float kPixelsPerEmuAt144Dpi = 1.6e-4f; // English metric units, 914 400 an inch
-constexpr std::uint32_t kNoAttributes = 0xFFFFFFFF;
-constexpr std::uint32_t kUnitPixel = 2;
-constexpr std::uint16_t kUnitPoint = 3;
 
 const QColor red(255, 0, 0), blue(0, 0, 255), white(255, 255, 255);
 
@@ -86,7 +76,7 @@ TEST(EmfPlusScale, PixelsAreTheDevicePixelsOfThePlainRecords) {
                            EmfPlusWriter::rect(0, 0, 250000, 250000));
              EmfWriter nested = pictureAt(96, 40);
              nested.raw(kComment, inner.comment());
-             p.object(2, kImageObject, EmfPlusWriter::metafileImage(kEnhancedMetafile, nested.build()));
+             p.object(2, kImageObject, EmfPlusWriter::metafileImage(kEmf, nested.build()));
              p.rec(kDrawImage, 2,
                    u32(kNoAttributes) + u32(kUnitPixel) + EmfPlusWriter::rect(0, 0, 40, 40) +
                        EmfPlusWriter::rect(0, 0, 50, 50));

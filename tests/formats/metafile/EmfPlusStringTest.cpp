@@ -1,3 +1,4 @@
+#include "EmfPlusRecords.h"
 #include "EmfPlusWriter.h"
 #include "MetafileRendering.h"
 
@@ -6,25 +7,14 @@
 // Strings laid out in their rectangle by a font and a string format, in page units as small as
 // report writers choose them.
 
+using namespace emfplus;
+
 namespace {
 
-constexpr std::uint32_t kComment = 70;
-constexpr std::uint32_t kBlack = 0xFF000000;
-enum : std::uint16_t {
-    kDrawString = 0x401C,
-    kPageTransform = 0x4030,
-};
-enum { kFontObject = 6, kStringFormatObject = 7 };
-constexpr std::uint16_t kUnitPixel = 2;
-constexpr std::uint32_t kUnitPoint = 3;
 constexpr std::uint32_t kNoClip = 0x4000;
 // A world unit of 2/15 pixel: a 720th of an inch at 96 dpi.
 constexpr float kPageScale = 0.1333f;
 constexpr float kWorldPerPixel = 1 / kPageScale;
-
-EmfWriter picture() {
-    return EmfWriter(2645, 2645, 960, 960, 254, 254);
-}
 
 struct StringRow {
     const char* name;
