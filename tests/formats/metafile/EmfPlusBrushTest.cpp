@@ -6,7 +6,7 @@
 
 // Linear gradient brushes tiled over a fill larger than their rectangle.
 
-using namespace emfplus;
+using namespace emfplus_records;
 
 namespace {
 

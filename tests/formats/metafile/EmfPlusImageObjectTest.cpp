@@ -8,7 +8,7 @@
 // Metafiles kept as EMF+ image objects, as office programs keep charts and formulas: split over
 // continued object records and placed on a parallelogram.
 
-using namespace emfplus;
+using namespace emfplus_records;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace emfplus;
+using namespace emfplus_records;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 // The numbers of the EMF+ records and objects the tests write, as the format defines them, and the
 // picture they draw on.
-namespace emfplus {
+namespace emfplus_records {
 
 // The plain comment record that carries EMF+ records.
 constexpr std::uint32_t kComment = 70;
@@ -42,4 +42,4 @@ inline EmfWriter picture() {
     return EmfWriter(2645, 2645, 960, 960, 254, 254);
 }
 
-} // namespace emfplus
+} // namespace emfplus_records

@@ -9,7 +9,7 @@
 // Where EMF+ drawings land against the plain records of the same file, whatever dpi the two
 // were recorded at.
 
-using namespace emfplus;
+using namespace emfplus_records;
 
 namespace {
 

@@ -7,7 +7,7 @@
 // Strings laid out in their rectangle by a font and a string format, in page units as small as
 // report writers choose them.
 
-using namespace emfplus;
+using namespace emfplus_records;
 
 namespace {
 

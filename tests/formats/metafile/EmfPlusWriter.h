@@ -33,14 +33,15 @@ class EmfPlusWriter {
     // The header: dual (plain records follow as a stand-in) or EMF+ only, recorded for a video
     // display of the dpi.
     EmfPlusWriter& header(bool dual, std::uint32_t dpi = 96) {
-        return rec(emfplus::kHeader, dual ? 1 : 0, u32(0xDBC01002) + u32(1) + u32(dpi) + u32(dpi));
+        return rec(emfplus_records::kHeader, dual ? 1 : 0, u32(0xDBC01002) + u32(1) + u32(dpi) + u32(dpi));
     }
     // FillRects of one rectangle in a colour.
     EmfPlusWriter& fillRect(std::uint32_t argb, float x, float y, float w, float h) {
-        return rec(emfplus::kFillRects, emfplus::kColour, u32(argb) + u32(1) + rect(x, y, w, h));
+        return rec(emfplus_records::kFillRects, emfplus_records::kColour,
+                   u32(argb) + u32(1) + rect(x, y, w, h));
     }
     EmfPlusWriter& object(int id, int type, const std::string& data) {
-        return rec(emfplus::kObject, static_cast<std::uint16_t>(id | type << 8), data);
+        return rec(emfplus_records::kObject, static_cast<std::uint16_t>(id | type << 8), data);
     }
     // An object split into pieces of at most piece bytes over records with the continue flag, each
     // with the total size: before the data size (totalFirst) or as the first bytes of the data. The
@@ -51,17 +52,17 @@ class EmfPlusWriter {
         for (std::size_t at = 0; at < data.size(); at += piece) {
             std::string part = data.substr(at, piece);
             const bool last = at + piece >= data.size();
-            const auto flags =
-                static_cast<std::uint16_t>(id | type << 8 | (last && !lastFlagged ? 0 : emfplus::kContinued));
+            const auto flags = static_cast<std::uint16_t>(
+                id | type << 8 | (last && !lastFlagged ? 0 : emfplus_records::kContinued));
             if (last && !lastFlagged) {
-                rec(emfplus::kObject, flags, part);
+                rec(emfplus_records::kObject, flags, part);
                 continue;
             }
             while (part.size() % 4) {
                 part += '\0';
             }
             const auto size = static_cast<std::uint32_t>(16 + part.size());
-            records_ += EmfWriter::i16(emfplus::kObject) + EmfWriter::i16(flags) + u32(size) +
+            records_ += EmfWriter::i16(emfplus_records::kObject) + EmfWriter::i16(flags) + u32(size) +
                         (totalFirst ? u32(total) + u32(size - 16) : u32(size - 12) + u32(total)) + part;
         }
         return *this;
