@@ -10,12 +10,35 @@ constexpr std::uint32_t kV5HeaderBytes = 124;
 constexpr std::size_t kTypeAt = 56;
 constexpr std::size_t kEndpointsAt = 60;    // CIEXYZTRIPLE: three CIEXYZ of three FXPT2DOT30
 constexpr std::size_t kGammasAt = 96;       // three FXPT16DOT16
+constexpr std::size_t kIntentAt = 108;      // V5 only; V4 pictures are taken for photographs
 constexpr std::size_t kProfileDataAt = 112; // from the start of the header
 constexpr std::size_t kProfileSizeAt = 116;
 constexpr double kTwoDotThirty = 1 << 30;
 constexpr double kSixteenDotSixteen = 1 << 16;
 // Larger embedded profiles are not read (profiles with large tables run to a few megabytes).
 constexpr std::uint32_t kMaxProfileBytes = std::uint32_t{16} << 20;
+
+// The header's bV5Intent values (LCS_GM_*).
+enum GamutMatch : std::uint32_t {
+    Business = 1,
+    Graphics = 2,
+    Images = 4,
+    AbsoluteColorimetric = 8,
+};
+
+ColourConversion::Intent intentOf(std::uint32_t gamutMatch) {
+    using Intent = ColourConversion::Intent;
+    switch (gamutMatch) {
+    case Business:
+        return Intent::Saturation;
+    case Graphics:
+        return Intent::RelativeColorimetric;
+    case AbsoluteColorimetric:
+        return Intent::AbsoluteColorimetric;
+    default:
+        return Intent::Perceptual; // LCS_GM_IMAGES, and what unknown values fall back to
+    }
+}
 
 std::uint32_t u32(std::string_view b, std::size_t at) {
     return static_cast<std::uint32_t>(
@@ -33,6 +56,9 @@ BitmapColourSpace BitmapColourSpace::read(std::string_view bytes, std::size_t he
         return space;
     }
     space.type_ = u32(bytes, headerAt + kTypeAt);
+    if (headerSize == kV5HeaderBytes) {
+        space.intent_ = intentOf(u32(bytes, headerAt + kIntentAt));
+    }
     switch (space.type_) {
     case CalibratedRgb:
         for (std::size_t primary = 0; primary < 3; ++primary) {
@@ -77,13 +103,13 @@ std::shared_ptr<const ColourConversion> BitmapColourSpace::conversion(std::strin
     }
     switch (type_) {
     case CalibratedRgb:
-        return ColourConversion::forCalibratedRgb(calibrated_);
+        return ColourConversion::forCalibratedRgb(calibrated_, intent_);
     case EmbeddedProfile:
-        return ColourConversion::forProfile(profile, ColourConversion::Source::Rgb32);
+        return ColourConversion::forProfile(profile, ColourConversion::Source::Rgb32, intent_);
     default:
         // A linked profile names a file on the machine that wrote the bitmap: it is never opened
         // here, and the pixels are taken for sRGB like those of the other spaces.
-        return ColourConversion::forSrgb();
+        return ColourConversion::forSrgb(intent_);
     }
 }
 

@@ -41,6 +41,7 @@ class BitmapColourSpace {
   private:
     bool named_ = false;
     std::uint32_t type_ = Srgb;
+    ColourConversion::Intent intent_ = ColourConversion::Intent::Perceptual;
     ColourConversion::CalibratedRgb calibrated_;
     std::size_t profileAt_ = 0;
     std::size_t profileSize_ = 0;

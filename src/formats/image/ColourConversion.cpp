@@ -20,6 +20,7 @@ constexpr std::size_t kKeptConversions = 4;
 struct Kept {
     std::string profile;
     ColourConversion::Source source;
+    ColourConversion::Intent intent;
     std::shared_ptr<const ColourConversion> conversion;
 };
 
@@ -92,6 +93,20 @@ std::string calibratedProfile(const ColourConversion::CalibratedRgb& space) {
     return savedProfile(ProfileHandle(cmsCreateRGBProfile(&whitePoint, &triple, transfer)));
 }
 
+cmsUInt32Number lcmsIntent(ColourConversion::Intent intent) {
+    switch (intent) {
+    case ColourConversion::Intent::RelativeColorimetric:
+        return INTENT_RELATIVE_COLORIMETRIC;
+    case ColourConversion::Intent::Saturation:
+        return INTENT_SATURATION;
+    case ColourConversion::Intent::AbsoluteColorimetric:
+        return INTENT_ABSOLUTE_COLORIMETRIC;
+    case ColourConversion::Intent::Perceptual:
+        break;
+    }
+    return INTENT_PERCEPTUAL;
+}
+
 } // namespace
 
 ColourConversion::~ColourConversion() {
@@ -106,14 +121,14 @@ void ColourConversion::setDisplayProfile(std::string iccProfile) {
 }
 
 std::shared_ptr<const ColourConversion> ColourConversion::forProfile(std::string_view iccProfile,
-                                                                     Source source) {
+                                                                     Source source, Intent intent) {
     if (iccProfile.empty()) {
         return nullptr;
     }
     Cache& shared = cache();
     const std::lock_guard guard(shared.lock);
     const auto found = std::find_if(shared.kept.begin(), shared.kept.end(), [&](const Kept& kept) {
-        return kept.source == source && kept.profile == iccProfile;
+        return kept.source == source && kept.intent == intent && kept.profile == iccProfile;
     });
     if (found != shared.kept.end()) {
         Kept again = *found;
@@ -123,19 +138,20 @@ std::shared_ptr<const ColourConversion> ColourConversion::forProfile(std::string
     }
     // A profile that cannot be used is kept as such too: it is not read again for every picture.
     shared.kept.push_front(
-        {std::string(iccProfile), source, make(iccProfile, source, shared.displayProfile)});
+        {std::string(iccProfile), source, intent, make(iccProfile, source, intent, shared.displayProfile)});
     if (shared.kept.size() > kKeptConversions) {
         shared.kept.pop_back();
     }
     return shared.kept.front().conversion;
 }
 
-std::shared_ptr<const ColourConversion> ColourConversion::forCalibratedRgb(const CalibratedRgb& space) {
+std::shared_ptr<const ColourConversion> ColourConversion::forCalibratedRgb(const CalibratedRgb& space,
+                                                                           Intent intent) {
     const std::string profile = calibratedProfile(space);
-    return profile.empty() ? nullptr : forProfile(profile, Source::Rgb32);
+    return profile.empty() ? nullptr : forProfile(profile, Source::Rgb32, intent);
 }
 
-std::shared_ptr<const ColourConversion> ColourConversion::forSrgb() {
+std::shared_ptr<const ColourConversion> ColourConversion::forSrgb(Intent intent) {
     {
         Cache& shared = cache();
         const std::lock_guard guard(shared.lock);
@@ -144,10 +160,11 @@ std::shared_ptr<const ColourConversion> ColourConversion::forSrgb() {
         }
     }
     static const std::string srgb = savedProfile(openProfile({}));
-    return forProfile(srgb, Source::Rgb32);
+    return forProfile(srgb, Source::Rgb32, intent);
 }
 
 std::shared_ptr<const ColourConversion> ColourConversion::make(std::string_view iccProfile, Source source,
+                                                               Intent intent,
                                                                const std::string& displayProfile) {
     const ProfileHandle embedded = openProfile(iccProfile);
     ProfileHandle display = openProfile(displayProfile);
@@ -164,7 +181,7 @@ std::shared_ptr<const ColourConversion> ColourConversion::make(std::string_view 
     const cmsUInt32Number inLayout = source == Source::Rgb32 ? kRgb32Layout : TYPE_CMYK_8_REV;
     // No cache inside the transform: it is then safe to use from several threads at once.
     cmsHTRANSFORM transform = cmsCreateTransform(embedded.get(), inLayout, display.get(), kRgb32Layout,
-                                                 INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+                                                 lcmsIntent(intent), cmsFLAGS_NOCACHE);
     if (!transform) {
         return nullptr;
     }

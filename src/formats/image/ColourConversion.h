@@ -18,6 +18,13 @@ class ColourConversion {
         Rgb32,         // QImage::Format_RGB32 rows, converted in place
         InvertedCmyk8, // four bytes a pixel, 255 meaning no ink (Adobe's CMYK JPEGs)
     };
+    // What the conversion keeps of colours outside the display's gamut, as the picture asks.
+    enum class Intent {
+        Perceptual,           // the whole gamut squeezed in: photographs
+        RelativeColorimetric, // colours inside kept exactly, those outside clipped: graphics
+        Saturation,           // vivid colours: charts
+        AbsoluteColorimetric, // also the paper's white kept: proofs
+    };
 
     ~ColourConversion();
     ColourConversion(const ColourConversion&) = delete;
@@ -30,7 +37,8 @@ class ColourConversion {
     // The conversion from a picture's embedded profile to the display's; null when the profile is
     // missing, cannot be read, or does not fit the pixels (a CMYK profile for RGB pixels...).
     // Conversions are kept for the profiles last asked for, as a folder's pictures share theirs.
-    static std::shared_ptr<const ColourConversion> forProfile(std::string_view iccProfile, Source source);
+    static std::shared_ptr<const ColourConversion> forProfile(std::string_view iccProfile, Source source,
+                                                              Intent intent = Intent::Perceptual);
 
     // An RGB space given by the CIE XYZ of its primaries at full strength (their sum being its
     // white) and each channel's gamma, as a calibrated bitmap header describes it.
@@ -40,10 +48,11 @@ class ColourConversion {
     };
     // The conversion of Rgb32 pixels in that space to the display's; null when the space cannot
     // be one (zero primaries, as some writers leave them, or no gamma).
-    static std::shared_ptr<const ColourConversion> forCalibratedRgb(const CalibratedRgb& space);
+    static std::shared_ptr<const ColourConversion> forCalibratedRgb(const CalibratedRgb& space,
+                                                                    Intent intent = Intent::Perceptual);
 
     // The conversion of Rgb32 pixels said to be sRGB; null when the display is sRGB too.
-    static std::shared_ptr<const ColourConversion> forSrgb();
+    static std::shared_ptr<const ColourConversion> forSrgb(Intent intent = Intent::Perceptual);
 
     // Converts one row of width pixels; for Rgb32, in and out may be the same row.
     void convertRow(const void* in, QRgb* out, int width) const;
@@ -51,7 +60,7 @@ class ColourConversion {
   private:
     ColourConversion(void* transform, Source source) : transform_(transform), source_(source) {}
     static std::shared_ptr<const ColourConversion> make(std::string_view iccProfile, Source source,
-                                                        const std::string& displayProfile);
+                                                        Intent intent, const std::string& displayProfile);
 
     void* transform_; // cmsHTRANSFORM
     Source source_;

@@ -26,8 +26,15 @@ constexpr std::uint32_t kPixelBytes = kWidth * 3 * kHeight;
 using Endpoints = std::array<cmsCIEXYZ, 3>;
 
 // The colour space fields of a V5 header (a V4 header keeps those up to the gammas).
+// The header's rendering intents (LCS_GM_*).
+constexpr std::uint32_t kSaturation = 1;
+constexpr std::uint32_t kRelativeColorimetric = 2;
+constexpr std::uint32_t kPerceptual = 4;
+constexpr std::uint32_t kAbsoluteColorimetric = 8;
+
 std::string fields(std::uint32_t type, const Endpoints& endpoints = {}, double gamma = 0,
-                   std::uint32_t profileAt = 0, std::uint32_t profileSize = 0) {
+                   std::uint32_t profileAt = 0, std::uint32_t profileSize = 0,
+                   std::uint32_t intent = kPerceptual) {
     std::string out = le32(type);
     for (const cmsCIEXYZ& xyz : endpoints) {
         for (const double v : {xyz.X, xyz.Y, xyz.Z}) {
@@ -35,9 +42,8 @@ std::string fields(std::uint32_t type, const Endpoints& endpoints = {}, double g
         }
     }
     const std::string fixedGamma = le32(static_cast<std::uint32_t>(std::lround(std::ldexp(gamma, 16))));
-    constexpr std::uint32_t kPerceptual = 4; // LCS_GM_IMAGES
-    return out + fixedGamma + fixedGamma + fixedGamma + le32(kPerceptual) + le32(profileAt) +
-           le32(profileSize) + le32(0);
+    return out + fixedGamma + fixedGamma + fixedGamma + le32(intent) + le32(profileAt) + le32(profileSize) +
+           le32(0);
 }
 
 // The primaries of a profile written from a gamut, as XYZ a calibrated header gives them.
@@ -219,4 +225,37 @@ TEST(BitmapColourSpace, ABitmapIsShownInTheDisplaysColoursOfTheSpaceItsHeaderNam
         }
     }
     ColourConversion::setDisplayProfile({});
+}
+
+TEST(BitmapColourSpace, TheHeadersRenderingIntentChoosesTheProfilesTable) {
+    // The perceptual table reads the numbers as ROMM RGB, the colorimetric one as sRGB: ROMM's
+    // numbers for red show red by the one and stay as they are by the other.
+    const std::string romm = profileOf(kRommRgb);
+    const std::string byIntent = profileByIntent(romm, srgbProfile());
+    const QRgb red = qRgb(255, 0, 0);
+    const QRgb rommRed = inProfile(red, romm);
+    ASSERT_FALSE(near(rommRed, red, 40));
+    struct Row {
+        const char* label;
+        std::uint32_t intent;
+        QRgb shown;
+    };
+    const Row rows[] = {
+        {"images", kPerceptual, red},
+        {"graphics", kRelativeColorimetric, rommRed},
+        {"absolute colorimetric", kAbsoluteColorimetric, rommRed},
+        {"business, for which the profile has no table of its own", kSaturation, red},
+        {"an intent of no known kind", 3, red},
+    };
+    const std::uint32_t afterPixels = kV5 + kPixelBytes;
+    const auto profileSize = static_cast<std::uint32_t>(byIntent.size());
+    for (const Row& row : rows) {
+        const Dib dib =
+            solid(kV5, rommRed,
+                  fields(BitmapColourSpace::EmbeddedProfile, {}, 0, afterPixels, profileSize, row.intent),
+                  byIntent);
+        const QRgb shown = BitmapDecoder::decodeFile(bmpFile(dib)).pixel(kWidth / 2, kHeight / 2);
+        EXPECT_TRUE(near(shown, row.shown, kProfileLevels))
+            << row.label << ": shown " << std::hex << shown << ", expected " << row.shown;
+    }
 }

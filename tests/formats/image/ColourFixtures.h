@@ -23,6 +23,13 @@ std::string profileOf(const Gamut& gamut);
 // The same with another tone curve than the gamut's gamma (the sRGB curve, say).
 std::string profileOf(const Gamut& gamut, cmsToneCurve* curve);
 
+// The sRGB profile as Little CMS writes it.
+std::string srgbProfile();
+
+// A table-based RGB profile whose perceptual table is the first profile's and whose colorimetric
+// table is the second's, as a printer's or proofing profile differs by rendering intent.
+std::string profileByIntent(const std::string& perceptual, const std::string& colorimetric);
+
 // The numbers that show the sRGB colour in the profile's space.
 QRgb inProfile(QRgb srgb, const std::string& profileBytes);
 
