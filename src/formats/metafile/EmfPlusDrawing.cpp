@@ -15,6 +15,9 @@ namespace {
 // Metafiles drawn as images inside metafiles, at most this deep below the picture: each level
 // multiplies the draws of the one inside it.
 constexpr int kMaxNesting = 2;
+// The resolution a plain metafile image, which carries no box of its own, is taken to have.
+constexpr int kImagePixelsPerInch = 96;
+constexpr double kMaxImageBoxSide = 0x7FFF; // a metafile box's coordinates are 16-bit
 // The widest pen Qt draws with, in the units it is given.
 constexpr double kMaxPenWidth = 1000;
 // How far beyond its path a pen may draw, in its widths: mitres and anchor caps.
@@ -61,6 +64,20 @@ QPainterPath arcPath(const QRectF& rect, double start, double sweep, bool pie) {
         path.closeSubpath();
     }
     return path;
+}
+
+// A metafile image's header: its placeable header, or for a plain metafile a box of the source
+// rectangle's size in pixels, so that the window the file sets fills the rectangle it is drawn in.
+std::optional<WmfPlayer::Header> wmfImageHeader(std::string_view bytes, const QRectF& source) {
+    if (auto placed = WmfPlayer::readHeader(bytes)) {
+        return placed;
+    }
+    const auto side = [](double length) {
+        return std::isfinite(length)
+                   ? static_cast<int>(std::clamp(std::round(std::abs(length)), 1.0, kMaxImageBoxSide))
+                   : 1;
+    };
+    return WmfPlayer::readBareHeader(bytes, side(source.width()), side(source.height()), kImagePixelsPerInch);
 }
 
 } // namespace
@@ -315,7 +332,7 @@ bool EmfPlusPlayer::playImageRecord(std::uint16_t type, std::uint16_t flags, Rec
             if (const auto header = EmfPlayer::readHeader(bytes)) {
                 EmfPlayer(bytes, *header, &budget_).play(painter_, source);
             }
-        } else if (const auto header = WmfPlayer::readHeader(bytes)) {
+        } else if (const auto header = wmfImageHeader(bytes, source)) {
             WmfPlayer(bytes, *header, &budget_).play(painter_, source);
         }
         --nesting;

@@ -16,16 +16,25 @@ constexpr std::size_t kPiece = 32; // bytes of object data a record
 
 const QColor blue(0, 0, 255), white(255, 255, 255);
 
-// A blue square filling a 10 x 10 picture, enhanced or placeable.
+// A blue square filling a 10 x 10 picture, enhanced, placeable or plain.
 std::string blueEmf() {
     EmfWriter w(999, 999, 100, 100, 100, 100);
     w.rec(39, {1, 0, 0xFF0000, 0}).rec(37, {1}).rec(38, {2, 5, 0, 0, 0}).rec(37, {2}).rec(43, {0, 0, 10, 10});
     return w.build();
 }
-std::string blueWmf() {
+WmfWriter blueWmf() {
     WmfWriter w(0, 0, 10, 10, 96);
     w.rec(0x02FC, {0, 0, 0xFF, 0}).rec(0x012D, {0}).rec(0x041B, {10, 10, 0, 0});
-    return w.build();
+    return w;
+}
+// A plain metafile sets its own window, which fills the rectangle it is drawn in.
+std::string blueWmfWindow() {
+    WmfWriter w(0, 0, 1, 1, 96);
+    w.rec(0x020C, {1000, 1000}) // SETWINDOWEXT, y then x
+        .rec(0x02FC, {0, 0, 0xFF, 0})
+        .rec(0x012D, {0})
+        .rec(0x041B, {1000, 1000, 0, 0});
+    return w.bare();
 }
 
 struct ImageRow {
@@ -44,8 +53,11 @@ TEST(EmfPlusImageObject, ContinuedMetafileImagesAreDrawnOnTheirParallelogram) {
         {"an enhanced metafile, the total before the data size", kEmf, blueEmf(), true, false},
         {"an enhanced metafile, the total in the data, every piece flagged", kEmf, blueEmf(), false, true},
         {"an enhanced metafile, the total in the data", kEmf, blueEmf(), false, false},
-        {"a placeable metafile, the total before the data size", kWmfPlaceable, blueWmf(), true, false},
-        {"a placeable metafile, every piece flagged", kWmfPlaceable, blueWmf(), true, true},
+        {"a placeable metafile, the total before the data size", kWmfPlaceable, blueWmf().build(), true,
+         false},
+        {"a placeable metafile, every piece flagged", kWmfPlaceable, blueWmf().build(), true, true},
+        {"a plain metafile in pixels", kWmf, blueWmf().bare(), true, false},
+        {"a plain metafile setting its window", kWmf, blueWmfWindow(), true, false},
     };
     for (const ImageRow& row : rows) {
         EmfPlusWriter plus;

@@ -30,7 +30,7 @@ constexpr std::uint16_t kColour = 0x8000, kContinued = 0x8000;
 // Units of page transforms, fonts and images.
 constexpr std::uint32_t kUnitPixel = 2, kUnitPoint = 3;
 // The metafile types of image objects.
-constexpr std::uint32_t kWmfPlaceable = 2, kEmf = 3;
+constexpr std::uint32_t kWmf = 1, kWmfPlaceable = 2, kEmf = 3;
 // A DrawImage's "no image attributes object".
 constexpr std::uint32_t kNoAttributes = 0xFFFFFFFF;
 

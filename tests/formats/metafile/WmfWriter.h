@@ -52,9 +52,11 @@ class WmfWriter {
         return word(1) + word(9) + word(0x300) + dword(static_cast<std::uint32_t>((18 + recordBytes) / 2)) +
                word(objects_) + dword(0) + word(0);
     }
-    std::string build(bool withEof = true) const {
+    std::string build(bool withEof = true) const { return placeableHeader() + bare(withEof); }
+    // Without the placeable header, as documents and EMF+ images embed a metafile.
+    std::string bare(bool withEof = true) const {
         const std::string records = records_ + (withEof ? dword(3) + word(0) : std::string());
-        return placeableHeader() + standardHeader(records.size()) + records;
+        return standardHeader(records.size()) + records;
     }
 
   private:
