@@ -61,21 +61,6 @@ RtfFrameGrid::RtfFrameGrid(const QTextCursor& at, const RtfPage& page) : at_(at)
 
 RtfFrameGrid::~RtfFrameGrid() = default;
 
-std::vector<int> RtfFrameGrid::edgesOf(const std::vector<Row>& rows, const Row& more) {
-    std::vector<int> edges;
-    const auto add = [&edges](const Row& row) {
-        for (const Frame& frame : row) {
-            edges.push_back(frame.left);
-            edges.push_back(frame.left + frame.width);
-        }
-    };
-    std::for_each(rows.begin(), rows.end(), add);
-    add(more);
-    std::sort(edges.begin(), edges.end());
-    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
-    return edges;
-}
-
 int RtfFrameGrid::columnTwips() const {
     const int paper = clampInt(page_.width, kMinColumnTwips, kMaxTwips);
     return std::max(kMinColumnTwips, paper - clampInt(page_.leftMargin, 0, kMaxTwips) -
@@ -109,18 +94,22 @@ int RtfFrameGrid::leftOf(const RtfFramePlace& place, int width) const {
     return twipsToPixels(std::max(twips, 0));
 }
 
-bool RtfFrameGrid::fitsInRow(const Frame& frame) const {
-    if (row_.empty()) {
-        return true;
-    }
-    if (static_cast<int>(row_.size()) >= kMaxFramesPerRow || !onSameLine(row_.front().place, frame.place)) {
-        return false;
-    }
+int RtfFrameGrid::openRight(const Frame& frame) const {
+    return frame.left + std::max(twipsToPixels(columnTwips()) - frame.left, kMinOpenWidth);
+}
+
+RtfFrameGrid::Row& RtfFrameGrid::rowFor(const Frame& frame) {
     // Frames that overlap cannot stand side by side: the later one goes under.
     const auto right = [](const Frame& f) { return f.left + std::max(f.width, 1); };
-    return std::none_of(row_.begin(), row_.end(), [&](const Frame& other) {
-        return frame.left < right(other) && other.left < right(frame);
-    });
+    for (Row& row : rows_) {
+        if (static_cast<int>(row.size()) < kMaxFramesPerRow && onSameLine(row.front().place, frame.place) &&
+            std::none_of(row.begin(), row.end(), [&](const Frame& other) {
+                return frame.left < right(other) && other.left < right(frame);
+            })) {
+            return row;
+        }
+    }
+    return rows_.emplace_back();
 }
 
 QTextDocument& RtfFrameGrid::addFrame(const RtfFramePlace& place) {
@@ -130,45 +119,48 @@ QTextDocument& RtfFrameGrid::addFrame(const RtfFramePlace& place) {
     frame.width = widthTwips > 0 ? std::max(1, twipsToPixels(widthTwips)) : 0;
     frame.left = leftOf(place, widthTwips);
     frame.text = std::make_unique<QTextDocument>();
-    if (!fitsInRow(frame)) {
-        endRow();
-    }
-    row_.push_back(std::move(frame));
-    return *row_.back().text;
-}
-
-void RtfFrameGrid::endRow() {
-    if (row_.empty()) {
-        return;
-    }
-    std::stable_sort(row_.begin(), row_.end(),
-                     [](const Frame& a, const Frame& b) { return a.left < b.left; });
-    // Frames without a width reach the next frame, or the column's right edge.
-    const int column = twipsToPixels(columnTwips());
-    for (std::size_t i = 0; i < row_.size(); ++i) {
-        Frame& frame = row_[i];
-        if (frame.width == 0) {
-            frame.width = i + 1 < row_.size() ? row_[i + 1].left - frame.left
-                                              : std::max(column - frame.left, kMinOpenWidth);
-        }
-    }
-    // The grid's columns are the edges of all its frames: a row that would make it too wide or too
-    // long to lay out in one go starts a grid of its own.
-    const auto columns = static_cast<int>(edgesOf(rows_, row_).size()) - 1;
-    const auto cells = static_cast<long long>(rows_.size() + 1) * columns;
-    if (!rows_.empty() && (columns > kMaxColumns || cells > RtfBudget::kMaxCellsPerTable)) {
+    // The grid's columns lie between the edges of its frames (a frame without a width ends at the
+    // next frame's left edge, or at its open right): a frame that would make the grid too wide or
+    // too long to lay out in one go starts a grid of its own.
+    const int right = frame.width > 0 ? frame.left + frame.width : openRight(frame);
+    const auto columns = static_cast<long long>(edges_.size() + 2) - 1;
+    if (!rows_.empty() && (columns > kMaxColumns || static_cast<long long>(rows_.size() + 1) * columns >
+                                                        RtfBudget::kMaxCellsPerTable)) {
         placeRows();
     }
-    rows_.push_back(std::move(row_));
-    row_.clear();
+    edges_.insert(frame.left);
+    edges_.insert(right);
+    Row& row = rowFor(frame);
+    row.push_back(std::move(frame));
+    return *row.back().text;
 }
 
-void RtfFrameGrid::placeRows() {
-    if (rows_.empty()) {
-        return;
+void RtfFrameGrid::settle(Row& row) const {
+    std::stable_sort(row.begin(), row.end(), [](const Frame& a, const Frame& b) { return a.left < b.left; });
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        Frame& frame = row[i];
+        if (frame.width == 0) {
+            frame.width = (i + 1 < row.size() ? row[i + 1].left : openRight(frame)) - frame.left;
+        }
     }
-    const std::vector<int> edges = edgesOf(rows_, {});
+}
 
+void RtfFrameGrid::sortRows() {
+    // Rows placed on the same reference read top to bottom; else in the order the file gives them.
+    const RtfFramePlace& top = rows_.front().front().place;
+    const bool comparable = top.verticalAnchor != RtfFramePlace::VerticalAnchor::Paragraph &&
+                            std::all_of(rows_.begin(), rows_.end(), [&top](const Row& row) {
+                                const RtfFramePlace& place = row.front().place;
+                                return place.verticalAnchor == top.verticalAnchor &&
+                                       place.verticalAlign == RtfFramePlace::VerticalAlign::At;
+                            });
+    if (comparable) {
+        std::stable_sort(rows_.begin(), rows_.end(),
+                         [](const Row& a, const Row& b) { return a.front().place.y < b.front().place.y; });
+    }
+}
+
+QTextTableFormat RtfFrameGrid::tableFormat(const std::vector<int>& edges) const {
     QTextTableFormat format;
     format.setBorder(0);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
@@ -187,38 +179,58 @@ void RtfFrameGrid::placeRows() {
     } else {
         format.setLeftMargin(edges.front());
     }
+    return format;
+}
 
-    QTextTable* table =
-        at_.insertTable(static_cast<int>(rows_.size()), static_cast<int>(widths.size()), format);
-    for (std::size_t r = 0; r < rows_.size(); ++r) {
-        const int row = static_cast<int>(r);
-        for (const Frame& frame : rows_[r]) {
-            const int column = indexOf(edges, frame.left);
-            const int span = indexOf(edges, frame.left + frame.width) - column;
-            if (span > 1) {
-                table->mergeCells(row, column, 1, span);
-            }
-            const QTextTableCell cell = table->cellAt(row, column);
-            QTextCursor text = cell.firstCursorPosition();
-            // The fragment's first paragraph joins the cell's own, which keeps its format: give it the
-            // frame's.
-            text.setBlockFormat(frame.text->firstBlock().blockFormat());
-            text.insertFragment(QTextDocumentFragment(frame.text.get()));
-            if (frame.place.width <= 0 && textAlignment(frame.place) != Qt::Alignment{}) {
-                text.setPosition(cell.firstCursorPosition().position());
-                text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
-                QTextBlockFormat aligned;
-                aligned.setAlignment(textAlignment(frame.place));
-                text.mergeBlockFormat(aligned);
-            }
+void RtfFrameGrid::fillCell(QTextTable& table, int row, const std::vector<int>& edges, const Frame& frame) {
+    const int column = indexOf(edges, frame.left);
+    const int span = indexOf(edges, frame.left + frame.width) - column;
+    if (span > 1) {
+        table.mergeCells(row, column, 1, span);
+    }
+    const QTextTableCell cell = table.cellAt(row, column);
+    QTextCursor text = cell.firstCursorPosition();
+    // The fragment's first paragraph joins the cell's own, which keeps its format: give it the frame's.
+    text.setBlockFormat(frame.text->firstBlock().blockFormat());
+    text.insertFragment(QTextDocumentFragment(frame.text.get()));
+    const Qt::Alignment side = textAlignment(frame.place);
+    if (frame.place.width <= 0 && side != Qt::Alignment{}) {
+        text.setPosition(cell.firstCursorPosition().position());
+        text.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        QTextBlockFormat aligned;
+        aligned.setAlignment(side);
+        text.mergeBlockFormat(aligned);
+    }
+}
+
+void RtfFrameGrid::placeRows() {
+    if (rows_.empty()) {
+        return;
+    }
+    std::vector<int> edges;
+    for (Row& row : rows_) {
+        settle(row);
+        for (const Frame& frame : row) {
+            edges.push_back(frame.left);
+            edges.push_back(frame.left + frame.width);
+        }
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    sortRows();
+    QTextTable* table = at_.insertTable(static_cast<int>(rows_.size()), static_cast<int>(edges.size()) - 1,
+                                        tableFormat(edges));
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        for (const Frame& frame : rows_[row]) {
+            fillCell(*table, static_cast<int>(row), edges, frame);
         }
     }
     at_.setPosition(table->lastPosition() + 1);
     rows_.clear();
+    edges_.clear();
 }
 
 QTextCursor RtfFrameGrid::finish() {
-    endRow();
     placeRows();
     return at_;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QTextCursor>
+#include <QTextFormat>
 #include <memory>
+#include <set>
 #include <vector>
 
 class QTextDocument;
+class QTextTable;
 
 namespace velmoa {
 
@@ -45,10 +48,10 @@ struct RtfPage {
 
 // Gathers the frames of consecutive positioned paragraphs and lays them out in the one scrolled
 // column as borderless tables: frames on the same line make a row, side by side in the order of
-// their x, gaps between them kept as empty cells; rows one after another make a grid whose columns
-// are the edges of all its frames, so that frames at the same x line up. A lone frame keeps its
-// width and its offset from the column's left edge. Grids too wide or too long to lay out in one
-// go go on as further tables.
+// their x, gaps between them kept as empty cells, whatever order the file gives them in; rows, top
+// to bottom where their places tell, make a grid whose columns are the edges of all its frames, so
+// that frames at the same x line up. A lone frame keeps its width and its offset from the column's
+// left edge. Grids too wide or too long to lay out in one go go on as further tables.
 class RtfFrameGrid {
   public:
     // The grid's tables go at `at`, in the main document.
@@ -70,23 +73,29 @@ class RtfFrameGrid {
         RtfFramePlace place;
         std::unique_ptr<QTextDocument> text;
         int left = 0;  // pixels from the column's left edge
-        int width = 0; // pixels; 0 until the row is complete, for frames without a width of their own
+        int width = 0; // pixels; 0 for frames without a width of their own until the grid is placed
     };
     using Row = std::vector<Frame>;
 
-    // The sorted edges (pixels) of the frames of `rows` and `more`: the grid's column lines.
-    static std::vector<int> edgesOf(const std::vector<Row>& rows, const Row& more);
     int columnTwips() const; // the width of the page's text column
     // Pixels from the column's left edge to a frame of a width (twips) placed there.
     int leftOf(const RtfFramePlace& place, int width) const;
-    bool fitsInRow(const Frame& frame) const;
-    void endRow();
+    // The right edge that a frame without a width reaches when nothing stands to its right.
+    int openRight(const Frame& frame) const;
+    // The row on the frame's line with room for it; a new row when none has.
+    Row& rowFor(const Frame& frame);
+    // Sorts a row by x and gives its frames without a width the room up to the next frame.
+    void settle(Row& row) const;
+    void sortRows();
+    QTextTableFormat tableFormat(const std::vector<int>& edges) const;
+    static void fillCell(QTextTable& table, int row, const std::vector<int>& edges, const Frame& frame);
     void placeRows();
 
     QTextCursor at_;
     RtfPage page_;
-    std::vector<Row> rows_; // complete, waiting for their table
-    Row row_;               // being gathered
+    std::vector<Row> rows_; // gathered, in the order their first frames came
+    // Every edge the gathered frames can have once settled: bounds the grid's columns.
+    std::set<int> edges_;
 };
 
 } // namespace velmoa

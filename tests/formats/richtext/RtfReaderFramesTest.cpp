@@ -66,10 +66,11 @@ QStringList describe(const QTextDocument& document) {
     return lines;
 }
 
-QStringList shown(const std::string& rtf) {
+// The description's lines one after another, readable in a failure's message.
+std::string shown(const std::string& rtf) {
     QTextDocument read;
     EXPECT_TRUE(readRtf(rtf, read, QTextCharFormat()));
-    return describe(read);
+    return describe(read).join(QStringLiteral(" ; ")).toStdString();
 }
 
 } // namespace
@@ -89,6 +90,13 @@ TEST(RtfReaderFrames, LaysFramesOutAsAGridInTheColumn) {
              frame(2160, 1080, 2880, "Kobe") + frame(0, 1440, 1440, "Date") +
              frame(2160, 1440, 2880, "1 May"),
          {"at 0 widths 96 48 192", "Name||Taro", "Town||Kobe", "Date||1 May"}},
+        {"a form written column by column",
+         frame(0, 720, 1440, "Name") + frame(0, 1080, 1440, "Town") + frame(2160, 720, 2880, "Taro") +
+             frame(2160, 1080, 2880, "Kobe"),
+         {"at 0 widths 96 48 192", "Name||Taro", "Town||Kobe"}},
+        {"rows written bottom up read top down",
+         frame(0, 1080, 1440, "Second") + frame(1440, 720, 1440, "First"),
+         {"at 0 widths 96 96", "|First", "Second|"}},
         {"rows whose frames start at different places",
          frame(0, 0, 2880, "Wide") + frame(1440, 400, 1440, "Inset") + frame(0, 800, 1440, "A") +
              frame(2880, 800, 1440, "B"),
@@ -137,7 +145,8 @@ TEST(RtfReaderFrames, LaysFramesOutAsAGridInTheColumn) {
          {"The start"}},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(shown(document(row.body)), row.expected) << row.name;
+        EXPECT_EQ(shown(document(row.body)), row.expected.join(QStringLiteral(" ; ")).toStdString())
+            << row.name;
     }
 }
 
@@ -171,7 +180,25 @@ TEST(RtfReaderFrames, HostileFramesStayWithinBounds) {
          {"at 0 widths 96", "Squeezed"}},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(shown(document(row.body)), row.expected) << row.name;
+        EXPECT_EQ(shown(document(row.body)), row.expected.join(QStringLiteral(" ; ")).toStdString())
+            << row.name;
+    }
+
+    // Every cut-off prefix of frames mixed with tables, text boxes and cells reads.
+    const std::string mixed =
+        document(frame(2160, 0, 2880, "Field") +
+                 "\\pard\\posx0\\posy0\\absw1440 A{\\shp{\\*\\shpinst{\\shptxt\\pard Boxed\\par}}}"
+                 "\\cell\\row\\par\\trowd\\tposxc\\cellx1000\\pard\\intbl\\posx5 "
+                 "c\\cell\\row\\pard\\posyb\\posxo Low\\par");
+    for (std::size_t cut = 5; cut < mixed.size(); ++cut) {
+        QTextDocument prefix;
+        ASSERT_TRUE(readRtf(mixed.substr(0, cut), prefix, QTextCharFormat())) << cut;
+    }
+    QTextDocument whole;
+    ASSERT_TRUE(readRtf(mixed, whole, QTextCharFormat()));
+    for (const char* text : {"Field", "A", "Boxed", "c", "Low"}) {
+        EXPECT_FALSE(whole.find(QString::fromLatin1(text), 0, QTextDocument::FindWholeWords).isNull())
+            << text;
     }
 
     // Thousands of frames: on one line, along a diagonal, and one a line; each table stays within
