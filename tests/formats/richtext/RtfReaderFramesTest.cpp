@@ -136,6 +136,11 @@ TEST(RtfReaderFrames, LaysFramesOutAsAGridInTheColumn) {
         {"a positioned table keeps its layout at its offset",
          "\\trowd\\tphmrg\\tposx1440\\cellx1500\\cellx3000\\pard\\intbl A\\cell B\\cell\\row",
          {"at 96 widths 100 100", "A|B"}},
+        {"positioned tables on the page, centred, and a plain row after them",
+         "\\trowd\\tphpg\\tposx2520\\cellx1500\\pard\\intbl P\\cell\\row\\pard Gap\\par"
+         "\\trowd\\tposxc\\cellx1500\\pard\\intbl C\\cell\\row\\pard Gap\\par\\trowd\\cellx1500\\pard\\intbl "
+         "N\\cell\\row",
+         {"at 48 widths 100", "P", "Gap", "at centre widths 100", "C", "Gap", "at 0 widths 100", "N"}},
         {"words of wrapping and locking",
          "\\pard\\pvpg\\phmrg\\posx1440\\posy720\\absw3000\\absh-300\\abslock1\\dxfrtext180 One\\par"
          "\\pard\\pvpg\\phmrg\\posx1440\\posy1000\\absw3000\\nowrap\\overlay{\\*\\flymaincnt1}two\\par",
