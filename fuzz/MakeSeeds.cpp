@@ -157,6 +157,10 @@ void documents(Seeds& s) {
         R"({\rtf1{\stylesheet{\s1 Heading;}}\trowd\cellx1000\cellx2000 a\cell b\cell\row)"
         R"(\trowd\cellx1500 c\cell\row\pard\super 2\nosupersp\sub 3\nosupersp\par})",
         R"({\rtf1{\pict\pngblip\picw2\pich2\picwgoal300\pichgoal300 89504e470d0a1a0a}\tab\emdash\bullet{\*\unknown x}\par})",
+        // A form of positioned frames: labels and fields side by side, a centred note, a placed table.
+        R"({\rtf1\paperw11906\margl1440\margr1440\pard\phmrg\pvmrg\posx1800\posy720\absw2600 Field\par)"
+        R"(\pard\phmrg\pvmrg\posx0\posy720\absw1700\dxfrtext180 Label\par\pard\phpg\posx1440\posy1100\absh-300 )"
+        R"(Name\par\pard\posxc\posy1500\absw4000\qc Note\par\trowd\tposx720\cellx2000\pard\intbl\posx9 c\cell\row})",
     };
     s["text"] = {
         "plain ASCII text\r\nwith two lines\n",

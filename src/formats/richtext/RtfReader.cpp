@@ -191,6 +191,7 @@ void RtfReader::finish() {
     }
     endTextBox();
     placeTextBoxes();
+    endFrames();
     finished_ = true;
 }
 
@@ -439,7 +440,7 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
     } else if (word == "row") {
         endRow();
     } else if (applyTableWord(word, param) || applyCharWord(word, hasParam, param) ||
-               applyParaWord(word, hasParam, param)) {
+               applyParaWord(word, hasParam, param) || applyFrameWord(word, param)) {
         // format changed
     } else {
         static const std::pair<const char*, char16_t> specials[] = {

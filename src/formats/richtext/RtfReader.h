@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/richtext/RtfBudget.h"
+#include "formats/richtext/RtfFrameGrid.h"
 #include "formats/richtext/RtfPicture.h"
 #include "formats/richtext/RtfSymbolFonts.h"
 #include "formats/text/CodePageDecoder.h"
@@ -30,9 +31,10 @@ namespace velmoa {
 // Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
 // read. The reader's parts live in several files: tokens and destinations (RtfReader.cpp), character
 // and paragraph formats (RtfReaderFormats.cpp), tables (RtfReaderTables.cpp), pictures
-// (RtfReaderPictures.cpp), the text of drawing objects (RtfReaderTextBoxes.cpp) and list numbers
-// (RtfReaderLists.cpp). PNG and JPEG pictures are decoded here; metafiles and bitmaps through the
-// decoder the user gives, and left out without one.
+// (RtfReaderPictures.cpp), the text of drawing objects (RtfReaderTextBoxes.cpp), positioned
+// paragraphs (RtfReaderFrames.cpp) and list numbers (RtfReaderLists.cpp). PNG and JPEG pictures
+// are decoded here; metafiles and bitmaps through the decoder the user gives, and left out without
+// one.
 class RtfReader {
   public:
     // Text without a colour of its own takes the automatic colour, black, as on the platform this
@@ -108,6 +110,7 @@ class RtfReader {
         bool dropCap = false; // a frame holding the large first letter of the next paragraph
         int list = 0;         // \ls: the list override the paragraph is an item of, 0 for none
         int level = 0;        // \ilvl
+        RtfFramePlace frame;  // \posx \absw …: where the paragraph's frame is on the page
         bool operator==(const ParaProps&) const = default;
     };
     struct State {
@@ -175,6 +178,14 @@ class RtfReader {
     void joinSeam(QTextTableCellFormat& format, int column) const;
     void leaveTable();
     void applyBlockFormat();
+    // Positioned paragraphs: their text is gathered frame by frame and laid out as a grid once a
+    // paragraph of the flow follows.
+    bool applyFrameWord(const std::string& word, int param);
+    bool applyPlaceWord(const std::string& word, int param); // of the page and of positioned tables
+    void syncFlow(); // into the frame, table or flow that the paragraph's properties say
+    void syncFrame();
+    void endFrameText();
+    void endFrames();
     void pictureWord(const std::string& word, int param);
     void finishPicture();
     QImage decodePicture(const PictureData& picture, QSize shownSize, std::int64_t maxPixels) const;
@@ -269,6 +280,17 @@ class RtfReader {
     std::unique_ptr<QTextDocument> textBoxes_;
     MainFlow mainFlow_;
     bool readingTextBox_ = false;
+    RtfPage page_;
+    std::unique_ptr<RtfFrameGrid> frames_; // the grid of frames being gathered
+    RtfFramePlace framePlace_;             // of the frame being written
+    // A positioned table (\tposx …), as its row defines it: offset from the column's left edge, or
+    // aligned to a side of it.
+    struct TablePlace {
+        int x = 0;
+        bool onPage = false;
+        Qt::Alignment alignment;
+    };
+    TablePlace tablePlace_;
     std::string shapePropertyName_;               // \sn of the shape property being read
     std::vector<ListLevel> listLevels_;           // of the list being read
     std::map<int, std::vector<ListLevel>> lists_; // by \listid

@@ -283,7 +283,7 @@ void RtfReader::output(const QString& text) {
     if (state_.destination != Destination::Text || state_.chars.hidden || text.isEmpty()) {
         return;
     }
-    syncTable();
+    syncFlow();
     if (!paragraphStarted_) {
         paragraphStarted_ = true;
         const QString number = listNumber();
@@ -328,7 +328,7 @@ void RtfReader::paragraphBreak() {
         outputChar(u' ');
         return;
     }
-    syncTable();
+    syncFlow();
     startParagraph();
 }
 

@@ -136,7 +136,7 @@ void RtfReader::finishPicture() {
     format.setName(name);
     format.setWidth(width);
     format.setHeight(height);
-    syncTable();
+    syncFlow();
     flushRun();
     cursor_.insertImage(format);
 }

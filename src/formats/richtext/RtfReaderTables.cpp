@@ -46,6 +46,7 @@ bool RtfReader::applyTableWord(const std::string& word, int param) {
         cellDef_ = CellDef{};
         rowBorders_ = {};
         borderTarget_ = nullptr;
+        tablePlace_ = {};
         return true;
     }
     if (word == "cellx") {
@@ -164,6 +165,13 @@ void RtfReader::enterTableIfNeeded() {
         format.setBorderCollapse(true);
         format.setCellPadding(3);
         format.setCellSpacing(0);
+        if (tablePlace_.alignment != Qt::Alignment{}) {
+            format.setAlignment(tablePlace_.alignment);
+        } else {
+            // Nothing shows left of the column in a scrolled view.
+            const int margin = tablePlace_.onPage ? page_.leftMargin : 0;
+            format.setLeftMargin(twipsToPixels(std::max(0, tablePlace_.x - margin)));
+        }
         if (!rowCells_.empty()) {
             QList<QTextLength> widths;
             int left = 0;

@@ -171,6 +171,11 @@ TEST(RtfReaderSteps, ShowWhatReadingAtOnceShows) {
              "\\trowd\\cellx1500\\cellx3000\\pard\\intbl A{\\shp{\\*\\shpinst{\\shptxt\\pard Boxed\\par}}}"
              "\\cell B\\cell\\row" +
              table(20, 4))},
+        {"a form of positioned frames",
+         document(
+             repeated("\\pard\\posx2160\\posy720\\absw2880 Field\\par\\pard\\posx0\\posy720\\absw1440 "
+                      "Label\\par\\pard\\posx0\\posy1080\\absw4320 Note\\par Lines\\par\\pard Between\\par\n",
+                      300))},
         {"a table cut off in a row", document(table(50, 8)).substr(0, document(table(50, 8)).size() / 2)},
     };
     for (const auto& row : rows) {

@@ -94,14 +94,9 @@ TEST(RtfReader, ReadsTextSpecialsAndSkipsHiddenDestinations) {
          QStringLiteral("Body")},
         {"{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}}", QStringLiteral("link")},
         {"{\\rtf1 {\\listtext 1.\\tab}Item}", QStringLiteral("1.\tItem")},
-        // Positioned frames read in the flow; a dropped capital joins the word it begins.
+        // A dropped capital joins the word it begins.
         {"{\\rtf1{\\pard\\dropcapli3\\pvpara\\posx0\\posy0\\absh-720{\\fs96 T}\\par}\\pard he start\\par}",
          QStringLiteral("The start\n")},
-        {"{\\rtf1 Text\\par\\pard\\pvpara\\phpg\\posx7200\\posy1440\\absw2880 Aside\\par\\pard More\\par}",
-         QStringLiteral("Text\nAside\nMore\n")},
-        {"{\\rtf1\\pard\\pvpg\\phmrg\\posx1440\\posy720\\absw3000\\absh-300\\abslock1\\dxfrtext180 One\\par"
-         "\\pard\\pvpg\\phmrg\\posx1440\\posy1000\\absw3000{\\*\\flymaincnt1}two\\par\\pard Body\\par}",
-         QStringLiteral("One\ntwo\nBody\n")},
         {"{\\rtf1 shown \\v secret\\v0 too}", QStringLiteral("shown too")},
         {"{\\rtf1 a{\\*\\blob\\bin3 }}}}b}", QStringLiteral("ab")},
         {"{\\rtf1\\ansi caf\\'e9}", QStringLiteral("café")},
