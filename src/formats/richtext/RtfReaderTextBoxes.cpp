@@ -49,7 +49,9 @@ void RtfReader::placeTextBoxes() {
         return;
     }
     flushRun();
-    cursor_.insertBlock(QTextBlockFormat(), cursor_.charFormat());
+    // The fragment's first paragraph joins the block it is inserted into and takes that block's
+    // format: the block starts with the box's own (its alignment, indents).
+    cursor_.insertBlock(textBoxes_->firstBlock().blockFormat(), cursor_.charFormat());
     cursor_.insertFragment(QTextDocumentFragment(textBoxes_.get()));
     textBoxes_->clear();
 }

@@ -317,6 +317,19 @@ TEST(RtfReader, ShowsTextBoxesAfterTheirAnchoringParagraph) {
     ASSERT_TRUE(readRtf("{\\rtf1 Anchor " + shape + "\\par}", document, defaultFormat()));
     EXPECT_EQ(formatOf(document, QStringLiteral("text")).fontWeight(), QFont::Bold);
     EXPECT_EQ(formatOf(document, QStringLiteral("Boxed")).fontWeight(), QFont::Normal);
+    // Each of the box's paragraphs keeps its alignment, the first one too.
+    QTextDocument aligned;
+    ASSERT_TRUE(
+        readRtf("{\\rtf1 Anchor{\\shp{\\*\\shpinst{\\shptxt\\pard\\qc Centred\\par\\pard\\qr Right\\par}}}"
+                "\\par After\\par}",
+                aligned, defaultFormat()));
+    const auto alignmentOf = [&](const char* text) {
+        return aligned.find(QString::fromLatin1(text)).block().blockFormat().alignment() &
+               Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignmentOf("Centred"), Qt::AlignHCenter);
+    EXPECT_EQ(alignmentOf("Right"), Qt::AlignRight);
+    EXPECT_EQ(alignmentOf("Anchor"), Qt::AlignLeft);
 }
 
 namespace {
