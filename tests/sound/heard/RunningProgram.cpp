@@ -11,7 +11,9 @@ namespace {
 
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kWindowTimeoutMs = 10000;
-constexpr int kExitTimeoutMs = 3000;
+// Long enough for a loaded machine, where the window manager may take seconds to pass the close on;
+// a program that outlives its window still fails, only later.
+constexpr int kExitTimeoutMs = 10000;
 constexpr int kDebuggerTimeoutMs = 60000;
 
 // The name as octal escapes for printf: any byte passes through the shell unchanged.
