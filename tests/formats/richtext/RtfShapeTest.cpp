@@ -129,6 +129,17 @@ TEST(RtfShape, DrawsShapesFromTheirProperties) {
          {110, 110},
          {{100, 10, kRed}, {10, 10, kTransparent}}},
         {"level line", shape(0, 300, 1500, 300, redLine), {110, 10}, {{55, 5, kRed}, {55, 0, kTransparent}}},
+        // A 2-pixel line with an arrowhead at its end only, 8 pixels long and 4 wide each side.
+        {"line with an arrow",
+         shape(0, 300, 1500, 300,
+               property("shapeType", "20") + property("lineEndArrowhead", "1") +
+                   property("lineWidth", "19050")),
+         {120, 20},
+         {{60, 10, Qt::black},
+          {104, 8, Qt::black},
+          {104, 12, Qt::black},
+          {12, 8, kTransparent},
+          {60, 8, kTransparent}}},
         {"upright line", shape(300, 0, 300, 1500, redLine), {10, 110}, {{5, 55, kRed}}},
         // A colour of the scheme or the system keeps the default: black lines, white fill.
         {"scheme colours",
@@ -230,9 +241,11 @@ TEST(RtfShape, KeepsHostileShapesBounded) {
     const auto nested = [](int depth, const char* groupRight) {
         std::string inner = "{\\shp{\\*\\shpinst" + property("relRight", "2147483647") +
                             property("relBottom", "-5") + property("shapeType", "3") + "}}";
+        const std::string open = "{\\shpgrp{\\*\\shpinst" + property("relRight", "100") +
+                                 property("relBottom", "100") + property("groupRight", groupRight);
         for (int level = 0; level < depth; ++level) {
-            inner = "{\\shpgrp{\\*\\shpinst" + property("relRight", "100") + property("relBottom", "100") +
-                    property("groupRight", groupRight) + inner + "}}";
+            inner.insert(0, open);
+            inner += "}}";
         }
         return "{\\rtf1 A{\\shpgrp{\\*\\shpinst\\shpright1500\\shpbottom1500" + inner + "}}B}";
     };
