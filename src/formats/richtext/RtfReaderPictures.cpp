@@ -131,6 +131,9 @@ void RtfReader::finishPicture() {
 }
 
 void RtfReader::placeImage(const QImage& image, double width, double height) {
+    if (!budget_.takePicture(height)) {
+        return;
+    }
     const QString name = QStringLiteral("rtf-picture-%1").arg(++pictureCount_);
     document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat format;

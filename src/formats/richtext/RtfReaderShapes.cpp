@@ -86,7 +86,7 @@ void RtfReader::endShapes() {
 }
 
 void RtfReader::drawShape(const RtfShape& shape) {
-    if (!shape.drawable() || drawnShapes_ >= kMaxDrawnShapes) {
+    if (!shape.drawable() || drawnShapes_ >= kMaxDrawnShapes || budget_.full()) {
         return;
     }
     const QSize size = RtfShapeDrawing::size(shape);

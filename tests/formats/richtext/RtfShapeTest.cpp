@@ -261,4 +261,17 @@ TEST(RtfShape, KeepsHostileShapesBounded) {
     const Read full = read(many + "}");
     const std::int64_t perShape = std::int64_t{4} * (maxSide + 4) * (maxSide + 4);
     EXPECT_EQ(static_cast<std::int64_t>(full.images.size()), RtfReader::kMaxPictureBytes / perShape);
+
+    // Narrow, tall shapes in paragraphs of their own, cheap in pixels, are drawn until the
+    // document's layout is as tall as its budget allows.
+    std::string tall = "{\\rtf1 ";
+    const int tallShapes = 3000;
+    for (int i = 0; i < tallShapes; ++i) {
+        tall += shape(0, 0, 0, 31680, property("shapeType", "20")) + "\\par ";
+    }
+    QTextDocument document;
+    RtfReader reader(document, QTextCharFormat());
+    ASSERT_TRUE(reader.read(tall + "}"));
+    EXPECT_TRUE(reader.leftOut());
+    EXPECT_LE(document.blockCount(), RtfBudget::kMaxDocumentHeight / maxSide + 1);
 }
