@@ -24,7 +24,27 @@ enum ShapeType {
     kLine = 20,
     kConnector = 32, // a straight connector: a line between two shapes
     kTextBox = 202,
+    // Flow chart symbols that are plain shapes of the kinds above.
+    kFlowProcess = 109,
+    kFlowDecision = 110,
+    kFlowConnector = 120,
+    kFlowAlternateProcess = 176,
 };
+
+int plainType(int type) {
+    switch (type) {
+    case kFlowProcess:
+        return kRectangle;
+    case kFlowDecision:
+        return kDiamond;
+    case kFlowConnector:
+        return kEllipse;
+    case kFlowAlternateProcess:
+        return kRoundRectangle;
+    default:
+        return type;
+    }
+}
 
 // Colours are 0x00BBGGRR; a value past the largest such refers to the scheme or the system and is
 // left at its default.
@@ -253,7 +273,7 @@ void RtfShape::setProperty(std::string_view name, std::string_view value) {
     const double coordinate = static_cast<double>(
         std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     if (name == "shapeType") {
-        type = small;
+        type = plainType(small);
     } else if (name == "fillColor") {
         colour(fill);
     } else if (name == "lineColor") {

@@ -20,7 +20,7 @@ struct RtfShape {
     static constexpr int kMaxChildren = 1000;
     static constexpr int kMaxDepth = 8;
 
-    int type = 0; // shapeType; 0 draws nothing
+    int type = 0; // shapeType, flow chart symbols as the plain shape they are; 0 draws nothing
     // Where the shape is: \shpleft … of a shape in the flow, in twips; relLeft … of a group's child,
     // in the group's coordinates. Right before left, or bottom before top, flips a line.
     double left = 0, top = 0, right = 0, bottom = 0;
