@@ -337,7 +337,7 @@ int RtfShapeDrawing::margin(const RtfShape& shape) {
 QSize RtfShapeDrawing::size(const RtfShape& shape) {
     const auto side = [](double from, double to) {
         return static_cast<int>(
-            std::lround(std::min(std::abs(to - from) / RtfShape::kTwipsPerPixel, double(kMaxSide))));
+            std::lround(std::min(std::abs(to - from) / rtf::kTwipsPerPixel, double(kMaxSide))));
     };
     const int room = 2 * margin(shape);
     return {side(shape.left, shape.right) + room, side(shape.top, shape.bottom) + room};

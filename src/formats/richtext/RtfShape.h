@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/richtext/RtfSyntax.h"
+
 #include <QColor>
 #include <QImage>
 #include <QSize>
@@ -11,8 +13,7 @@ namespace velmoa {
 // A drawing object of rich text that is drawn from its properties rather than shown from a picture:
 // a rectangle, an ellipse, a line … or a group of such, as the shape's \sp properties describe it.
 struct RtfShape {
-    // Word processors give a shape's size in twips and its line width in EMUs.
-    static constexpr int kTwipsPerPixel = 15;
+    // Word processors give a shape's line width in EMUs.
     static constexpr double kEmusPerPixel = 9525;
     // A group's children are placed in the group's own coordinates, by default these.
     static constexpr double kDefaultGroupExtent = 20000;
@@ -52,7 +53,7 @@ struct RtfShape {
 // with room around for its line; sides are at most kMaxSide pixels.
 class RtfShapeDrawing {
   public:
-    static constexpr int kMaxSide = 2112; // 22 inches
+    static constexpr int kMaxSide = rtf::kMaxTwips / rtf::kTwipsPerPixel; // 22 inches
 
     static QSize size(const RtfShape& shape);
     static QImage draw(const RtfShape& shape);
