@@ -106,14 +106,9 @@ double arrowLength(const RtfShape& shape) {
 
 // How far the shape's line and arrows reach out of its box.
 double reach(const RtfShape& shape, int depth) {
-    double own = 0;
-    if (shape.isGroup) {
-        // a group has no line of its own
-    } else if (shape.lined && isLine(shape.type)) {
-        own = shape.lineWidth / 2 + (shape.startArrow || shape.endArrow ? arrowLength(shape) : 0);
-    } else if (shape.lined) {
-        own = shape.lineWidth / 2;
-    }
+    // A group has no line of its own; a line's arrows reach beyond its ends.
+    const bool arrows = isLine(shape.type) && (shape.startArrow != 0 || shape.endArrow != 0);
+    double own = shape.lined && !shape.isGroup ? shape.lineWidth / 2 + (arrows ? arrowLength(shape) : 0) : 0;
     if (depth < RtfShape::kMaxDepth) {
         for (const RtfShape& child : shape.children) {
             own = std::max(own, reach(child, depth + 1));
