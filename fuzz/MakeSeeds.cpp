@@ -161,6 +161,13 @@ void documents(Seeds& s) {
         R"({\rtf1\paperw11906\margl1440\margr1440\pard\phmrg\pvmrg\posx1800\posy720\absw2600 Field\par)"
         R"(\pard\phmrg\pvmrg\posx0\posy720\absw1700\dxfrtext180 Label\par\pard\phpg\posx1440\posy1100\absh-300 )"
         R"(Name\par\pard\posxc\posy1500\absw4000\qc Note\par\trowd\tposx720\cellx2000\pard\intbl\posx9 c\cell\row})",
+        // Drawing shapes: a bordered rectangle, a flipped arrow line and a group of two.
+        R"({\rtf1 A{\shp{\*\shpinst\shpleft0\shptop0\shpright1500\shpbottom750{\sp{\sn shapeType}{\sv 1}})"
+        R"({\sp{\sn fillColor}{\sv 255}}{\sp{\sn lineWidth}{\sv 25400}}}{\shprslt{\*\do\dprect}}})"
+        R"({\shp{\*\shpinst\shpleft1500\shpright0\shpbottom900{\sp{\sn shapeType}{\sv 20}})"
+        R"({\sp{\sn lineEndArrowhead}{\sv 1}}{\sp{\sn lineDashing}{\sv 1}}}})"
+        R"({\shpgrp{\*\shpinst\shpright3000\shpbottom1500{\sp{\sn groupRight}{\sv 200}}{\sp{\sn groupBottom}{\sv 100}})"
+        R"({\shp{\*\shpinst{\sp{\sn relRight}{\sv 100}}{\sp{\sn relBottom}{\sv 100}}{\sp{\sn shapeType}{\sv 3}}}}}}B\par})",
     };
     s["text"] = {
         "plain ASCII text\r\nwith two lines\n",

@@ -54,6 +54,9 @@ class RtfBudget {
     // A new row of `cells` cells in the current table. False when the rows should go on in a new
     // table.
     bool takeRow(int cells);
+    // A picture (or drawn shape) of this height in pixels. False when the document is full: it is
+    // then left out. Its whole height counts, as when each stands in a paragraph of its own.
+    bool takePicture(double height) { return add(height); }
     void tableEnded() { tableCells_ = 0; }
 
     // The document is full: nothing more is read.

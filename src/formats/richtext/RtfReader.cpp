@@ -185,6 +185,8 @@ void RtfReader::finish() {
     if (state_.destination == Destination::Picture) {
         finishPicture();
     }
+    state_.shapeDepth = 0; // shapes cut off are drawn as far as they were read
+    endShapes();
     flushRun();
     if (!finished_) {
         applyBlockFormat();
@@ -230,6 +232,10 @@ void RtfReader::closeGroup() {
     if (closingTextBox && !state_.inTextBox) {
         endTextBox();
     }
+    if (closing == Destination::ShapePropertyValue && state_.destination != Destination::ShapePropertyValue) {
+        setShapeProperty();
+    }
+    endShapes();
     if (closing == Destination::FontTable) {
         finishFontEntry();
     } else if (closing == Destination::Picture && state_.destination != Destination::Picture) {
@@ -277,11 +283,13 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         }
         return true;
     }
-    if (word == "shp") {
+    if (word == "shp" || word == "shpgrp") {
         state_.shapePictures = pictureCount_;
+        beginShape(word == "shpgrp");
         return true;
     }
-    if (word == "shprslt" && state_.shapePictures >= 0 && pictureCount_ > state_.shapePictures) {
+    if (word == "shprslt" &&
+        (hidesShapeResult() || (state_.shapePictures >= 0 && pictureCount_ > state_.shapePictures))) {
         state_.destination = Destination::Skip; // the shape's own picture is shown: not its copy
         return true;
     }
@@ -307,10 +315,17 @@ bool RtfReader::destinationWord(const std::string& word, bool starred) {
         }
         if (shapePropertyName_ == "gtextUNICODE") {
             state_.destination = Destination::Text;
+        } else if (state_.shapeDepth > 0 && RtfShape::isDrawingProperty(shapePropertyName_)) {
+            state_.destination = Destination::ShapePropertyValue;
+            shapePropertyValue_.clear();
+            return true;
         } else {
             state_.destination = Destination::Skip;
             return true;
         }
+    }
+    if (word == "shptxt" && state_.shapeDepth > 0 && state_.shapeDepth <= shapes_.size()) {
+        shapes_[state_.shapeDepth - 1].hasText = true; // its text is shown as text; the box is not drawn
     }
     if (word == "shptxt" || word == "sv") {
         if (state_.destination == Destination::Text && !state_.inTextBox) {
@@ -399,6 +414,7 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
         return;
     case Destination::Skip:
     case Destination::ShapePropertyName:
+    case Destination::ShapePropertyValue:
         return;
     case Destination::Text:
         break;
@@ -440,7 +456,8 @@ void RtfReader::controlWord(const std::string& word, bool hasParam, int param) {
     } else if (word == "row") {
         endRow();
     } else if (applyTableWord(word, param) || applyCharWord(word, hasParam, param) ||
-               applyParaWord(word, hasParam, param) || applyFrameWord(word, param)) {
+               applyParaWord(word, hasParam, param) || applyFrameWord(word, param) ||
+               applyShapeWord(word, param)) {
         // format changed
     } else {
         static const std::pair<const char*, char16_t> specials[] = {

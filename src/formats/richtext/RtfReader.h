@@ -3,6 +3,7 @@
 #include "formats/richtext/RtfBudget.h"
 #include "formats/richtext/RtfFrameGrid.h"
 #include "formats/richtext/RtfPicture.h"
+#include "formats/richtext/RtfShape.h"
 #include "formats/richtext/RtfSymbolFonts.h"
 #include "formats/text/CodePageDecoder.h"
 
@@ -31,10 +32,10 @@ namespace velmoa {
 // Damaged input never throws: nesting and numbers are bounded, and a cut-off file shows what was
 // read. The reader's parts live in several files: tokens and destinations (RtfReader.cpp), character
 // and paragraph formats (RtfReaderFormats.cpp), tables (RtfReaderTables.cpp), pictures
-// (RtfReaderPictures.cpp), the text of drawing objects (RtfReaderTextBoxes.cpp), positioned
-// paragraphs (RtfReaderFrames.cpp) and list numbers (RtfReaderLists.cpp). PNG and JPEG pictures
-// are decoded here; metafiles and bitmaps through the decoder the user gives, and left out without
-// one.
+// (RtfReaderPictures.cpp), the text of drawing objects (RtfReaderTextBoxes.cpp), drawing objects
+// drawn from their properties (RtfReaderShapes.cpp), positioned paragraphs (RtfReaderFrames.cpp)
+// and list numbers (RtfReaderLists.cpp). PNG and JPEG pictures are decoded here; metafiles and
+// bitmaps through the decoder the user gives, and left out without one.
 class RtfReader {
   public:
     // Text without a colour of its own takes the automatic colour, black, as on the platform this
@@ -63,6 +64,8 @@ class RtfReader {
     static constexpr int kMaxParagraphs = 1'000'000;
     // Decoded pictures of one document together take at most this much memory; later ones are left out.
     static constexpr std::int64_t kMaxPictureBytes = std::int64_t{256} << 20;
+    // Drawn shapes (rectangles, lines, …) beyond this many are left out, however small.
+    static constexpr int kMaxDrawnShapes = 10'000;
 
   private:
     // True when the token just read is dropped: inside a skipped destination, or as one of the
@@ -77,6 +80,7 @@ class RtfReader {
         ColourTable,
         Picture,
         ShapePropertyName,
+        ShapePropertyValue, // of a property the drawing of a shape uses
         ListTable,
         ListOverrideTable,
         LevelText
@@ -120,10 +124,11 @@ class RtfReader {
         int unicodeSkip = 1;
         // After \dbch the associated properties (\ab, \ai) are those of the East Asian text.
         bool eastAsianContext = false;
-        int eastAsianFont = -1; // \af given after \dbch: the font whose code page two-byte text is in
-        bool inTextBox = false; // inside the text of a drawing object (\shptxt)
-        bool inMath = false;    // inside a math zone (\mmath)
-        int shapePictures = -1; // in a drawing object (\shp): the pictures shown before it
+        int eastAsianFont = -1;     // \af given after \dbch: the font whose code page two-byte text is in
+        bool inTextBox = false;     // inside the text of a drawing object (\shptxt)
+        bool inMath = false;        // inside a math zone (\mmath)
+        int shapePictures = -1;     // in a drawing object (\shp): the pictures shown before it
+        std::size_t shapeDepth = 0; // the drawing objects (\shp, \shpgrp) the group is in
     };
     struct Font {
         QString name;
@@ -189,6 +194,16 @@ class RtfReader {
     void pictureWord(const std::string& word, int param);
     void finishPicture();
     QImage decodePicture(const PictureData& picture, QSize shownSize, std::int64_t maxPixels) const;
+    // Puts an image the document's picture budget has paid for at the cursor, shown at a size, unless
+    // the layout's budget is spent.
+    void placeImage(const QImage& image, double width, double height);
+    // Drawing objects drawn from their properties (RtfReaderShapes.cpp).
+    void beginShape(bool group);
+    bool applyShapeWord(const std::string& word, int param);
+    void setShapeProperty();
+    bool hidesShapeResult(); // at \shprslt: draws the shape first, when it can be
+    void endShapes();        // of the groups closed
+    void drawShape(const RtfShape& shape);
     // Lists: numbers for items whose writer left out the number's text (\listtext).
     struct ListLevel {
         int format = 0; // \levelnfc
@@ -291,7 +306,11 @@ class RtfReader {
         Qt::Alignment alignment;
     };
     TablePlace tablePlace_;
-    std::string shapePropertyName_;               // \sn of the shape property being read
+    std::string shapePropertyName_;  // \sn of the shape property being read
+    std::string shapePropertyValue_; // \sv of a drawing property being read
+    std::vector<RtfShape> shapes_;   // the drawing objects being read, outermost first
+    bool shapeDrawn_ = false;        // the outermost one is drawn already
+    int drawnShapes_ = 0;
     std::vector<ListLevel> listLevels_;           // of the list being read
     std::map<int, std::vector<ListLevel>> lists_; // by \listid
     struct ListOverride {

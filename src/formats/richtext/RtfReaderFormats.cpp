@@ -144,6 +144,11 @@ void RtfReader::textRun(std::string_view text) {
             shapePropertyName_.append(text.substr(0, 64 - shapePropertyName_.size()));
         }
         return;
+    case Destination::ShapePropertyValue:
+        if (shapePropertyValue_.size() < 64) {
+            shapePropertyValue_.append(text.substr(0, 64 - shapePropertyValue_.size()));
+        }
+        return;
     case Destination::Picture:
         for (const char c : text) {
             if (!isHexDigit(c)) {
@@ -188,6 +193,7 @@ void RtfReader::hexByte(unsigned char byte) {
     case Destination::Skip:
     case Destination::ColourTable:
     case Destination::ShapePropertyName:
+    case Destination::ShapePropertyValue:
     case Destination::ListTable:
     case Destination::ListOverrideTable:
         return;

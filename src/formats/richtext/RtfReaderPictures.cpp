@@ -20,7 +20,6 @@ constexpr double kHundredthsOfMmPerInch = 2540;
 constexpr double kPixelsPerInch = 96;
 constexpr int kMaxBitsPerPixel = 32;
 constexpr int kMaxPlanes = 4;
-constexpr std::int64_t kBytesPerPixel = 4;
 
 // The picture words and what they make of the picture; pictures of other kinds (\macpict,
 // \pmmetafile) have no reader here and are left out.
@@ -127,9 +126,14 @@ void RtfReader::finishPicture() {
         return;
     }
     pictureBytes_ += kBytesPerPixel * image.width() * image.height();
-    width = shownSide(width > 0 ? width : image.width(), scaleX);
-    height = shownSide(height > 0 ? height : image.height(), scaleY);
+    placeImage(image, shownSide(width > 0 ? width : image.width(), scaleX),
+               shownSide(height > 0 ? height : image.height(), scaleY));
+}
 
+void RtfReader::placeImage(const QImage& image, double width, double height) {
+    if (!budget_.takePicture(height)) {
+        return;
+    }
     const QString name = QStringLiteral("rtf-picture-%1").arg(++pictureCount_);
     document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat format;

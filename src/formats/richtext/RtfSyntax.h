@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 // Units, bounds and byte helpers the parts of the rich text reader share.
 namespace velmoa::rtf {
@@ -11,6 +12,7 @@ constexpr int kMaxTwips = 31680;      // 22 inches: larger indents and spacings 
 constexpr int kMaxLinePercent = 1000; // line spacing of at most ten single lines
 constexpr int kMaxColumns = 64;
 constexpr int kMaxPictureSide = 10000;
+constexpr std::int64_t kBytesPerPixel = 4; // of a decoded or drawn picture
 
 inline int clampInt(int value, int low, int high) {
     return std::clamp(value, low, high);

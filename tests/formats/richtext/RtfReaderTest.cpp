@@ -504,7 +504,7 @@ TEST(RtfReader, ShowsThePictureOfAPictureShapeOnce) {
          "pib}{\\sv " +
              pict + "}}}" + fallback + "}B\\par}",
          QStringLiteral("A[4x3]B\n\n")},
-        // A shape without a picture (a rectangle, a line) shows nothing, its old drawing neither.
+        // A rectangle of no size draws nothing, its old drawing neither.
         {"{\\rtf1 A{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 1}}{\\sp{\\sn fillColor}{\\sv 255}}}"
          "{\\shprslt{\\*\\do\\dobxcolumn\\dprect\\dpx0\\dpy0}}}B\\par}",
          QStringLiteral("AB\n\n")},
