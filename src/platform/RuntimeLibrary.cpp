@@ -6,6 +6,7 @@ namespace velmoa {
 
 RuntimeLibrary::RuntimeLibrary(const char* soname) : handle_(dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {
     if (!handle_) {
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): glibc keeps the last error per thread
         const char* reason = dlerror();
         error_ = reason ? reason : soname;
     }

@@ -55,6 +55,7 @@ class DecodeAheadTest : public ::testing::Test {
   protected:
     std::vector<std::string> folder(int n, int width = 640, int height = 480) {
         std::vector<std::string> paths;
+        paths.reserve(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
             paths.push_back(writeFile(dir, "p" + std::to_string(i) + ".jpg", solidJpeg(width, height, kRed)));
         }

@@ -5,6 +5,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <numeric>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -35,10 +36,8 @@ TEST(WorkerThread, RunsTasksInTheOrderTheyWerePosted) {
         worker.post([&done] { done = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return done.load(); }, kWaitMs));
     }
-    std::vector<int> expected;
-    for (int i = 0; i < 20; ++i) {
-        expected.push_back(i);
-    }
+    std::vector<int> expected(20);
+    std::iota(expected.begin(), expected.end(), 0);
     EXPECT_EQ(ran, expected);
 }
 

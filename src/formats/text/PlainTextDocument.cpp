@@ -34,10 +34,11 @@ void appendCutLine(QString& out, const QString& line) {
             qsizetype cut = -1;
             if (lastBreak == start && i - start >= PlainTextDocument::kMaxUnbrokenRun) {
                 cut = safeCut(line, i); // a run without any break opportunity
-            } else if (i - start >= PlainTextDocument::kMaxParagraphChars) {
-                cut = lastBreak; // a long paragraph: cut between words
-            } else if (i - lastBreak >= PlainTextDocument::kMaxUnbrokenRun) {
-                cut = lastBreak; // an unbreakable run begins: it becomes a paragraph of its own
+            } else if (i - start >= PlainTextDocument::kMaxParagraphChars ||
+                       i - lastBreak >= PlainTextDocument::kMaxUnbrokenRun) {
+                // A long paragraph is cut between words; an unbreakable run that begins becomes a
+                // paragraph of its own.
+                cut = lastBreak;
             }
             if (cut <= start) {
                 break;

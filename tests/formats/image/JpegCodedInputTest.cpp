@@ -58,7 +58,7 @@ QImage referenceDecode(const std::string& bytes, int eighths) {
     jpeg_start_decompress(&cinfo);
     image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
                    QImage::Format_RGB32);
-    std::vector<unsigned char> row(cinfo.output_width * 4);
+    std::vector<unsigned char> row(std::size_t{cinfo.output_width} * 4);
     while (cinfo.output_scanline < cinfo.output_height) {
         const int y = static_cast<int>(cinfo.output_scanline);
         JSAMPROW target = row.data();

@@ -47,7 +47,7 @@ std::string dib24(int width, int height, const std::vector<QColor>& bottomUpPixe
     for (int y = 0; y < height; ++y) {
         std::string row;
         for (int x = 0; x < width; ++x) {
-            const QColor& c = bottomUpPixels[static_cast<std::size_t>(y * width + x)];
+            const QColor& c = bottomUpPixels[(static_cast<std::size_t>(y) * width) + x];
             row += std::string{static_cast<char>(c.blue()), static_cast<char>(c.green()),
                                static_cast<char>(c.red())};
         }
@@ -293,7 +293,7 @@ TEST(WmfPlayer, ClipsAndRestoresTheClip) {
 }
 
 TEST(WmfPlayer, MapsLogicalUnitsOntoThePicture) {
-    const auto rectAt = [](std::function<void(WmfWriter&)> mapping, std::vector<int> rect) {
+    const auto rectAt = [](const std::function<void(WmfWriter&)>& mapping, const std::vector<int>& rect) {
         return [mapping, rect](WmfWriter& w) {
             fillWith(w, kBlue);
             mapping(w);
