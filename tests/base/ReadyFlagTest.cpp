@@ -36,7 +36,7 @@ TEST(ReadyFlag, AWatchMovedAwayOrReplacedEndsWithItsLastOwner) {
     int calls = 0;
     ReadyFlag::Watch first = flag.watch([&] { ++calls; });
     ReadyFlag::Watch moved = std::move(first);
-    first.reset(); // the moved-from watch owns nothing
+    first.reset(); // NOLINT(bugprone-use-after-move): the moved-from watch owns nothing
     ReadyFlag::Watch replaced = flag.watch([&] { calls += 100; });
     replaced = flag.watch([&] { calls += 10; }); // the watcher it held ends
     flag.set();

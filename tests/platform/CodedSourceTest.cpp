@@ -17,7 +17,7 @@ namespace {
 const std::string kDigits = "0123456789";
 
 std::string writeText(const QTemporaryDir& dir, const std::string& name, const std::string& bytes) {
-    const std::string path = dir.path().toStdString() + "/" + name;
+    std::string path = dir.path().toStdString() + "/" + name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }

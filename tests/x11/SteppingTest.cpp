@@ -37,6 +37,7 @@ bool near(QRgb a, QRgb b) {
 TEST_F(Stepping, EachStepInFullScreenShowsItsWholePicture) {
     const Qt::GlobalColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
     std::vector<std::string> paths;
+    paths.reserve(std::size(colours));
     for (int i = 0; i < 4; ++i) {
         paths.push_back(writeJpeg(dir, "p" + std::to_string(i) + ".jpg", 2400, 1600, colours[i]));
     }
@@ -89,7 +90,7 @@ std::string writeGrainyJpeg(const QTemporaryDir& dir, const std::string& name, Q
                      std::clamp(colour.blue() + grain, 0, 255));
         }
     }
-    const std::string path = dir.path().toStdString() + "/" + name;
+    std::string path = dir.path().toStdString() + "/" + name;
     EXPECT_TRUE(image.save(QString::fromStdString(path), "JPEG", 95));
     return path;
 }
@@ -99,6 +100,7 @@ std::string writeGrainyJpeg(const QTemporaryDir& dir, const std::string& name, Q
 TEST_F(Stepping, AHeldKeyStepsPastPicturesStillDecodingAndShowsTheLastOne) {
     const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan, Qt::magenta};
     std::vector<std::string> paths;
+    paths.reserve(std::size(colours));
     for (int i = 0; i < 6; ++i) {
         paths.push_back(writeGrainyJpeg(dir, "g" + std::to_string(i) + ".jpg", colours[i]));
     }

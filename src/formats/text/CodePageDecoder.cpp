@@ -34,6 +34,8 @@ std::string iconvName(int codePage) {
     }
 }
 
+// iconv_open's failure value, (iconv_t)-1, as the library defines it.
+// NOLINTNEXTLINE(performance-no-int-to-ptr)
 const auto kNoConverter = reinterpret_cast<iconv_t>(-1);
 } // namespace
 

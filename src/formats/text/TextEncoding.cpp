@@ -63,6 +63,7 @@ std::size_t incompleteUtf8Tail(std::string_view bytes) {
 
 std::optional<QString> decodeCp932(std::string_view bytes, TextEnd end) {
     iconv_t cd = iconv_open("UTF-8", "CP932");
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value, (iconv_t)-1
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return std::nullopt;
     }

@@ -65,7 +65,7 @@ QImage referenceDecode(const std::string& bytes, int eighths) {
         jpeg_read_scanlines(&cinfo, &target, 1);
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (unsigned x = 0; x < cinfo.output_width; ++x) {
-            const unsigned char* p = row.data() + x * (cmyk ? 4 : 3);
+            const unsigned char* p = row.data() + (std::size_t{x} * (cmyk ? 4 : 3));
             out[x] =
                 cmyk ? qRgb(p[0] * p[3] / 255, p[1] * p[3] / 255, p[2] * p[3] / 255) : qRgb(p[0], p[1], p[2]);
         }

@@ -332,7 +332,7 @@ TEST(JpegPictureData, ReportsACodedDataErrorOnceAtDrawAndNeverThrows) {
     // The reader reports nothing itself: it hands the error to the first drawer that asks, copies
     // included, and to no one after.
     const Picture again = jpegPictureFromBytes(bytes);
-    const Picture copy = again;
+    const Picture copy = again; // NOLINT(performance-unnecessary-copy-initialization): copies share the error
     QImage canvas(64, 64, QImage::Format_RGB32);
     QPainter painter(&canvas);
     again.draw(painter, canvas.rect());

@@ -81,7 +81,7 @@ TEST(RtfBudget, GrantsEachKindOfWorkUpToItsBound) {
     for (const auto& row : rows) {
         RtfBudget budget;
         const int granted = row.run(budget);
-        EXPECT_NEAR(granted, row.expected, row.expected / 100 + 1) << row.name;
+        EXPECT_NEAR(granted, row.expected, (row.expected / 100.0) + 1) << row.name;
         EXPECT_EQ(budget.leftOut(), row.leftOut) << row.name;
     }
 }
