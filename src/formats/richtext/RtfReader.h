@@ -195,8 +195,8 @@ class RtfReader {
     void finishPicture();
     QImage decodePicture(const PictureData& picture, QSize shownSize, std::int64_t maxPixels) const;
     // Puts an image the document's picture budget has paid for at the cursor, shown at a size, unless
-    // the layout's budget is spent.
-    void placeImage(const QImage& image, double width, double height);
+    // the layout's budget is spent (false: left out).
+    bool placeImage(const QImage& image, double width, double height);
     // Drawing objects drawn from their properties (RtfReaderShapes.cpp).
     void beginShape(bool group);
     bool applyShapeWord(const std::string& word, int param);

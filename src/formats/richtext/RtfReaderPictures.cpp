@@ -106,7 +106,8 @@ QImage RtfReader::decodePicture(const PictureData& picture, QSize shownSize, std
 void RtfReader::finishPicture() {
     PictureData picture = std::move(picture_);
     picture_ = PictureData{};
-    if (picture.kind != PictureData::Kind::Decodable) {
+    // A full document leaves the picture out: it is not decoded for nothing.
+    if (picture.kind != PictureData::Kind::Decodable || budget_.full()) {
         return;
     }
     const double scaleX = picture.scaleX / 100.0, scaleY = picture.scaleY / 100.0;
@@ -125,14 +126,15 @@ void RtfReader::finishPicture() {
     if (image.isNull()) {
         return;
     }
-    pictureBytes_ += kBytesPerPixel * image.width() * image.height();
-    placeImage(image, shownSide(width > 0 ? width : image.width(), scaleX),
-               shownSide(height > 0 ? height : image.height(), scaleY));
+    if (placeImage(image, shownSide(width > 0 ? width : image.width(), scaleX),
+                   shownSide(height > 0 ? height : image.height(), scaleY))) {
+        pictureBytes_ += kBytesPerPixel * image.width() * image.height();
+    }
 }
 
-void RtfReader::placeImage(const QImage& image, double width, double height) {
+bool RtfReader::placeImage(const QImage& image, double width, double height) {
     if (!budget_.takePicture(height)) {
-        return;
+        return false;
     }
     const QString name = QStringLiteral("rtf-picture-%1").arg(++pictureCount_);
     document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
@@ -143,6 +145,7 @@ void RtfReader::placeImage(const QImage& image, double width, double height) {
     syncFlow();
     flushRun();
     cursor_.insertImage(format);
+    return true;
 }
 
 } // namespace velmoa

@@ -98,9 +98,10 @@ void RtfReader::drawShape(const RtfShape& shape) {
     if (image.isNull()) {
         return;
     }
-    ++drawnShapes_;
-    pictureBytes_ += bytes;
-    placeImage(image, size.width(), size.height());
+    if (placeImage(image, size.width(), size.height())) {
+        ++drawnShapes_;
+        pictureBytes_ += bytes;
+    }
 }
 
 } // namespace velmoa
